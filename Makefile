@@ -1,0 +1,56 @@
+# The two commands of the README: `make run` and `make test`. Both install what is missing first.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+GENERATOR  ?= Ninja
+SAMPLE     ?= samples/classics.pgn
+SCREENSHOT ?= pawnlet-screenshot.png
+
+CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
+
+.PHONY: all deps build build-asan test test-fast test-asan run bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD)
+
+build-asan: deps
+	@$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPAWNLET_SANITIZE=ON \
+		-DPAWNLET_INSTALLER=OFF -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
+	@cmake --build $(ASAN_BUILD)
+
+# Every test, then the same suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test: test-fast test-asan
+
+test-fast: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+
+test-asan: build-asan
+	@cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+		ctest --output-on-failure -j 2 -LE 'slow|wine'
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+		echo "make run: there is no display here (DISPLAY is not set), so Pawnlet cannot open its window."; \
+		QT_QPA_PLATFORM=offscreen $(BUILD)/app/pawnlet --screenshot $(SCREENSHOT) $(SAMPLE) && \
+		echo "make run: wrote a screenshot of the window with the sample game instead: $(SCREENSHOT)"; \
+	else \
+		$(BUILD)/app/pawnlet $(SAMPLE); \
+	fi
+
+bench:
+	@bash bench/run.sh
+
+fuzz:
+	@bash tests/fuzz/run.sh
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz

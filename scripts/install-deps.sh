@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, only those that are missing.
+# Idempotent and quiet when everything is already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    libgtest-dev libgmock-dev
+    clang libclang-rt-14-dev
+    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+    fonts-dejavu-core
+    xvfb xauth
+    mingw-w64 wine wine64
+    time
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
