@@ -22,8 +22,8 @@ inline constexpr int GlyphStripBitmap = 106;
 inline constexpr int ToolStripBitmap = 115;
 inline constexpr int ProgramIcon = 128;
 
-inline constexpr int GlyphWidth = 15;
-inline constexpr int GlyphHeight = 14;
+inline constexpr int GlyphCellWidth = 15;
+inline constexpr int GlyphCellHeight = 14;
 inline constexpr int ToolImageSize = 16;
 
 // Bitmap `id` in 32-bit RGB (QImage::Format_RGB32); a null image when there is no such bitmap.
