@@ -1,0 +1,61 @@
+// A move in the game tree.
+//
+// A Coup sits in the list of moves of the position it is played in (`before`): the first entry
+// of that list (Position::firstMove) is the main move, the entries reached through `next` are
+// the alternatives to it, each the first move of a variation. A Coup owns the entry after it
+// (`next`) and the position it reaches (`after`); `prev` and `before` point back and own
+// nothing. The list and tree operations are in gametree/tree_ops.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "chess/types.h"
+#include "platform/live_count.h"
+
+class Position;
+
+class Coup {
+public:
+    // Stores the five values, computes the disambiguation hint from `before` and takes
+    // ownership of `after`. Called by the position-after-move constructor.
+    Coup(Position* before, Position* after, Square from, Square to, int moveNumber);
+    // Destroys the entries after this one in its list and the position reached, with
+    // everything below them, without recursing per move.
+    virtual ~Coup();
+
+    Coup(const Coup&) = delete;
+    Coup& operator=(const Coup&) = delete;
+
+    // Marks the move as a capture of `piece` (0 for en passant, whose square is then given).
+    void SetCapture(PieceCode piece, Square enPassantSquare);
+
+    Square from;
+    Square to;
+    // Full-move number of this move (that of the position it reaches). Not limited to 255.
+    int moveNumber;
+    int isCapture = 0;
+    // Code of the captured piece; 0 for en passant and for a move without capture.
+    PieceCode capturedPiece = 0;
+    // Target square of an en-passant capture, else 0.
+    Square enPassantSquare = 0;
+    // 0 none, 1 king-side, 2 queen-side.
+    std::uint8_t castle = 0;
+    // Variation nesting level: 0 on the main line, one more inside each variation.
+    int depth = 0;
+    // Piece type promoted to (Rook 2, Knight 3, Bishop 4, Queen 5), 0 for none.
+    std::uint8_t promotion = 0;
+    int givesCheck = 0;
+    // Origin hint of the move text: "", a file letter, a rank digit, or both; zero-terminated.
+    char16_t disambiguation[3] = {0, 0, 0};
+    // Move annotation as a NAG number, 0 for none.
+    std::uint8_t nag = 0;
+    std::unique_ptr<Coup> next;
+    // Previous entry in the list; null exactly for the main move.
+    Coup* prev = nullptr;
+    Position* before;
+    std::unique_ptr<Position> after;
+
+private:
+    LiveCount<Coup> counter;
+};
