@@ -1,0 +1,94 @@
+// The board view: draws a chessboard with its pieces from a piece strip, maps a tap to a square,
+// keeps one selected square and knows whether the board is shown from Black's side.
+//
+// The main window owns one instance (Board); the Options and setup dialogs make their own and use
+// the same drawing operations. A piece strip is a row of 25 square cells: cell 0 plain white, and
+// for each piece type t (1 pawn .. 6 king) cell 4t-3 the White image, 4t-2 the White mask, 4t-1
+// the Black image, 4t the Black mask (resources/bitmaps.h). A square is drawn as on the handheld:
+// the mask is ANDed with the square's brush (MERGECOPY), then the image is ORed in (SRCPAINT).
+//
+// This file also holds the main window's tap-to-move flow (TapBoard).
+#pragma once
+
+#include "platform/live_count.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <cstdint>
+
+class Position;
+class QPainter;
+class QWidget;
+
+class Echiquier {
+public:
+    // `owner` is the widget the board is drawn on (RedrawSelection repaints there; may be null).
+    // `stripId` 0 leaves the strip null: drawing then uses DefaultPieceStrip.
+    Echiquier(QWidget* owner, int squareSize, int left, int top, int stripId);
+    virtual ~Echiquier();
+
+    Echiquier(const Echiquier&) = delete;
+    Echiquier& operator=(const Echiquier&) = delete;
+
+    // New square size, left edge and strip (the top edge stays).
+    void Resize(int squareSize, int left, int stripId);
+
+    // The square under the client point (x, y). Coordinates are taken as the handheld took them
+    // (16-bit unsigned, division truncating toward zero), so a tap less than one square left of
+    // or above the board still counts for the first column or the top row.
+    [[nodiscard]] bool HitTest(int x, int y, std::uint8_t& file, std::uint8_t& rank) const;
+
+    // --- Selection
+
+    void SetSelection(std::uint8_t file, std::uint8_t rank);
+    void ClearSelection();
+    bool HasSelection() const { return selectedFile < 8 && selectedRank < 8; }
+    std::uint8_t SelectedFile() const { return selectedFile; }
+    std::uint8_t SelectedRank() const { return selectedRank; }
+    // Redraws the selected square on the owner: in the selection colour when highlighted,
+    // otherwise in its own colour. Nothing else of the owner is repainted.
+    void RedrawSelection(bool highlighted, const Position& position);
+
+    // --- Drawing
+
+    // Draws the square (file, rank) of `position` with the brush currently set on `surface`.
+    // `surface` must paint on a QImage (the raster operations need one).
+    void DrawSquare(QPainter& surface, const Position& position, int file, int rank) const;
+    // The whole board, with the frame around it when asked; any painter will do.
+    void PaintBoard(QPainter& surface, const Position& position, bool withFrame) const;
+
+    // The pixels of square (file, rank) in the owner's client coordinates.
+    QRect SquareRect(int file, int rank) const;
+    // The board's eight by eight squares.
+    QRect BoardRect() const { return QRect(left, top, 8 * squareSize, 8 * squareSize); }
+
+    int SquareSize() const { return squareSize; }
+    int Left() const { return left; }
+    int Top() const { return top; }
+    // The strip the board draws from: its own, or DefaultPieceStrip when it has none.
+    const QImage& Strip() const;
+    bool HasOwnStrip() const { return !strip.isNull(); }
+
+    // 0: White at the bottom; non-zero: Black at the bottom. The "Revert board" command toggles it.
+    int flipped = 0;
+
+private:
+    void LoadStrip(int stripId);
+
+    QWidget* owner;
+    int squareSize;
+    int left;
+    int top;
+    std::uint8_t selectedFile = 255;
+    std::uint8_t selectedRank = 255;
+    QImage strip;
+    // The squares are drawn here first (raster operations), then copied to the surface.
+    mutable QImage boardImage;
+    LiveCount<Echiquier> counter;
+};
+
+// The main window's answer to a tap at client point (x, y): select a piece of the side to move,
+// deselect it, follow a move already in the tree, play a new move, or ask "New line" whether to
+// add a variation or replace a move. Works on Board, CurrentPosition, CurrentPartie, MoveList.
+void TapBoard(int x, int y);

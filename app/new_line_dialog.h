@@ -1,0 +1,21 @@
+// The "New line" dialog: a move tapped on the board differs from every move already played from
+// the position; the user adds it as a new alternative or lets it replace one of the moves listed
+// under "Other moves".
+#pragma once
+
+#include "chess/types.h"
+
+class Position;
+class QWidget;
+
+struct NewLineRequest {
+    Position* position = nullptr; // in: the position the move is played in; out: the position
+                                  // after the added or replacing move
+    Square from = NoSquare;       // the tapped move
+    Square to = NoSquare;
+    int replaced = 0; // out: 1 when an existing move was replaced, 0 when the move was added
+};
+
+// Runs the dialog. Returns 1 when the move was added or replaced (request updated), 2 when
+// nothing was played (Cancel, a cancelled promotion), -1 when the dialog could not be shown.
+[[nodiscard]] int ShowNewLineDialog(QWidget* owner, NewLineRequest& request);
