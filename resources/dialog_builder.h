@@ -110,8 +110,10 @@ public:
     void ActivateRow(int id, int row);
     void ClickHeader(int id, int column);
 
-    // Sends a command to the procedure as a control would (with the defaults above).
+    // Sends a command or a list view notification to the procedure as a control would (with
+    // the defaults above). Nothing is sent once the dialog has ended.
     void SendCommand(int id, int code = BnClicked);
+    void Notify(int id, ListNotification notification, int index);
 
     // Repaints part of the client area (client pixels), or all of it.
     void Invalidate(const QRect& area);
@@ -119,6 +121,7 @@ public:
 
     // Ends the modal loop with `result`.
     void End(int result);
+    bool Ended() const;
 
     // Converts dialog units of this dialog's font to pixels.
     QRect MapDialogRect(int x, int y, int width, int height) const;
@@ -131,8 +134,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend int RunDialog(int, QWidget*, DialogProcedure, void*);
+    void LayoutFrame();
+    void RunScripted();
+    void MarkModal();
+
     class Impl;
-    friend class Impl;
     int templateId_ = 0;
     void* parameter_ = nullptr;
     QWidget* client_ = nullptr;

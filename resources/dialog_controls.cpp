@@ -1,0 +1,132 @@
+#include "resources/dialog_controls.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+// Up-down control
+
+UpDownControl::UpDownControl(QWidget* parent) : QWidget(parent) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    up_ = new QToolButton(this);
+    up_->setArrowType(Qt::UpArrow);
+    up_->setAutoRepeat(true);
+    up_->setFocusPolicy(Qt::NoFocus);
+    up_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    down_ = new QToolButton(this);
+    down_->setArrowType(Qt::DownArrow);
+    down_->setAutoRepeat(true);
+    down_->setFocusPolicy(Qt::NoFocus);
+    down_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    column->addWidget(up_);
+    column->addWidget(down_);
+    connect(up_, &QToolButton::clicked, this, [this] { StepBy(1); });
+    connect(down_, &QToolButton::clicked, this, [this] { StepBy(-1); });
+}
+
+void UpDownControl::SetBuddy(QLineEdit* buddy) {
+    if (buddy_)
+        buddy_->removeEventFilter(this);
+    buddy_ = buddy;
+    if (!buddy_)
+        return;
+    buddy_->installEventFilter(this);
+    // Aligned to the buddy's right edge: the arrows take the right part of the edit's place.
+    const QRect edit = buddy_->geometry();
+    const int arrows = std::min(width() > 0 ? width() : 12, std::max(edit.width() / 2, 1));
+    buddy_->setGeometry(edit.x(), edit.y(), edit.width() - arrows, edit.height());
+    setGeometry(edit.x() + edit.width() - arrows, edit.y(), arrows, edit.height());
+}
+
+void UpDownControl::SetRange(int lower, int upper) {
+    lower_ = lower;
+    upper_ = upper;
+}
+
+int UpDownControl::Position() const {
+    const int low = std::min(lower_, upper_);
+    const int high = std::max(lower_, upper_);
+    if (!buddy_)
+        return low;
+    bool ok = false;
+    const int value = buddy_->text().trimmed().toInt(&ok);
+    if (!ok)
+        return low;
+    return std::clamp(value, low, high);
+}
+
+void UpDownControl::SetPosition(int position) {
+    const int low = std::min(lower_, upper_);
+    const int high = std::max(lower_, upper_);
+    position = std::clamp(position, low, high);
+    if (buddy_)
+        buddy_->setText(QString::number(position));
+}
+
+void UpDownControl::StepBy(int steps) {
+    // A range given upside down (upper below lower) turns the arrows round, as it always has.
+    SetPosition(Position() + (upper_ >= lower_ ? steps : -steps));
+}
+
+bool UpDownControl::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == buddy_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up) {
+            StepBy(1);
+            return true;
+        }
+        if (key == Qt::Key_Down) {
+            StepBy(-1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Date picker
+
+DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(1);
+    check_ = new QCheckBox(this);
+    edit_ = new QDateEdit(this);
+    edit_->setCalendarPopup(true);
+    edit_->setDate(QDate::currentDate());
+    edit_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(check_);
+    row->addWidget(edit_, 1);
+    edit_->setEnabled(false);
+    connect(check_, &QCheckBox::toggled, this, [this](bool on) {
+        edit_->setEnabled(on);
+        emit Changed();
+    });
+    connect(edit_, &QDateEdit::dateChanged, this, [this] { emit Changed(); });
+}
+
+std::optional<QDate> DatePicker::Date() const {
+    if (!check_->isChecked() || !edit_->date().isValid())
+        return std::nullopt;
+    return edit_->date();
+}
+
+void DatePicker::SetDate(std::optional<QDate> date) {
+    const bool held = date && date->isValid() && *date >= edit_->minimumDate() &&
+                      *date <= edit_->maximumDate();
+    if (held)
+        edit_->setDate(*date);
+    check_->setChecked(held);
+    edit_->setEnabled(held);
+}
+
+void DatePicker::SetDisplayFormat(const QString& format) {
+    edit_->setDisplayFormat(format);
+}
