@@ -27,6 +27,11 @@ public:
     Coup(const Coup&) = delete;
     Coup& operator=(const Coup&) = delete;
 
+    // Destroys a chain of entries (`head`, its `next` and so on) with their positions and
+    // everything below them. Works through the tree with a work list threaded through `next`
+    // instead of recursion, so nesting and length are unlimited; allocates nothing.
+    static void DestroyList(std::unique_ptr<Coup> head) noexcept;
+
     // Marks the move as a capture of `piece` (0 for en passant, whose square is then given).
     void SetCapture(PieceCode piece, Square enPassantSquare);
 
