@@ -16,6 +16,8 @@ QImage LoadBitmap(int bitmapId) {
     QImage image(BitmapPath(bitmapId));
     if (image.isNull())
         return {};
+    if (bitmapId == ToolStripBitmap)
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return image.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -26,7 +26,9 @@ inline constexpr int GlyphCellWidth = 15;
 inline constexpr int GlyphCellHeight = 14;
 inline constexpr int ToolImageSize = 16;
 
-// Bitmap `id` in 32-bit RGB (QImage::Format_RGB32); a null image when there is no such bitmap.
+// Bitmap `id`: the piece strips and the glyph strip in 32-bit RGB (QImage::Format_RGB32), the tool
+// strip with its transparent background (Format_ARGB32_Premultiplied); a null image when there is
+// no such bitmap.
 [[nodiscard]] QImage LoadBitmap(int bitmapId);
 
 // Icon `id` (128); a null icon when there is none.
