@@ -1,0 +1,56 @@
+#include "pgn/infos_partie.h"
+
+InfosPartie::InfosPartie() : white(u"White"), black(u"Black"), round(u"?") {}
+
+InfosPartie::~InfosPartie() = default;
+
+void InfosPartie::SetResult(int code) {
+    result = code & 0xFF;
+}
+
+void InfosPartie::SetResultText(std::u16string_view text) {
+    if (text == u"1-0") {
+        result = WhiteWins;
+    } else if (text == u"0-1") {
+        result = BlackWins;
+    } else if (text == u"1/2-1/2" || text == u"\u00BD-\u00BD") {
+        result = Draw;
+    } else {
+        result = Unfinished;
+    }
+}
+
+const char16_t* InfosPartie::ResultText(bool display) const {
+    switch (result) {
+    case WhiteWins:
+        return u"1-0";
+    case Draw:
+        return display ? u"\u00BD-\u00BD" : u"1/2-1/2";
+    case BlackWins:
+        return u"0-1";
+    default:
+        return u"*";
+    }
+}
+
+void InfosPartie::ResetForScan() {
+    white.reset();
+    black.reset();
+    result = NoResult;
+    date = u"??\\??";
+    round = u"?";
+    site = u"?";
+    event = u"?";
+}
+
+bool InfosPartie::IsComplete() const {
+    return white && black && event && date && round && site && result != NoResult;
+}
+
+void GameListEntry::SetFirstMoves(std::optional<std::u16string_view> text) {
+    if (!text) {
+        firstMoves.reset();
+        return;
+    }
+    firstMoves = std::u16string(text->substr(0, FirstMovesLength));
+}

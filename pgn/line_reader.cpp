@@ -1,0 +1,103 @@
+#include "pgn/line_reader.h"
+
+#include <cstring>
+
+#include "platform/file.h"
+
+LineReader::LineReader(platform::File& source, std::uint64_t offset, std::size_t blockSize)
+    : file(source), buffer(std::max(blockSize, 2 * MaxLine)), base(offset), lineOffset(offset) {}
+
+// Moves what is left to the front and reads until the buffer is full or the file ends.
+bool LineReader::Fill() {
+    std::size_t left = end - cursor;
+    if (cursor > 0) {
+        std::memmove(buffer.data(), buffer.data() + cursor, left);
+        base += cursor;
+        cursor = 0;
+        end = left;
+    }
+    while (!atEnd && end < buffer.size()) {
+        std::size_t got = 0;
+        if (!file.Read(buffer.data() + end, buffer.size() - end, got)) {
+            failed = true;
+            atEnd = true;
+            return false;
+        }
+        if (got == 0) {
+            atEnd = true;
+        }
+        end += got;
+    }
+    return true;
+}
+
+bool LineReader::Next(std::string_view& line) {
+    if (end - cursor < MaxLine && !atEnd) {
+        Fill();
+    }
+    std::size_t window = std::min(end - cursor, MaxLine);
+    if (window == 0) {
+        return false;
+    }
+    const char* start = buffer.data() + cursor;
+    lineOffset = base + cursor;
+
+    // The first CR or LF among the bytes of the window.
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', window));
+    std::size_t searchCr = lf != nullptr ? static_cast<std::size_t>(lf - start) : window;
+    const char* cr = static_cast<const char*>(std::memchr(start, '\r', searchCr));
+    const char* brk = cr != nullptr ? cr : lf;
+    if (brk != nullptr) {
+        std::size_t length = static_cast<std::size_t>(brk - start);
+        std::size_t run = length;
+        while (run < window && (start[run] == '\r' || start[run] == '\n')) {
+            ++run;
+        }
+        line = std::string_view(start, length);
+        cursor += run;
+        return true;
+    }
+    // No line break: cut before the last blank, which then begins the next line.
+    for (std::size_t i = window; i-- > 0;) {
+        if (start[i] == ' ') {
+            line = std::string_view(start, i);
+            cursor += i;
+            return true;
+        }
+    }
+    line = std::string_view(start, window);
+    cursor += window;
+    return true;
+}
+
+namespace {
+
+template <class Char> std::basic_string<Char> Extract(std::basic_string_view<Char> source) {
+    std::basic_string<Char> value;
+    std::size_t i = source.find(Char('"'));
+    if (i == std::basic_string_view<Char>::npos) {
+        return value;
+    }
+    for (++i; i < source.size(); ++i) {
+        Char c = source[i];
+        if (c == Char('"')) {
+            break;
+        }
+        if (c == Char('\\') && i + 1 < source.size() &&
+            (source[i + 1] == Char('"') || source[i + 1] == Char('\\'))) {
+            c = source[++i];
+        }
+        value += c;
+    }
+    return value;
+}
+
+} // namespace
+
+std::u16string ExtractQuoted(std::u16string_view source) {
+    return Extract(source);
+}
+
+std::string ExtractQuoted(std::string_view source) {
+    return Extract(source);
+}

@@ -1,0 +1,61 @@
+// Reading PGN files line by line, and the value of a tag line.
+//
+// Every reader of PGN text (the loader, the scanner, the tokenizer) takes its lines from a
+// LineReader. The lines and their offsets are those of a reader that reads at most 255 bytes at
+// a time:
+//   - a line ends at its first CR or LF; the whole run of CR and LF bytes that follows (within
+//     those 255 bytes) is consumed with it, so empty lines are never returned, except when such
+//     a run is cut at the 255-byte limit, where the next line is empty;
+//   - a line of more than 255 bytes is cut before the last blank of its first 255 bytes, and
+//     that blank begins the next line; without a blank it is cut after 255 bytes.
+// The game list and the in-place save stand on these offsets. Unlike a reader that asks the
+// system for every line, this one reads large blocks, so memory stays small and constant and a
+// line costs no system call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+class File;
+}
+
+class LineReader {
+public:
+    static constexpr std::size_t MaxLine = 255;
+
+    // Reads `file` from its current position, which is taken to be `offset` bytes from the start.
+    LineReader(platform::File& file, std::uint64_t offset, std::size_t blockSize = 1 << 18);
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // The next line (bytes of the file, without its line break), valid until the next call.
+    // False at the end of the file or when a read failed (Failed() tells them apart).
+    [[nodiscard]] bool Next(std::string_view& line);
+    // Offset of the first byte of the line that Next returned last.
+    std::uint64_t LineOffset() const { return lineOffset; }
+    // Offset just after that line and the line breaks consumed with it: where the next line
+    // starts, and where a reader of single lines would have left the file.
+    std::uint64_t Offset() const { return base + cursor; }
+    bool Failed() const { return failed; }
+
+private:
+    bool Fill();
+
+    platform::File& file;
+    std::vector<char> buffer;
+    std::uint64_t base;   // file offset of buffer[0]
+    std::size_t cursor = 0;
+    std::size_t end = 0;
+    std::uint64_t lineOffset;
+    bool atEnd = false;
+    bool failed = false;
+};
+
+// The value of a tag line: the text after the first double quote of `source` up to the next
+// double quote that is not escaped, or to the end. Inside it `\"` stands for a quote and `\\`
+// for a backslash; any other backslash is kept as it is. Without a double quote, empty.
+std::u16string ExtractQuoted(std::u16string_view source);
+std::string ExtractQuoted(std::string_view source);

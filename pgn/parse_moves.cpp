@@ -1,0 +1,145 @@
+#include "pgn/parse_moves.h"
+
+#include "chess/position.h"
+#include "chess/san.h"
+#include "pgn/parser.h"
+#include "platform/debug.h"
+#include "platform/text.h"
+
+namespace {
+
+std::u16string rememberedToken;
+
+ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int depth) {
+    Position* current = &start;
+    std::u16string token;
+    for (;;) {
+        TokenKind kind = parser.NextToken(token);
+        switch (kind) {
+        case TokenKind::GameEnd:
+        case TokenKind::VariationEnd:
+            return NoError;
+        case TokenKind::CommentStart:
+            if (!ReadComment(parser, *current)) {
+                return CommentTooLong;
+            }
+            break;
+        case TokenKind::LineComment:
+            parser.SkipLine();
+            break;
+        case TokenKind::VariationStart: {
+            if (depth + 1 > MaxVariationDepth) {
+                platform::DebugOutput(std::string_view("Variantes trop profondes\n"));
+                return BadVariation;
+            }
+            ParseError nested = ParseLevel(parser, *current, true, depth + 1);
+            if (nested != NoError) {
+                return nested;
+            }
+            break;
+        }
+        case TokenKind::MoveNumber:
+        case TokenKind::Space:
+            break;
+        case TokenKind::Move:
+            if (!inVariation) {
+                Position* after = ReadSan(*current, token);
+                if (after == nullptr) {
+                    platform::DebugOutput(std::u16string_view(u"Token refusé (2)\n"));
+                    RememberToken(token);
+                    return IllegalMove;
+                }
+                current = after;
+            } else {
+                Position* previous = current->PreviousPosition();
+                if (previous == nullptr) {
+                    platform::DebugOutput(
+                        std::u16string_view(u"Pas normal d'être dans une variante\n"));
+                    return BadVariation;
+                }
+                // Played where the enclosing line's last move was played, the new move becomes
+                // a further alternative to it.
+                Position* after = ReadSan(*previous, token);
+                if (after == nullptr) {
+                    platform::DebugOutput(std::u16string_view(u"Coup refusé\n"));
+                    RememberToken(token);
+                    return IllegalVariationMove;
+                }
+                current = after;
+                inVariation = false;
+            }
+            break;
+        case TokenKind::BadToken:
+            platform::DebugOutput(std::string_view("Token Erreur\n"));
+            RememberToken(token);
+            return UnknownToken;
+        case TokenKind::Nag: {
+            // The leading digits after the "$"; none gives 0. Large values keep their low 8 bits.
+            std::uint32_t value = 0;
+            for (std::size_t i = 1; i < token.size() && token[i] >= u'0' && token[i] <= u'9';
+                 ++i) {
+                value = value * 10 + static_cast<std::uint32_t>(token[i] - u'0');
+            }
+            auto n = static_cast<std::uint8_t>(value & 0xFF);
+            if (value > 10) {
+                current->evaluation = n;
+            } else if (current->previousMove != nullptr) {
+                current->previousMove->nag = n;
+            }
+            break;
+        }
+        }
+    }
+}
+
+std::u16string Format(std::u16string_view pattern, std::u16string_view token) {
+    std::u16string text(pattern);
+    text.append(token);
+    return text;
+}
+
+} // namespace
+
+ParseError ParseMoves(Parser& parser, Position& position, bool inVariation) {
+    return ParseLevel(parser, position, inVariation, 0);
+}
+
+void RememberToken(std::u16string_view token) {
+    rememberedToken.assign(token.substr(0, 511));
+}
+
+std::u16string ErrorText(int code) {
+    switch (code) {
+    case NoError:
+    case Cancelled:
+        return u"No error";
+    case OpenFailed:
+        return u"Unable to open file";
+    case BadStartPosition:
+        return u"Invalid initial position";
+    case BadHeaders:
+        return u"Incorrect PGN headers";
+    case UnknownToken:
+        return Format(u"Unknown token : ", rememberedToken);
+    case BadVariation:
+        return u"Error in alternate line";
+    case IllegalMove:
+        return Format(u"Illegal move : ", rememberedToken);
+    case IllegalVariationMove:
+        return u"Illegal move starting line";
+    case CommentTooLong:
+        return u"Comment too long";
+    default:
+        return u"Unexpected error";
+    }
+}
+
+void ShowLoadError(int code, const std::u16string& caption, platform::Window owner) {
+    platform::CurrentShell().MessageBox(owner, ErrorText(code), caption, platform::Icon::Stop,
+                                        platform::Buttons::Ok);
+}
+
+void ShowSystemError(int systemCode, const std::u16string& caption, platform::Window owner) {
+    platform::CurrentShell().MessageBox(owner, platform::SystemErrorText(systemCode), caption,
+                                        platform::Icon::Stop, platform::Buttons::Ok);
+}

@@ -1,0 +1,47 @@
+// Turning the movetext of one game into its move tree, and the load error codes with their
+// texts and message boxes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/shell.h"
+
+class Parser;
+class Position;
+
+// The result of ParseMoves and of LoadGame.
+enum ParseError : int {
+    NoError = 0,
+    Cancelled = 1,            // the user closed the game list: no failure, nothing to show
+    NoGame = 2,               // no game at the requested place
+    OpenFailed = 3,           // the file cannot be opened (or read)
+    BadStartPosition = 4,     // the FEN tag is not a valid position
+    BadHeaders = 5,           // FEN without "[SetUp "1"]", or SetUp without FEN
+    UnknownToken = 6,         // a character that starts no token
+    BadVariation = 7,         // a variation where no move has been played yet
+    IllegalMove = 8,          // a move that cannot be read or played
+    IllegalVariationMove = 9, // the first move of a variation cannot be read or played
+    CommentTooLong = 10,      // a comment's text could not be stored
+};
+
+// Variations nest at most this deep; deeper text is refused as BadVariation rather than
+// exhausting the stack.
+inline constexpr int MaxVariationDepth = 512;
+
+// Reads tokens until the game (or, for a variation, the variation) ends, playing each move from
+// `position` with ReadSan. `inVariation` says that the call reads a variation whose first move
+// has not been played yet. On an error the caller discards the whole game.
+[[nodiscard]] ParseError ParseMoves(Parser& parser, Position& position, bool inVariation);
+
+// The text for a code ("Illegal move : Ke2" for IllegalMove, with the token the parser
+// remembered).
+std::u16string ErrorText(int code);
+
+// Remembers the token that ErrorText names for UnknownToken and IllegalMove.
+void RememberToken(std::u16string_view token);
+
+// A message box with ErrorText(code), `caption` and the stop icon.
+void ShowLoadError(int code, const std::u16string& caption, platform::Window owner);
+// A message box with the system's text for `systemCode`, `caption` and the stop icon.
+void ShowSystemError(int systemCode, const std::u16string& caption, platform::Window owner);

@@ -1,0 +1,182 @@
+#include "pgn/parser.h"
+
+#include <algorithm>
+
+#include "chess/position.h"
+#include "gametree/annotations.h"
+#include "pgn/line_reader.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr int BadTokenLength = 20;
+
+bool IsMoveChar(char16_t c) {
+    // "abcdefgh012345678RNBQKO-x+#=": the digit 9 is not among them.
+    return (c >= u'a' && c <= u'h') || (c >= u'0' && c <= u'8') || c == u'R' || c == u'N' ||
+           c == u'B' || c == u'Q' || c == u'K' || c == u'O' || c == u'-' || c == u'x' ||
+           c == u'+' || c == u'#' || c == u'=';
+}
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
+Parser::Parser(LineReader& lineReader, std::string_view firstLine) : reader(lineReader) {
+    currentLineOffset = reader.LineOffset();
+    SetLine(firstLine);
+    pos = 0;
+}
+
+void Parser::SetLine(std::string_view bytes) {
+    // A NUL byte ends the line, as the end of the text does.
+    std::size_t n = std::min<std::size_t>(bytes.size(), LineCapacity - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        line[i] = platform::AnsiToWideChar(static_cast<unsigned char>(bytes[i]));
+    }
+    line[n] = 0;
+}
+
+bool Parser::ReadNextLine(std::string_view& bytes) {
+    if (!reader.Next(bytes)) {
+        return false;
+    }
+    currentLineOffset = reader.LineOffset();
+    return true;
+}
+
+TokenKind Parser::NextToken(std::u16string& token) {
+    token.clear();
+    if (stoppedAtTag) {
+        // Once the next game's tags have begun, every level of variation ends here too,
+        // without reading further lines.
+        return TokenKind::GameEnd;
+    }
+    if (pos == -1) {
+        std::string_view bytes;
+        if (!ReadNextLine(bytes)) {
+            return TokenKind::GameEnd;
+        }
+        if (!bytes.empty() && bytes[0] == '[') {
+            stoppedAtTag = true;
+            tagLineOffset = reader.LineOffset();
+            return TokenKind::GameEnd;
+        }
+        SetLine(bytes);
+        pos = 0;
+    }
+
+    char16_t c = line[pos];
+    char16_t next = c != 0 ? line[pos + 1] : 0;
+    switch (c) {
+    case 0:
+        pos = -1;
+        return TokenKind::Space;
+    case u' ':
+    case u'\t':
+        while (line[pos] == u' ' || line[pos] == u'\t') {
+            ++pos;
+        }
+        return TokenKind::Space;
+    case u'{':
+        ++pos;
+        return TokenKind::CommentStart;
+    case u';':
+        ++pos;
+        return TokenKind::LineComment;
+    case u'(':
+        ++pos;
+        return TokenKind::VariationStart;
+    case u')':
+        ++pos;
+        return TokenKind::VariationEnd;
+    case u'*':
+        return TokenKind::GameEnd;
+    case u'.':
+        while (line[pos] == u'.') {
+            ++pos;
+        }
+        return TokenKind::Space;
+    case u'$':
+        token += line[pos++];
+        while (IsDigit(line[pos])) {
+            token += line[pos++];
+        }
+        return TokenKind::Nag;
+    case u'!':
+    case u'?':
+        token += line[pos++];
+        if (line[pos] == u'!' || line[pos] == u'?') {
+            token += line[pos++];
+        }
+        GlyphToNag(token);
+        return TokenKind::Nag;
+    default:
+        break;
+    }
+
+    if (c == u'1' && (next == u'-' || next == u'/')) {
+        return TokenKind::GameEnd;
+    }
+    if (c == u'0' && !(next == u'-' && line[pos + 2] == u'0')) {
+        return TokenKind::GameEnd;
+    }
+    if (c >= u'1' && c <= u'9') {
+        while (IsDigit(line[pos])) {
+            token += line[pos++];
+        }
+        while (line[pos] == u'.') {
+            token += line[pos++];
+        }
+        return TokenKind::MoveNumber;
+    }
+    if (c == u'0' || c == u'B' || c == u'K' || c == u'N' || c == u'O' || c == u'Q' || c == u'R' ||
+        (c >= u'a' && c <= u'h')) {
+        token += line[pos++];
+        while (IsMoveChar(line[pos])) {
+            token += line[pos++];
+        }
+        return TokenKind::Move;
+    }
+    for (int i = pos; i < pos + BadTokenLength && line[i] != 0; ++i) {
+        token += line[i];
+    }
+    return TokenKind::BadToken;
+}
+
+bool ReadComment(Parser& parser, Position& position) {
+    std::u16string text;
+    for (;;) {
+        if (parser.Pos() == -1) {
+            std::string_view bytes;
+            if (!parser.ReadNextLine(bytes)) {
+                return true;
+            }
+            // Inside a comment a line that begins with "[" is ordinary text.
+            parser.SetLine(bytes);
+            parser.SetPos(0);
+        }
+        const char16_t* line = parser.Line();
+        int pos = parser.Pos();
+        // Every line break inside the comment becomes one blank.
+        if (pos == 0 && line[0] != 0 && line[0] != u'}') {
+            text += u' ';
+        }
+        const char16_t* start = line + pos;
+        const char16_t* stop = start;
+        while (*stop != 0 && *stop != u'}') {
+            ++stop;
+        }
+        text.append(start, stop);
+        if (*stop == u'}') {
+            std::size_t first = text.find_first_not_of(u" \t");
+            position.SetComment(first == std::u16string::npos ? std::u16string()
+                                                              : text.substr(first));
+            parser.SetPos(static_cast<int>(stop - line) + 1);
+            return true;
+        }
+        parser.SetPos(-1);
+    }
+}

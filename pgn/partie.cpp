@@ -1,0 +1,244 @@
+#include "pgn/partie.h"
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+#include "chess/fen.h"
+#include "pgn/line_reader.h"
+#include "pgn/parser.h"
+#include "platform/text.h"
+
+Partie::Partie() = default;
+
+Partie::~Partie() = default;
+
+void Partie::AppendExtraTag(std::unique_ptr<PGNHeader> header) {
+    PGNHeader* added = header.get();
+    if (!extraTags) {
+        extraTags = std::move(header);
+    } else {
+        if (lastExtraTag == nullptr || lastExtraTag->next) {
+            // The list was built by someone else; find its end once.
+            lastExtraTag = extraTags.get();
+            while (lastExtraTag->next) {
+                lastExtraTag = lastExtraTag->next.get();
+            }
+        }
+        lastExtraTag->next = std::move(header);
+    }
+    lastExtraTag = added;
+}
+
+void Partie::ClearExtraTags() {
+    extraTags.reset();
+    lastExtraTag = nullptr;
+}
+
+namespace {
+
+bool StartsWith(std::string_view line, std::string_view prefix) {
+    return line.size() >= prefix.size() && std::memcmp(line.data(), prefix.data(), prefix.size()) == 0;
+}
+
+std::string_view UpToNul(std::string_view line) {
+    const void* nul = std::memchr(line.data(), 0, line.size());
+    return nul == nullptr ? line : line.substr(0, static_cast<const char*>(nul) - line.data());
+}
+
+std::u16string Quoted(std::string_view rest) {
+    return platform::AnsiToWide(ExtractQuoted(rest));
+}
+
+// Back to what a fresh Partie holds, for a game whose tag section turned out to belong to a
+// game that is passed over.
+void ForgetTags(Partie& partie) {
+    partie.SetWhite(u"White");
+    partie.SetBlack(u"Black");
+    partie.SetRound(u"?");
+    partie.SetEvent(std::nullopt);
+    partie.SetDate(std::nullopt);
+    partie.SetSite(std::nullopt);
+    partie.result = NoResult;
+    partie.ClearExtraTags();
+    partie.startPosition.SetInitial();
+}
+
+enum class TagOutcome { Read, White, SetUp, Fen, Other };
+
+TagOutcome ApplyTag(Partie& partie, std::string_view line) {
+    if (StartsWith(line, "[White ")) {
+        partie.SetWhite(Quoted(line.substr(7)));
+        return TagOutcome::White;
+    }
+    if (StartsWith(line, "[Black ")) {
+        partie.SetBlack(Quoted(line.substr(7)));
+    } else if (StartsWith(line, "[Result ")) {
+        std::string value = ExtractQuoted(line.substr(8));
+        // "½-½" (byte 0xBD) reads as a draw, as the game list shows it.
+        if (value == "1-0") {
+            partie.result = WhiteWins;
+        } else if (value == "1/2-1/2" || value == "\xBD-\xBD") {
+            partie.result = Draw;
+        } else if (value == "0-1") {
+            partie.result = BlackWins;
+        } else {
+            partie.result = Unfinished;
+        }
+    } else if (StartsWith(line, "[Event ")) {
+        partie.SetEvent(Quoted(line.substr(7)));
+    } else if (StartsWith(line, "[Round ")) {
+        partie.SetRound(Quoted(line.substr(7)));
+    } else if (StartsWith(line, "[Site ")) {
+        partie.SetSite(Quoted(line.substr(6)));
+    } else if (StartsWith(line, "[Date ")) {
+        partie.SetDate(Quoted(line.substr(6)));
+    } else if (StartsWith(line, "[SetUp \"1\"]")) {
+        return TagOutcome::SetUp;
+    } else if (StartsWith(line, "[FEN ")) {
+        return TagOutcome::Fen;
+    } else {
+        return TagOutcome::Other;
+    }
+    return TagOutcome::Read;
+}
+
+// Where the game's text ends when its termination marker is followed, on the same line, by the
+// next game's first tag: at that "[", so that an in-place save keeps the next game whole.
+std::optional<std::uint64_t> TagAfterMarker(const Parser& parser) {
+    int pos = parser.Pos();
+    if (pos < 0) {
+        return std::nullopt;
+    }
+    const char16_t* line = parser.Line();
+    int i = pos;
+    while (line[i] != 0 && line[i] != u' ' && line[i] != u'\t' && line[i] != u'[') {
+        ++i;
+    }
+    while (line[i] == u' ' || line[i] == u'\t') {
+        ++i;
+    }
+    if (line[i] != u'[') {
+        return std::nullopt;
+    }
+    return parser.CurrentLineOffset() + static_cast<std::uint64_t>(i);
+}
+
+} // namespace
+
+ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string& path,
+                    std::uint32_t offset, std::int32_t count) {
+    platform::File file;
+    if (!file.Open(path, platform::OpenMode::Read)) {
+        return OpenFailed;
+    }
+    if (offset == 0) {
+        std::int32_t games = partie.gamesInFile;
+        int shown = platform::CurrentShell().ShowGameList(owner, file, offset, games);
+        // A list that could not be shown has already said why; loading from offset 0 with no
+        // count would let a later save rewrite a file of many games with this one.
+        if (shown != platform::DialogOk) {
+            return Cancelled;
+        }
+        partie.gamesInFile = games;
+    } else {
+        partie.gamesInFile = count;
+    }
+    std::optional<platform::FileStamp> stamp = file.Stamp();
+    if (!stamp || !file.Seek(offset)) {
+        return OpenFailed;
+    }
+
+    LineReader reader(file, offset, 1 << 16);
+    std::string_view line;
+    bool whiteSeen = false;
+    bool setUpPending = false;
+    bool inSection = false;
+    bool tagsRead = false;
+    bool haveMovetext = false;
+    std::uint64_t sectionStart = offset;
+    // A file that ends right after the tag section gives a game without moves.
+    for (bool more = reader.Next(line); more; more = reader.Next(line)) {
+        if (!line.empty() && line[0] == '[') {
+            if (!inSection) {
+                // A new tag section. Tags read before it belonged to a game without a White tag,
+                // which is passed over: this game has only its own tags.
+                if (tagsRead) {
+                    ForgetTags(partie);
+                    setUpPending = false;
+                }
+                sectionStart = reader.LineOffset();
+                inSection = true;
+            }
+            tagsRead = true;
+            std::string_view tag = UpToNul(line);
+            switch (ApplyTag(partie, tag)) {
+            case TagOutcome::Read:
+                break;
+            case TagOutcome::White:
+                whiteSeen = true;
+                break;
+            case TagOutcome::SetUp:
+                setUpPending = true;
+                break;
+            case TagOutcome::Fen:
+                if (!setUpPending) {
+                    return BadHeaders;
+                }
+                setUpPending = false;
+                if (ReadFen(partie.startPosition, Quoted(tag.substr(5))) == 0) {
+                    return BadStartPosition;
+                }
+                break;
+            case TagOutcome::Other:
+                AddExtraTag(partie, platform::AnsiToWide(tag.substr(1)));
+                break;
+            }
+        } else if (whiteSeen) {
+            haveMovetext = true;
+            break;
+        } else {
+            inSection = false;
+        }
+    }
+    if (reader.Failed()) {
+        return OpenFailed;
+    }
+    if (!whiteSeen) {
+        return NoGame;
+    }
+    if (setUpPending) {
+        return BadHeaders;
+    }
+
+    std::uint64_t end = reader.Offset();
+    if (haveMovetext) {
+        Parser parser(reader, line);
+        ParseError error = ParseMoves(parser, partie.startPosition, false);
+        if (error != NoError) {
+            return error;
+        }
+        if (reader.Failed()) {
+            return OpenFailed;
+        }
+        // A game ended by the next game's first tag line stops where that line begins.
+        if (parser.StoppedAtTagLine()) {
+            end = parser.TagLineOffset();
+        } else if (auto tag = TagAfterMarker(parser)) {
+            end = *tag;
+        } else {
+            end = reader.Offset();
+        }
+    }
+    if (end > std::numeric_limits<std::uint32_t>::max()) {
+        platform::SetLastError(EFBIG);
+        return OpenFailed;
+    }
+    partie.startOffset = static_cast<std::uint32_t>(sectionStart);
+    partie.endOffset = static_cast<std::uint32_t>(end);
+    partie.path = path;
+    partie.changed = false;
+    partie.hasFile = true;
+    partie.fileStamp = stamp;
+    return NoError;
+}

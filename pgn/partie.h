@@ -1,0 +1,96 @@
+// The game document: one game with its header, start position, move tree and extra tags,
+// bound to a place in a PGN file.
+//
+// A file of one game is rewritten whole on save (through a temporary file renamed over it); in
+// a file of several games only the game's own byte range [startOffset, endOffset) is replaced,
+// through a ".bak" copy, so that the other games stay byte for byte as they were. Loading
+// never leaves a half-loaded game and saving never loses data: every failure returns its code,
+// and a failed save leaves the file as it was (or says where the copy of it is).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "chess/position.h"
+#include "pgn/infos_partie.h"
+#include "pgn/parse_moves.h"
+#include "pgn/pgn_header.h"
+#include "platform/file.h"
+#include "platform/live_count.h"
+#include "platform/shell.h"
+
+// The failure code of the save operations (the platform's generic failure).
+inline constexpr std::int32_t SaveFailed = static_cast<std::int32_t>(0x80004005u);
+
+class Partie : public InfosPartie {
+public:
+    static constexpr std::size_t MaxPath = 260;
+
+    // White "White", Black "Black", Round "?", no result, the standard start position, no file
+    // ("Game1.pgn"), nothing changed.
+    Partie();
+    ~Partie() override;
+
+    // Appends a pair to the extra tags (in constant time, however many there are).
+    void AppendExtraTag(std::unique_ptr<PGNHeader> header);
+    // Removes every extra tag.
+    void ClearExtraTags();
+
+    // --- Fields
+
+    // Root of the move tree; setUp marks a game with its own start position, its comment is
+    // the game's opening comment.
+    Position startPosition;
+    // Loaded from or saved to `path`.
+    bool hasFile = false;
+    // The game properties dialog has been confirmed for this game.
+    bool propertiesConfirmed = false;
+    std::u16string path = u"Game1.pgn";
+    // The extra tags in file order.
+    std::unique_ptr<PGNHeader> extraTags;
+    // Edited since loaded or saved.
+    bool changed = false;
+    // 0 no file yet, 1 the game alone in its file, 2 or more a file of several games.
+    std::int32_t gamesInFile = 0;
+    // Size and modification time of the file as last loaded or saved: an in-place save refuses
+    // to write when another program changed the file since.
+    std::optional<platform::FileStamp> fileStamp;
+
+private:
+    PGNHeader* lastExtraTag = nullptr;
+    LiveCount<Partie> counter;
+};
+
+// Loads into `partie` (freshly constructed) the game of `path` whose tag section begins at or
+// after `offset`. Offset 0 asks the installed Shell for the game list, which chooses the offset
+// and counts the games; another offset takes `count` as gamesInFile. On any result but NoError
+// the caller destroys the Partie.
+[[nodiscard]] ParseError LoadGame(Partie& partie, platform::Window owner,
+                                  const std::u16string& path, std::uint32_t offset,
+                                  std::int32_t count);
+
+// Writes the game to its file; 0, or SaveFailed after a message box (text: the path and what
+// went wrong, caption "Unable to save game"). A failed save leaves `changed` set and the file
+// as it was.
+[[nodiscard]] std::int32_t SaveGame(Partie& partie);
+// Binds the game to `newPath` and saves it: appended to the file there when one exists, else
+// as a new file. On failure the game keeps its former binding.
+[[nodiscard]] std::int32_t SaveGameTo(Partie& partie, const std::u16string& newPath);
+// The Save command: true when the game was saved.
+bool SaveCommand(Partie& partie, platform::Window owner);
+// The Save As command: true when the game was saved.
+bool SaveAsCommand(Partie& partie, platform::Window owner);
+// Asks whether to save a changed game; true when the caller may replace or close it.
+bool ConfirmSave(Partie& partie, platform::Window owner);
+// The game properties dialog; its result (2 for Cancel).
+int EditProperties(Partie& partie, platform::Window owner);
+// The other-tags dialog; its result.
+int EditOtherTags(Partie& partie, platform::Window owner);
+
+// Copies `count` bytes (-1: up to the end of the source) from the source's position to the
+// destination's position; false when a read or a write failed. A source that ends first ends
+// the copy.
+[[nodiscard]] bool CopyBytes(platform::File& destination, platform::File& source,
+                             std::int64_t count);

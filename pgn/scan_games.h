@@ -1,0 +1,24 @@
+// The index of a multi-game PGN file: one GameListEntry per game, read from the tag sections.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "pgn/infos_partie.h"
+
+namespace platform {
+class File;
+}
+
+// Called once per game, in file order, with the new entry (the callee owns it from then on) and
+// the file offset just after the game's first movetext line.
+using GameFoundCallback = std::function<void(std::unique_ptr<GameListEntry>, std::uint64_t)>;
+
+// Reads `file` from its start and delivers every game whose White, Black and Result tags were
+// seen; `gameCount` grows by one per game (it is not reset). A game without one of those tags
+// is passed over, and the game after it is delivered with its own start offset and its own
+// tags only. A read failure ends the scan like the end of the file; false then (the games found
+// up to there have been delivered). Offsets beyond 4 GiB cannot be stored in an entry: the scan
+// stops there.
+bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCallback& found);

@@ -1,0 +1,65 @@
+// Writing a game as PGN text.
+//
+// All text passes through Emit as pieces, which are converted to the ANSI code page and kept
+// within 79 columns by breaking at blanks and after opening brackets. Tag lines are written
+// whole, one per line, so that they read back whole. Lines end in CR LF.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class Coup;
+class Partie;
+
+namespace platform {
+class File;
+}
+
+class PgnWriter {
+public:
+    // Where a piece may be broken: the bytes before `index` stay on the line, and `skip`
+    // characters after them (a blank) are dropped.
+    struct Break {
+        int index;
+        int skip;
+    };
+
+    // Appends to `out`.
+    explicit PgnWriter(std::string& out) : text(out) {}
+
+    // Writes a piece under the wrapping rule; a breakable piece may be broken anywhere it has a
+    // break point, another only when it does not fit on a line of its own.
+    void Emit(std::u16string_view piece, bool breakable);
+    // Cuts a text of any length (a comment) into pieces of at most 511 characters for Emit.
+    void EmitLong(std::u16string_view text, bool breakable);
+    // Writes a whole tag line (its CR LF included), never broken.
+    void EmitLine(std::u16string_view line);
+    void ResetColumn() { outputColumn = 0; }
+    int Column() const { return outputColumn; }
+
+    // The break point at or before `index`: a blank (dropped) or just after "(" or "{".
+    static std::optional<Break> FindBreak(std::string_view bytes, int index);
+
+private:
+    void EmitBytes(std::u16string_view piece, std::string_view bytes, bool breakable);
+    void Put(std::string_view bytes);
+    void NewLine();
+
+    std::string& text;
+    // Bytes on the current output line.
+    int outputColumn = 0;
+};
+
+// Writes a line of moves starting with `first`, the moves that follow it and the variations met
+// on the way. `withNumber` asks for a move number before the first move.
+void WriteMoves(PgnWriter& writer, const Coup& first, bool withNumber);
+
+// The game as PGN text, bytes in the ANSI code page: tags, a blank line, the movetext, the
+// termination marker and a blank line.
+std::string WriteGameText(const Partie& partie);
+// Writes the game at the file's current position; false when the write failed.
+[[nodiscard]] bool WriteGame(const Partie& partie, platform::File& file);
+
+// A tag value as written between the quotes: `"` and `\` escaped, line breaks as blanks.
+std::u16string EscapeTagValue(std::u16string_view value);

@@ -1,0 +1,156 @@
+#include "platform/text.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F; the five undefined bytes keep their own value.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+} // namespace
+
+char16_t AnsiToWideChar(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) {
+        return kHighControls[byte - 0x80];
+    }
+    return byte;
+}
+
+void AppendAnsiToWide(std::string_view bytes, std::u16string& out) {
+    std::size_t base = out.size();
+    out.resize(base + bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        out[base + i] = AnsiToWideChar(static_cast<unsigned char>(bytes[i]));
+    }
+}
+
+std::u16string AnsiToWide(std::string_view bytes) {
+    std::u16string out;
+    AppendAnsiToWide(bytes, out);
+    return out;
+}
+
+char WideToAnsiChar(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+        return static_cast<char>(c);
+    }
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == c) {
+            return static_cast<char>(0x80 + i);
+        }
+    }
+    return '?';
+}
+
+void AppendWideToAnsi(std::u16string_view text, std::string& out) {
+    std::size_t base = out.size();
+    out.resize(base + text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out[base + i] = WideToAnsiChar(text[i]);
+    }
+}
+
+std::string WideToAnsi(std::u16string_view text) {
+    std::string out;
+    AppendWideToAnsi(text, out);
+    return out;
+}
+
+std::string ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c < 0xE000) {
+            if (c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+                ++i;
+            } else {
+                c = 0xFFFD;
+            }
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string FromUtf8(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        unsigned char b = static_cast<unsigned char>(text[i]);
+        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+        char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
+        for (int k = 1; ok && k <= extra; ++k) {
+            unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                ok = false;
+            } else {
+                c = (c << 6) | (next & 0x3F);
+            }
+        }
+        // Overlong forms, surrogates and values beyond U+10FFFF are malformed too.
+        if (ok && ((extra == 1 && c < 0x80) || (extra == 2 && c < 0x800) ||
+                   (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c < 0xE000))) {
+            ok = false;
+        }
+        if (!ok) {
+            out += char16_t(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::u16string SystemErrorText(int code) {
+    // strerror_r in its GNU form may return a static string instead of filling the buffer.
+    char buffer[512] = {};
+    const char* text = nullptr;
+#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+    text = strerror_r(code, buffer, sizeof buffer);
+#else
+    if (strerror_r(code, buffer, sizeof buffer) == 0) {
+        text = buffer;
+    }
+#endif
+    if (code == 0 || text == nullptr || *text == '\0' || std::strncmp(text, "Unknown error", 13) == 0) {
+        char fallback[32];
+        std::snprintf(fallback, sizeof fallback, "Err : 0x%08X", static_cast<unsigned>(code));
+        return FromUtf8(fallback);
+    }
+    return FromUtf8(text);
+}
+
+} // namespace platform
