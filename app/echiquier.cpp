@@ -1,0 +1,274 @@
+#include "app/echiquier.h"
+
+#include "app/globals.h"
+#include "app/liste_coups.h"
+#include "app/new_line_dialog.h"
+#include "chess/position.h"
+#include "gametree/coup.h"
+#include "pgn/partie.h"
+#include "resources/bitmaps.h"
+
+#include <QPainter>
+#include <QWidget>
+
+Echiquier::Echiquier(QWidget* owner, int squareSize, int left, int top, int stripId)
+    : owner(owner), squareSize(squareSize), left(left), top(top) {
+    LoadStrip(stripId);
+}
+
+Echiquier::~Echiquier() = default;
+
+void Echiquier::Resize(int newSquareSize, int newLeft, int stripId) {
+    strip = QImage();
+    squareSize = newSquareSize;
+    left = newLeft;
+    LoadStrip(stripId);
+}
+
+void Echiquier::LoadStrip(int stripId) {
+    // A strip that cannot be loaded stays null; drawing then falls back on DefaultPieceStrip.
+    if (stripId != 0) {
+        strip = LoadBitmap(stripId);
+    }
+}
+
+const QImage& Echiquier::Strip() const {
+    return strip.isNull() ? DefaultPieceStrip : strip;
+}
+
+// --- Geometry
+
+QRect Echiquier::SquareRect(int file, int rank) const {
+    const int column = flipped ? 7 - file : file;
+    const int row = flipped ? rank : 7 - rank;
+    return QRect(left + squareSize * column, top + squareSize * row, squareSize, squareSize);
+}
+
+bool Echiquier::HitTest(int x, int y, std::uint8_t& file, std::uint8_t& rank) const {
+    file = 0;
+    rank = 0;
+    if (squareSize <= 0) {
+        return false;
+    }
+    // Taps arrive as 16-bit unsigned client coordinates; the division truncates toward zero and
+    // the results are kept in 8 bits, so anything far off the board wraps to 8 or more.
+    const int ux = std::uint16_t(x);
+    const int uy = std::uint16_t(y);
+    auto f = std::uint8_t((ux - left) / squareSize);
+    auto r = std::uint8_t((uy - top) / squareSize);
+    if (flipped) {
+        f = std::uint8_t(7 - f);
+    } else {
+        r = std::uint8_t(7 - r);
+    }
+    if (f >= 8 || r >= 8) {
+        return false;
+    }
+    file = f;
+    rank = r;
+    return true;
+}
+
+// --- Selection
+
+void Echiquier::SetSelection(std::uint8_t file, std::uint8_t rank) {
+    selectedFile = file;
+    selectedRank = rank;
+}
+
+void Echiquier::ClearSelection() {
+    selectedFile = 255;
+    selectedRank = 255;
+}
+
+void Echiquier::RedrawSelection(bool highlighted, const Position& position) {
+    if (!owner || !HasSelection()) {
+        return;
+    }
+    // The owner paints from the board's state, so the square comes out highlighted exactly when
+    // it is still selected at paint time; callers clear the selection right after asking for the
+    // plain square. Only that square is invalidated.
+    (void)highlighted;
+    (void)position;
+    owner->update(SquareRect(selectedFile, selectedRank));
+}
+
+// --- Drawing
+
+namespace {
+
+// MERGECOPY: the square becomes the brush ANDed with the strip cell.
+void MergeCopy(QPainter& surface, const QRect& target, const QImage& strip, int cell) {
+    surface.fillRect(target, surface.brush());
+    surface.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    surface.drawImage(target.topLeft(), strip,
+                      QRect(cell * target.width(), 0, target.width(), target.height()));
+    surface.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// SRCPAINT: the strip cell is ORed into the square.
+void SrcPaint(QPainter& surface, const QRect& target, const QImage& strip, int cell) {
+    surface.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    surface.drawImage(target.topLeft(), strip,
+                      QRect(cell * target.width(), 0, target.width(), target.height()));
+    surface.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+bool IsDark(int file, int rank) {
+    return file % 2 == rank % 2;
+}
+
+} // namespace
+
+void Echiquier::DrawSquare(QPainter& surface, const Position& position, int file,
+                           int rank) const {
+    const QImage& cells = Strip();
+    const QRect target = SquareRect(file, rank);
+    const PieceCode piece = position.PieceAtFileRank(file, rank);
+    const int type = TypeOf(piece);
+    if (type < Pawn || type > King) {
+        // Empty, or a code without a piece type (nothing the strip could show).
+        MergeCopy(surface, target, cells, 0);
+        return;
+    }
+    const int image = ColourOf(piece) == Black ? 4 * type - 1 : 4 * type - 3;
+    MergeCopy(surface, target, cells, image + 1);
+    SrcPaint(surface, target, cells, image);
+}
+
+void Echiquier::PaintBoard(QPainter& surface, const Position& position, bool withFrame) const {
+    if (squareSize <= 0) {
+        return;
+    }
+    if (withFrame) {
+        surface.save();
+        surface.setPen(DarkSquarePen);
+        surface.setBrush(Qt::NoBrush);
+        // A one-pixel frame just outside the squares.
+        surface.drawRect(QRect(left - 1, top - 1, 8 * squareSize + 1, 8 * squareSize + 1));
+        surface.restore();
+    }
+    // The raster operations need an image to work on: the squares are drawn into one kept
+    // with the board, then copied to the surface whatever it is.
+    const QSize size(8 * squareSize, 8 * squareSize);
+    if (boardImage.size() != size) {
+        boardImage = QImage(size, QImage::Format_RGB32);
+    }
+    {
+        QPainter squares(&boardImage);
+        squares.translate(-left, -top);
+        squares.setPen(Qt::NoPen);
+        for (int rank = 7; rank >= 0; --rank) {
+            for (int file = 0; file < 8; ++file) {
+                if (file == selectedFile && rank == selectedRank) {
+                    squares.setBrush(SelectionBrush);
+                } else {
+                    squares.setBrush(IsDark(file, rank) ? DarkSquareBrush : LightSquareBrush);
+                }
+                DrawSquare(squares, position, file, rank);
+            }
+        }
+    }
+    surface.drawImage(left, top, boardImage);
+}
+
+// --- Tap-to-move
+
+namespace {
+
+void Deselect() {
+    Board->RedrawSelection(false, *CurrentPosition);
+    Board->ClearSelection();
+}
+
+void BringMainWindowForward() {
+    if (MainWindowWidget) {
+        MainWindowWidget->raise();
+        MainWindowWidget->activateWindow();
+    }
+}
+
+} // namespace
+
+void TapBoard(int x, int y) {
+    if (!Board || !CurrentPosition || !CurrentPartie) {
+        return;
+    }
+    std::uint8_t file = 0;
+    std::uint8_t rank = 0;
+    if (!Board->HitTest(x, y, file, rank)) {
+        return;
+    }
+    Position& position = *CurrentPosition;
+
+    if (!Board->HasSelection()) {
+        const PieceCode piece = position.PieceAtFileRank(file, rank);
+        if (piece == Empty || ColourOf(piece) != position.sideToMove) {
+            return;
+        }
+        Board->SetSelection(file, rank);
+        Board->RedrawSelection(true, position);
+        return;
+    }
+
+    const Square from = MakeSquare(Board->SelectedFile(), Board->SelectedRank());
+    const Square to = MakeSquare(file, rank);
+    if (from == to) {
+        Deselect();
+        return;
+    }
+    // An illegal destination keeps the selection: the user may tap another square.
+    if (!position.IsLegalMove(from, to)) {
+        return;
+    }
+
+    // A move already in the tree is only followed: the game does not change.
+    if (Position* known = position.FindMove(from, to)) {
+        CurrentPosition = known;
+        Board->ClearSelection();
+        InvalidateMainWindow(false);
+        OnPositionChanged();
+        return;
+    }
+
+    if (!position.firstMove) {
+        // A pawn reaching the last rank asks for its piece inside PlayMove; declining it plays
+        // nothing and drops the selection.
+        Position* after = position.PlayMove(from, to, nullptr, 0);
+        if (!after) {
+            Deselect();
+            return;
+        }
+        CurrentPartie->changed = true;
+        if (MoveList) {
+            MoveList->InsertMoveRow(after->previousMove);
+        }
+        CurrentPosition = after;
+        Board->ClearSelection();
+        InvalidateMainWindow(false);
+        return;
+    }
+
+    NewLineRequest request;
+    request.position = &position;
+    request.from = from;
+    request.to = to;
+    const int result = ShowNewLineDialog(MainWindowWidget, request);
+    if (result == 1 && request.position && request.position != &position) {
+        CurrentPartie->changed = true;
+        Board->ClearSelection();
+        CurrentPosition = request.position;
+        if (MoveList) {
+            if (request.replaced) {
+                MoveList->RebuildList(*CurrentPartie);
+                MoveList->SelectMoveRow(CurrentPosition->previousMove);
+            } else {
+                MoveList->InsertMoveRow(CurrentPosition->previousMove);
+            }
+        }
+        InvalidateMainWindow(false);
+    } else {
+        Deselect();
+    }
+    BringMainWindowForward();
+}

@@ -1,0 +1,267 @@
+#include "app/liste_coups.h"
+
+#include "app/echiquier.h"
+#include "app/globals.h"
+#include "chess/position.h"
+#include "dialogs/settings_store.h"
+#include "gametree/coup.h"
+#include "gametree/move_text.h"
+#include "gametree/tree_ops.h"
+#include "pgn/partie.h"
+
+#include <QFont>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QWidget>
+
+// --- The model
+
+int MoveRowModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows.size());
+}
+
+QVariant MoveRowModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= int(rows.size())) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return rows[index.row()].text;
+    }
+    return {};
+}
+
+void MoveRowModel::Clear() {
+    beginResetModel();
+    rows.clear();
+    endResetModel();
+}
+
+void MoveRowModel::Append(const QString& text, Coup* move) {
+    Insert(int(rows.size()), text, move);
+}
+
+void MoveRowModel::Insert(int row, const QString& text, Coup* move) {
+    beginInsertRows(QModelIndex(), row, row);
+    rows.insert(rows.begin() + row, Row{text, move});
+    endInsertRows();
+}
+
+void MoveRowModel::SetRow(int row, const QString& text, Coup* move) {
+    rows[row] = Row{text, move};
+    const QModelIndex changed = index(row);
+    emit dataChanged(changed, changed);
+}
+
+int MoveRowModel::RowOf(const Coup* move) const {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].move == move) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+// --- Row text
+
+namespace {
+
+// The row without its closing parentheses.
+QString OpenRowText(const Coup& move) {
+    QString text(2 * move.depth, QLatin1Char(' '));
+    if (IsAlternative(move)) {
+        text += QLatin1Char('(');
+    }
+    const std::u16string san = MoveText(move, true, false);
+    text += QString::fromUtf16(san.data(), qsizetype(san.size()));
+    if (IndicateComment != 0 && move.after && move.after->comment) {
+        text += QStringLiteral(" [...]");
+    }
+    return text;
+}
+
+} // namespace
+
+QString ListeCoups::RowTextFor(const Coup& move, const Coup* following) {
+    QString text = OpenRowText(move);
+    // One ")" for every alternative line that ends on this row: the lines between this move's
+    // depth and the next row's, plus the line the next row closes by opening a sibling.
+    int closings = move.depth;
+    if (following) {
+        closings = move.depth - following->depth + (IsAlternative(*following) ? 1 : 0);
+    }
+    for (int i = 0; i < closings; ++i) {
+        text += QLatin1Char(')');
+    }
+    return text;
+}
+
+// --- The list
+
+ListeCoups::ListeCoups() = default;
+ListeCoups::~ListeCoups() = default;
+
+bool ListeCoups::CreateControl(QWidget* parent, int controlId, const QRect& rect,
+                               const QFont& font) {
+    if (!parent) {
+        return false;
+    }
+    visible = true;
+    rectangle = rect;
+    control = new QListView(parent);
+    control->setObjectName(QStringLiteral("control-%1").arg(controlId));
+    control->setProperty("controlId", controlId);
+    model = new MoveRowModel(control);
+    control->setModel(model);
+    control->setFrameShape(QFrame::NoFrame);
+    control->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    control->setSelectionMode(QAbstractItemView::SingleSelection);
+    control->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    control->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    control->setUniformItemSizes(true);
+    control->setTextElideMode(Qt::ElideNone);
+    control->setFocusPolicy(Qt::NoFocus);
+    control->setFont(font);
+    control->setGeometry(rect);
+    QObject::connect(control->selectionModel(), &QItemSelectionModel::currentChanged, control,
+                     [this](const QModelIndex&, const QModelIndex&) {
+                         if (!selectingRow) {
+                             FollowSelectedRow();
+                         }
+                     });
+    // Tapping the row that is already selected (the list keeps its selection at the start
+    // position) still shows that move.
+    QObject::connect(control, &QListView::clicked, control,
+                     [this](const QModelIndex&) { FollowSelectedRow(); });
+    control->show();
+    return true;
+}
+
+void ListeCoups::MoveControl(const QRect& rect) {
+    rectangle = rect;
+    if (control) {
+        control->setGeometry(rect);
+    }
+}
+
+void ListeCoups::RebuildList(const Partie& partie) {
+    if (!control) {
+        return;
+    }
+    control->setUpdatesEnabled(false);
+    selectingRow = true;
+    control->selectionModel()->clear();
+    model->Clear();
+    ListLine(partie.startPosition.firstMove.get());
+    selectingRow = false;
+    control->setUpdatesEnabled(true);
+}
+
+// Lists the line that starts at `move`: each move, then (for a main move) each of its
+// alternatives with its whole line, closed by a ")" on the last row it produced, then the
+// continuation. Recursion is one level per nested variation, never per move.
+void ListeCoups::ListLine(Coup* move) {
+    for (; move; move = move->after ? move->after->firstMove.get() : nullptr) {
+        model->Append(OpenRowText(*move), move);
+        if (IsAlternative(*move)) {
+            continue;
+        }
+        for (Coup* alternative = FirstAlternative(*move); alternative;
+             alternative = NextAlternative(*alternative)) {
+            ListLine(alternative);
+            const int last = model->Count() - 1;
+            model->SetRow(last, model->Text(last) + QLatin1Char(')'), model->Move(last));
+        }
+    }
+}
+
+void ListeCoups::InsertMoveRow(Coup* move) {
+    if (!control || !move) {
+        return;
+    }
+    Coup* previous = PreviousInListOrder(*move);
+    const int previousRow = previous ? model->RowOf(previous) : -1;
+    const int row = previousRow + 1;
+    const Coup* following = row < model->Count() ? model->Move(row) : nullptr;
+    model->Insert(row, RowTextFor(*move, following), move);
+    if (previous && previousRow >= 0) {
+        model->SetRow(previousRow, RowTextFor(*previous, move), previous);
+    }
+    selectingRow = true;
+    control->setCurrentIndex(model->index(row));
+    selectingRow = false;
+}
+
+void ListeCoups::RefreshMoveRow(Coup* move) {
+    if (!control || !move) {
+        return;
+    }
+    // The selected row is the current move's, which is the move whose annotation or comment the
+    // commands change; without a selection the row is looked up.
+    const QModelIndex current = control->currentIndex();
+    int row = current.isValid() && model->Move(current.row()) == move ? current.row()
+                                                                        : model->RowOf(move);
+    if (row < 0) {
+        return;
+    }
+    const Coup* following = row + 1 < model->Count() ? model->Move(row + 1) : nullptr;
+    model->SetRow(row, RowTextFor(*move, following), move);
+}
+
+void ListeCoups::SelectMoveRow(const Coup* move) {
+    if (!control || !move) {
+        return;
+    }
+    const int row = model->RowOf(move);
+    if (row < 0) {
+        return;
+    }
+    selectingRow = true;
+    control->setCurrentIndex(model->index(row));
+    control->scrollTo(model->index(row));
+    selectingRow = false;
+}
+
+Coup* ListeCoups::SelectedMove() const {
+    if (!control) {
+        return nullptr;
+    }
+    const QModelIndex current = control->currentIndex();
+    if (!current.isValid() || !control->selectionModel()->isSelected(current)) {
+        return nullptr;
+    }
+    return model->Move(current.row());
+}
+
+void ListeCoups::ToggleVisible() {
+    visible = !visible;
+    if (control) {
+        control->setVisible(visible);
+    }
+}
+
+int ListeCoups::RowOf(const Coup* move) const {
+    return model ? model->RowOf(move) : -1;
+}
+
+int ListeCoups::RowCount() const {
+    return model ? model->Count() : 0;
+}
+
+QString ListeCoups::RowText(int row) const {
+    if (!model || row < 0 || row >= model->Count()) {
+        return {};
+    }
+    return model->Text(row);
+}
+
+void ListeCoups::FollowSelectedRow() {
+    Coup* move = SelectedMove();
+    if (!move || !move->after) {
+        return;
+    }
+    CurrentPosition = move->after.get();
+    if (Board) {
+        Board->ClearSelection();
+    }
+    InvalidateMainWindow(false);
+}

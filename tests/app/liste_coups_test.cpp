@@ -1,0 +1,278 @@
+// The move list: row texts (indentation, "(", closings, comment marks), rows inserted one at a
+// time agreeing with a full rebuild, selection sync and the tap on a row.
+#include "app/echiquier.h"
+#include "app/globals.h"
+#include "app/liste_coups.h"
+#include "chess/position.h"
+#include "chess/san.h"
+#include "dialogs/settings_store.h"
+#include "gametree/coup.h"
+#include "gametree/move_text.h"
+#include "gametree/tree_ops.h"
+#include "pgn/partie.h"
+#include "tests/gui_test_support.h"
+
+#include <QListView>
+#include <QRegularExpression>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+// Plays a line of SAN moves from `position`; returns the last position reached.
+Position* Line(Position* position, std::initializer_list<const char16_t*> moves) {
+    for (const char16_t* san : moves) {
+        Position* next = ReadSan(*position, san);
+        EXPECT_NE(next, nullptr) << "move refused: " << QString::fromUtf16(san).toStdString();
+        if (!next) {
+            return position;
+        }
+        position = next;
+    }
+    return position;
+}
+
+QStringList Rows(const ListeCoups& list) {
+    QStringList rows;
+    for (int i = 0; i < list.RowCount(); ++i) {
+        rows << list.RowText(i);
+    }
+    return rows;
+}
+
+class MoveListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GuiTestApp();
+        IndicateComment = 1;
+        window = std::make_unique<QWidget>();
+        window->resize(240, 268);
+        list = std::make_unique<ListeCoups>();
+        ASSERT_TRUE(list->CreateControl(window.get(), 101, QRect(158, 3, 82, 265), QFont()));
+        partie = std::make_unique<Partie>();
+    }
+    void TearDown() override {
+        IndicateComment = DefaultIndicateComment;
+        partie.reset();
+        list.reset();
+        window.reset();
+    }
+
+    Position& Start() { return partie->startPosition; }
+    QStringList Rebuilt() {
+        list->RebuildList(*partie);
+        return Rows(*list);
+    }
+
+    std::unique_ptr<QWidget> window;
+    std::unique_ptr<ListeCoups> list;
+    std::unique_ptr<Partie> partie;
+};
+
+TEST_F(MoveListTest, GameWithoutMovesShowsNoRows) {
+    EXPECT_TRUE(Rebuilt().isEmpty());
+    EXPECT_EQ(list->SelectedMove(), nullptr);
+}
+
+TEST_F(MoveListTest, AlternativeIsIndentedOpenedAndClosed) {
+    Position* afterE4 = Line(&Start(), {u"e4", u"e5"})->PreviousPosition();
+    Line(&Start(), {u"d4", u"d5"});
+    ASSERT_NE(afterE4, nullptr);
+    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "  (1. d4", "  1... d5)", "1... e5"}));
+}
+
+TEST_F(MoveListTest, NestedAlternativesEndingTogetherCloseTwice) {
+    // 1.e4 e5 (1...c5 2.Nf3 (2.Nc3)) 2.Nf3
+    Position* afterE4 = Line(&Start(), {u"e4"});
+    Line(afterE4, {u"e5", u"Nf3"});
+    Position* afterC5 = Line(afterE4, {u"c5"});
+    Line(afterC5, {u"Nf3"});
+    Line(afterC5, {u"Nc3"});
+    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "1... e5", "  (1... c5", "  2. Nf3",
+                                      "    (2. Nc3))", "2. Nf3"}));
+}
+
+TEST_F(MoveListTest, SiblingAlternativesEachCloseTheirOwnLine) {
+    Position* afterE4 = Line(&Start(), {u"e4"});
+    Line(afterE4, {u"e5", u"Nf3"});
+    Line(afterE4, {u"c5"});
+    Line(afterE4, {u"e6", u"d4"});
+    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "1... e5", "  (1... c5)", "  (1... e6",
+                                      "  2. d4)", "2. Nf3"}));
+}
+
+TEST_F(MoveListTest, CommentMarksFollowTheSetting) {
+    Position* afterE5 = Line(&Start(), {u"e4", u"e5"});
+    afterE5->SetComment(u"The open game");
+    Start().SetComment(u"An opening comment has no row");
+    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "1... e5 [...]"}));
+    IndicateComment = 0;
+    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "1... e5"}));
+}
+
+TEST_F(MoveListTest, CommentMarkComesBeforeTheClosings) {
+    Position* afterD5 = Line(Line(&Start(), {u"e4"})->PreviousPosition(), {u"d4", u"d5"});
+    afterD5->SetComment(u"symmetry");
+    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "  (1. d4", "  1... d5 [...])"}));
+}
+
+TEST_F(MoveListTest, DeepRowsAreNotCut) {
+    // Knights out and back, each reply an alternative one level deeper than the last.
+    Position* position = &Start();
+    const char16_t* mains[4] = {u"Nf3", u"Nf6", u"Nf3", u"Nf6"};
+    const char16_t* alternatives[4] = {u"Nc3", u"Nc6", u"Nb1", u"Nb8"};
+    for (int ply = 0; ply < 32; ++ply) {
+        Line(position, {mains[ply % 4]});
+        position = Line(position, {alternatives[ply % 4]});
+    }
+    ASSERT_EQ(position->VariationDepth(), 32);
+    const QStringList rows = Rebuilt();
+    ASSERT_FALSE(rows.isEmpty());
+    const QString deepest = rows[rows.indexOf(QRegularExpression("^ {64}\\(.*"))];
+    EXPECT_GT(deepest.size(), 64);
+    EXPECT_TRUE(deepest.startsWith(QString(64, ' ') + "(16... Nb8")) << deepest.toStdString();
+    EXPECT_TRUE(deepest.endsWith(QString(32, ')'))) << deepest.toStdString();
+}
+
+// Moves are added one at a time, each row inserted on its own; after every step the list must
+// read exactly as a list rebuilt from the tree.
+struct InsertStep {
+    const char* name;
+    // Where to play from: a path of SAN moves from the start, each taken through FindMove of
+    // the move already in the tree, then the new move.
+    std::initializer_list<const char16_t*> path;
+    const char16_t* move;
+};
+
+class IncrementalInsertTest : public MoveListTest {
+protected:
+    void Play(const InsertStep& step) {
+        Position* position = &Start();
+        for (const char16_t* san : step.path) {
+            Position* next = nullptr;
+            for (Coup* m = position->firstMove.get(); m && !next; m = m->next.get()) {
+                if (MoveText(*m, false, false) == san) {
+                    next = m->after.get();
+                }
+            }
+            ASSERT_NE(next, nullptr) << step.name;
+            position = next;
+        }
+        Position* after = ReadSan(*position, step.move);
+        ASSERT_NE(after, nullptr) << step.name;
+        list->InsertMoveRow(after->previousMove);
+        const QStringList inserted = Rows(*list);
+        EXPECT_EQ(list->SelectedMove(), after->previousMove) << step.name;
+        EXPECT_EQ(inserted, Rebuilt()) << step.name;
+    }
+};
+
+TEST_F(IncrementalInsertTest, EveryInsertionMatchesARebuild) {
+    // Builds 1.e4 e5 (1...c5 2.Nf3 (2.Nc3) 2...d6 (2...Nc6)) (1...e6) 2.Nf3 (2.d4) Nc6 in an
+    // order that exercises each case of where a new row goes.
+    const InsertStep steps[] = {
+        {"first move of the game", {}, u"e4"},
+        {"main move at the end of the line", {u"e4"}, u"e5"},
+        {"alternative to a main move", {u"e4"}, u"c5"},
+        {"move after an alternative", {u"e4", u"c5"}, u"Nf3"},
+        {"nested alternative", {u"e4", u"c5"}, u"Nc3"},
+        {"continuation inside a variation after a nested one", {u"e4", u"c5", u"Nf3"}, u"d6"},
+        {"alternative at the end of a variation", {u"e4", u"c5", u"Nf3"}, u"Nc6"},
+        {"second alternative after a whole variation", {u"e4"}, u"e6"},
+        {"main line continues after the variations", {u"e4", u"e5"}, u"Nf3"},
+        {"alternative on the main line", {u"e4", u"e5"}, u"d4"},
+        {"main line reply", {u"e4", u"e5", u"Nf3"}, u"Nc6"},
+        {"first move gets an alternative", {}, u"d4"},
+    };
+    for (const InsertStep& step : steps) {
+        Play(step);
+    }
+    EXPECT_EQ(Rows(*list),
+              QStringList({"1. e4", "  (1. d4)", "1... e5", "  (1... c5", "  2. Nf3", "    (2. Nc3)",
+                           "  2... d6", "    (2... Nc6))", "  (1... e6)", "2. Nf3", "  (2. d4)",
+                           "2... Nc6"}));
+}
+
+TEST_F(MoveListTest, RefreshRewritesOneRowKeepingItsClosings) {
+    Position* afterE4 = Line(&Start(), {u"e4"});
+    Line(afterE4, {u"e5"});
+    Position* afterC5 = Line(afterE4, {u"c5"});
+    Rebuilt();
+    Coup* c5 = afterC5->previousMove;
+    c5->nag = 5;
+    afterC5->SetComment(u"Sicilian");
+    list->RefreshMoveRow(c5);
+    EXPECT_EQ(Rows(*list), QStringList({"1. e4", "1... e5", "  (1... c5!? [...])"}));
+    // Without a selection the row is found by its move; with one, the same row is rewritten.
+    list->SelectMoveRow(c5);
+    c5->nag = 0;
+    list->RefreshMoveRow(c5);
+    EXPECT_EQ(list->RowText(2), "  (1... c5 [...])");
+    EXPECT_EQ(list->SelectedMove(), c5);
+}
+
+TEST_F(MoveListTest, SelectionFollowsTheProgramWithoutMovingThePosition) {
+    Position* afterE5 = Line(&Start(), {u"e4", u"e5"});
+    Rebuilt();
+    EXPECT_EQ(list->SelectedMove(), nullptr);
+    CurrentPosition = &Start();
+    list->SelectMoveRow(afterE5->previousMove);
+    EXPECT_EQ(list->SelectedMove(), afterE5->previousMove);
+    EXPECT_EQ(CurrentPosition, &Start()) << "a selection by the program is not a tap";
+    list->SelectMoveRow(nullptr);
+    EXPECT_EQ(list->SelectedMove(), afterE5->previousMove) << "null leaves the selection";
+    CurrentPosition = nullptr;
+}
+
+TEST_F(MoveListTest, TapOnARowShowsThePositionAfterThatMove) {
+    Position* afterE4 = Line(&Start(), {u"e4", u"e5"})->PreviousPosition();
+    Position* afterD5 = Line(afterE4, {u"c5", u"Nf3", u"d6"});
+    Rebuilt();
+    window->show();
+    Board = std::make_unique<Echiquier>(window.get(), 19, 3, 3, 0);
+    Board->SetSelection(4, 1);
+    CurrentPosition = &Start();
+
+    const int row = list->RowOf(afterD5->previousMove);
+    ASSERT_EQ(row, 4);
+    QListView* view = list->Control();
+    const QRect rowRect = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rowRect.center());
+
+    EXPECT_EQ(CurrentPosition, afterD5);
+    EXPECT_FALSE(Board->HasSelection());
+    Board.reset();
+    CurrentPosition = nullptr;
+}
+
+TEST_F(MoveListTest, ToggleVisibleHidesAndShowsTheControl) {
+    window->show();
+    EXPECT_TRUE(list->IsVisible());
+    list->ToggleVisible();
+    EXPECT_FALSE(list->IsVisible());
+    EXPECT_FALSE(list->Control()->isVisible());
+    list->ToggleVisible();
+    EXPECT_TRUE(list->Control()->isVisible());
+}
+
+TEST(MoveListWithoutControl, EveryOperationDoesNothing) {
+    GuiTestApp();
+    ListeCoups list;
+    Partie partie;
+    Position* after = ReadSan(partie.startPosition, u"e4");
+    ASSERT_NE(after, nullptr);
+    list.RebuildList(partie);
+    list.InsertMoveRow(after->previousMove);
+    list.RefreshMoveRow(after->previousMove);
+    list.SelectMoveRow(after->previousMove);
+    EXPECT_EQ(list.RowCount(), 0);
+    EXPECT_EQ(list.SelectedMove(), nullptr);
+    EXPECT_EQ(list.RowOf(after->previousMove), -1);
+}
+
+} // namespace
