@@ -1,0 +1,59 @@
+// The command dispatcher of the main window, and the navigation and line-editing commands.
+//
+// Every menu item, tool button and accelerator arrives as a command identifier (resources/menus.h
+// names them). DispatchCommand looks the identifier up in one table of routes, so that adding a
+// command is adding one row to that table (commands.cpp). Identifiers nobody handles are ignored.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// The handler of a command: the identifier (useful for ranges) and the notification code.
+using CommandHandler = void (*)(int id, int code);
+
+struct CommandRoute {
+    int first; // identifiers first..last, inclusive
+    int last;
+    CommandHandler handler;
+};
+
+// The table of routes, in the order they are tried.
+std::span<const CommandRoute> CommandTable();
+
+// Carries out command `id` with notification `code` (0 for menus, buttons and accelerators).
+// Returns whether some route handled it.
+bool DispatchCommand(int id, int code = 0);
+
+// Asks ConfirmSave of the current game; false means the user wants to keep it as it is.
+bool AskToClose();
+
+// Navigation (commands_navigation.cpp). Each moves CurrentPosition, repaints and keeps the move
+// list's selection in step; at the ends of the tree they do nothing.
+void MoveBackward();
+void MoveForward(); // asks "Choose" when the next move has alternatives
+void GoToEnd();     // end of the main line, from anywhere
+void ReturnFromLine();
+
+// Line editing: both change the game.
+void DeleteAfter();
+void PromoteLine();
+
+// Annotations: sets the move annotation of the move that led to CurrentPosition (nag 0..6), or
+// the assessment of CurrentPosition (0 or 12..19).
+void SetMoveAnnotation(int nag);
+void SetPositionAssessment(int evaluation);
+// Opens the "Annotations" popup at the current pointer position.
+void ShowAnnotationPopup();
+
+// Shows or hides the move list and retitles its menu item.
+void ToggleMoveList();
+// Shows the board from the other side.
+void RevertBoard();
+
+// Files (commands_file.cpp).
+void NewGame();
+void OpenGameFile();
+void LoadFromCurrentFile(std::uint32_t offset, std::int32_t count);
+void SaveCurrentGame();
+void SaveCurrentGameAs();
+void CloseMainWindow();

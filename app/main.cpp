@@ -1,0 +1,199 @@
+// Program entry.
+//
+//   pawnlet [FILE]          the program; FILE (the whole rest of the command line) is opened
+//                           through its game list
+//   pawnlet --screenshot OUT.png [--landscape] [--large-board] [FILE]
+//                           renders the window with FILE's first game at its end into OUT.png
+//                           and exits; needs no display and touches no settings
+#include "app/commands.h"
+#include "app/globals.h"
+#include "app/liste_coups.h"
+#include "app/main_window.h"
+#include "app/qt_shell.h"
+#include "app/single_instance.h"
+#include "dialogs/settings_store.h"
+#include "pgn/partie.h"
+#include "pgn/scan_games.h"
+#include "platform/debug.h"
+#include "platform/file.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace {
+
+// The shell of screenshot mode: nobody is there to answer. The game list takes the file's first
+// game, and every message goes to standard error.
+class UnattendedShell final : public platform::Shell {
+public:
+    platform::Answer MessageBox(platform::Window, const std::u16string& text,
+                                const std::u16string& caption, platform::Icon,
+                                platform::Buttons buttons) override {
+        platform::DebugOutput(caption);
+        platform::DebugOutput(std::string_view(": "));
+        platform::DebugOutput(text);
+        platform::DebugOutput(std::string_view("\n"));
+        return buttons == platform::Buttons::Ok ? platform::Answer::Ok : platform::Answer::Cancel;
+    }
+    int ChoosePromotionPiece() override { return 0; }
+    int ShowGameList(platform::Window, platform::File& file, std::uint32_t& offset,
+                     std::int32_t& gamesInFile) override {
+        std::int32_t count = 0;
+        std::optional<std::uint32_t> first;
+        (void)ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
+            if (!first)
+                first = entry->startOffset;
+        });
+        if (!first)
+            return platform::DialogCancel;
+        offset = *first;
+        gamesInFile = count;
+        return platform::DialogOk;
+    }
+    int EditProperties(platform::Window, Partie&) override { return platform::DialogCancel; }
+    int EditOtherTags(platform::Window, Partie&) override { return platform::DialogCancel; }
+    std::optional<std::u16string> SaveFileName(platform::Window, const std::u16string&,
+                                               const std::vector<platform::FileFilter>&) override {
+        return std::nullopt;
+    }
+};
+
+struct Options {
+    bool screenshot = false;
+    QString screenshotPath;
+    bool landscape = false;
+    bool largeBoard = false;
+    QString file; // empty: none
+    QString error;
+};
+
+Options ReadOptions(QStringList args) {
+    Options options;
+    args.removeFirst();
+    if (!args.isEmpty() && args.front() == QStringLiteral("--screenshot")) {
+        options.screenshot = true;
+        args.removeFirst();
+        if (args.isEmpty()) {
+            options.error = QStringLiteral("--screenshot needs the path of the PNG file to write");
+            return options;
+        }
+        options.screenshotPath = args.takeFirst();
+        while (!args.isEmpty() && args.front().startsWith(QStringLiteral("--"))) {
+            const QString flag = args.takeFirst();
+            if (flag == QStringLiteral("--landscape"))
+                options.landscape = true;
+            else if (flag == QStringLiteral("--large-board"))
+                options.largeBoard = true;
+            else {
+                options.error = QStringLiteral("unknown option %1").arg(flag);
+                return options;
+            }
+        }
+    }
+    // The rest of the command line, whole, is one path (it may hold spaces).
+    options.file = args.join(QLatin1Char(' '));
+    return options;
+}
+
+// Loads the game the user picks from `path` (the game list decides); true when one was installed.
+bool OpenStartFile(MainWindow& window, const QString& path) {
+    auto partie = std::make_unique<Partie>();
+    if (LoadGame(*partie, ShellOwner(&window), ShellText(path), 0, 0) != NoError)
+        return false;
+    InstallGame(std::move(partie));
+    return true;
+}
+
+void PrintExitStatistics() {
+    platform::DebugOutput(ExitStatistics());
+}
+
+int RunScreenshot(const Options& options) {
+    UnattendedShell shell;
+    platform::SetShell(&shell);
+    StandardBoard = options.largeBoard ? 0 : 1;
+    MoveList = std::make_unique<ListeCoups>();
+    int status = 0;
+    {
+        MainWindow window;
+        if (options.landscape)
+            window.resize(320, 188 + MenuBarHeight);
+        if (!options.file.isEmpty()) {
+            if (OpenStartFile(window, options.file))
+                GoToEnd();
+            else
+                std::fprintf(stderr, "pawnlet: no game loaded from %s\n",
+                             options.file.toLocal8Bit().constData());
+        }
+        const QImage image = window.Render();
+        if (image.isNull() || !image.save(options.screenshotPath, "PNG")) {
+            std::fprintf(stderr, "pawnlet: cannot write %s\n",
+                         options.screenshotPath.toLocal8Bit().constData());
+            status = 1;
+        }
+    }
+    platform::SetShell(nullptr);
+    PrintExitStatistics();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const Options options = ReadOptions(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "pawnlet: %s\n", options.error.toLocal8Bit().constData());
+        return 2;
+    }
+    if (options.screenshot)
+        return RunScreenshot(options);
+
+    // A running program only comes forward; this one leaves at once, opening nothing.
+    if (SingleInstance::RaiseRunning())
+        return 0;
+
+    QtShell shell;
+    platform::SetShell(&shell);
+    (void)LoadSettings();
+    MoveList = std::make_unique<ListeCoups>();
+
+    auto* window = new (std::nothrow) MainWindow;
+    if (!window) {
+        shell.MessageBox(nullptr, u"Echec initialisation", u"Erreur", platform::Icon::None,
+                         platform::Buttons::Ok);
+        MoveList.reset();
+        return 16;
+    }
+    window->show();
+    if (!window->InstallAccelerators())
+        shell.MessageBox(ShellOwner(window), u"Pas de raccourcis clavier", u"Erreur",
+                         platform::Icon::None, platform::Buttons::Ok);
+
+    SingleInstance instance;
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, window,
+                     &MainWindow::BringForward);
+    QObject::connect(&instance, &SingleInstance::OpenFileRequested, window,
+                     [window](std::optional<QString> path) {
+                         std::optional<std::u16string> text;
+                         if (path)
+                             text = ShellText(*path);
+                         window->OpenFileMessage(text);
+                     });
+    if (!instance.Listen())
+        platform::DebugOutput(std::string_view("Pawnlet: no single-instance socket\n"));
+
+    if (!options.file.isEmpty())
+        (void)OpenStartFile(*window, options.file);
+
+    const int code = app.exec();
+    (void)SaveSettings();
+    delete window;
+    platform::SetShell(nullptr);
+    PrintExitStatistics();
+    return code;
+}

@@ -1,0 +1,298 @@
+#include "app/main_window.h"
+
+#include "app/commands.h"
+#include "app/echiquier.h"
+#include "app/globals.h"
+#include "app/layout.h"
+#include "app/liste_coups.h"
+#include "app/menu_bar.h"
+#include "app/qt_shell.h"
+#include "chess/position.h"
+#include "dialogs/settings_store.h"
+#include "gametree/annotations.h"
+#include "gametree/move_text.h"
+#include "pgn/parser.h"
+#include "pgn/partie.h"
+#include "resources/bitmaps.h"
+#include "resources/dialog_builder.h"
+#include "resources/menus.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+
+#include <cstdio>
+
+namespace {
+
+int PieceStripFor(bool standardBoard) {
+    return standardBoard ? StandardPieceStrip : LargePieceStrip;
+}
+
+} // namespace
+
+MainWindow::MainWindow() {
+    // The window class and title are both "Pawnlet": a second start looks for exactly that.
+    setObjectName(QStringLiteral("Pawnlet"));
+    setWindowTitle(QStringLiteral("Pawnlet"));
+    setWindowIcon(LoadProgramIcon(ProgramIcon));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    MainWindowWidget = this;
+    SetScreenArea([this] {
+        return QRect(mapToGlobal(QPoint(0, 0)), QSize(width(), height() - MenuBarHeight));
+    });
+    if (!MoveList)
+        MoveList = std::make_unique<ListeCoups>();
+
+    CreateDrawingObjects();
+    menuBar = new MenuBar(this);
+    connect(menuBar, &MenuBar::Command, this, [](int id) { DispatchCommand(id); });
+    MenuBarHeight = static_cast<std::int16_t>(menuBar->height());
+    CreateMenus();
+    CreateFonts();
+
+    resize(ScreenWidth, ScreenHeight + MenuBarHeight);
+    menuBar->setGeometry(0, height() - MenuBarHeight, width(), MenuBarHeight);
+    ComputeLayout();
+    Board = std::make_unique<Echiquier>(this, SquareSize, BoardLeft, BoardTop,
+                                        PieceStripFor(StandardBoard != 0));
+    MoveList->CreateControl(this, ListeCoups::ControlId, MoveListRect.ToQRect(), NormalFont);
+    InstallGame(nullptr);
+}
+
+MainWindow::~MainWindow() {
+    ReleaseUiState();
+    SetScreenArea({});
+    if (MainWindowWidget == this)
+        MainWindowWidget = nullptr;
+}
+
+void MainWindow::CreateDrawingObjects() {
+    CreateColourObjects();
+    DefaultPieceStrip = LoadBitmap(StandardPieceStrip);
+    GlyphStrip = LoadBitmap(GlyphStripBitmap);
+}
+
+void MainWindow::CreateMenus() {
+    AnnotationMenu = BuildPopupMenu(AnnotationMenuId, 0, this);
+    if (AnnotationMenu) {
+        AnnotationMenu->setObjectName(QStringLiteral("annotation-menu"));
+        connect(AnnotationMenu, &QMenu::triggered, this, [](QAction* action) {
+            bool ok = false;
+            const int id = action->data().toInt(&ok);
+            if (ok)
+                DispatchCommand(id);
+        });
+    }
+    MenuBarMenu = menuBar->Menu();
+    // The eight assessments of the "&Position" popup show their glyphs instead of their texts.
+    for (int command = Cmd::EvalFirst; command <= Cmd::EvalLast; ++command) {
+        QAction* item = MenuBarMenu ? FindMenuAction(MenuBarMenu, command) : nullptr;
+        if (!item || item->icon().isNull())
+            ShowFailure(u"Impossible de paramétrer le menu", this);
+    }
+}
+
+void MainWindow::CreateFonts() {
+    // 8 points at the handheld's 96 pixels per inch: characters 10 pixels high.
+    NormalFont = QFont(QStringLiteral("Tahoma"));
+    NormalFont.setPixelSize(10);
+    BoldFont = NormalFont;
+    BoldFont.setWeight(QFont::Bold);
+    // The status line uses the window's own font, the handheld's bolder system font.
+    QFont system(QStringLiteral("Tahoma"));
+    system.setPixelSize(11);
+    system.setWeight(QFont::Bold);
+    setFont(system);
+}
+
+bool MainWindow::InstallAccelerators() {
+    const std::vector<Accelerator> table = LoadAccelerators(AcceleratorTableId);
+    for (const Accelerator& accelerator : table) {
+        auto* shortcut = new QShortcut(accelerator.keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        const int command = accelerator.command;
+        connect(shortcut, &QShortcut::activated, this, [command] { DispatchCommand(command); });
+    }
+    return !table.empty();
+}
+
+void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
+    platform::CurrentShell().MessageBox(ShellOwner(this), u"MsgOuvrir", u"Pawnlet",
+                                        platform::Icon::None, platform::Buttons::Ok);
+    if (!path || path->empty())
+        return;
+    // The game shown may hold edits: the user is asked before it is replaced.
+    if (!ConfirmSave(*CurrentPartie, ShellOwner(this)))
+        return;
+    auto partie = std::make_unique<Partie>();
+    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0) == NoError)
+        InstallGame(std::move(partie));
+}
+
+void MainWindow::BringForward() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+QImage MainWindow::Render() {
+    return grab().toImage();
+}
+
+void MainWindow::PaintClient(QImage& target) {
+    QPainter painter(&target);
+    painter.fillRect(QRect(0, 0, width(), height() - MenuBarHeight), Qt::white);
+    if (Board && CurrentPosition)
+        Board->PaintBoard(painter, *CurrentPosition, true);
+    PaintStatusLine(painter);
+    PaintComment(painter);
+}
+
+void MainWindow::PaintStatusLine(QPainter& painter) {
+    const QRect textRect = MoveTextRect.ToQRect();
+    painter.fillRect(textRect, Qt::white);
+    if (!CurrentPosition)
+        return;
+    const QFontMetrics metrics(font());
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    int width = metrics.horizontalAdvance(QLatin1Char(' '));
+    if (const Coup* move = CurrentPosition->previousMove) {
+        const QString text = QtText(MoveText(*move, true, false));
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        width = metrics.horizontalAdvance(text);
+    }
+    const int glyph = AssessmentImageIndex(CurrentPosition->evaluation);
+    if (glyph >= 0 && !GlyphStrip.isNull())
+        painter.drawImage(QPoint(MoveTextRect.left + width + 5, MoveTextRect.top), GlyphStrip,
+                          QRect(GlyphWidth * glyph, 0, GlyphWidth, GlyphHeight));
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(CurrentPosition->sideToMove == White ? Qt::white : Qt::black);
+    const QRect disc = SideToMoveRect.ToQRect();
+    painter.drawEllipse(QRectF(disc).adjusted(0.5, 0.5, -0.5, -0.5));
+    painter.restore();
+}
+
+void MainWindow::PaintComment(QPainter& painter) {
+    const QRect area = CommentRect.ToQRect();
+    painter.fillRect(area, Qt::white);
+    if (!CurrentPosition || !CurrentPosition->comment)
+        return;
+    painter.setFont(NormalFont);
+    painter.setPen(Qt::black);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     QtText(*CurrentPosition->comment));
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    if (surface.size() != size())
+        surface = QImage(size(), QImage::Format_RGB32);
+    PaintClient(surface);
+    QPainter painter(this);
+    painter.drawImage(event->rect(), surface, event->rect());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (CurrentPartie && !ConfirmSave(*CurrentPartie, ShellOwner(this))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint at = event->position().toPoint();
+    if (at.y() >= height() - MenuBarHeight)
+        return;
+    TapBoard(at.x(), at.y());
+}
+
+void MainWindow::resizeEvent(QResizeEvent*) {
+    if (menuBar)
+        menuBar->setGeometry(0, height() - MenuBarHeight, width(), MenuBarHeight);
+    if (Board)
+        ApplyBoardSettings();
+}
+
+// The operations the other views call
+
+void InstallGame(std::unique_ptr<Partie> partie) {
+    if (Board)
+        Board->ClearSelection();
+    CurrentPosition = nullptr;
+    CurrentPartie.reset();
+    if (!partie)
+        partie = std::make_unique<Partie>();
+    CurrentPartie = std::move(partie);
+    CurrentPosition = &CurrentPartie->startPosition;
+    if (MoveList)
+        MoveList->RebuildList(*CurrentPartie);
+    InvalidateMainWindow(false);
+}
+
+void OnPositionChanged() {
+    if (MoveList && CurrentPosition)
+        MoveList->SelectMoveRow(CurrentPosition->previousMove);
+    if (Board)
+        Board->ClearSelection();
+}
+
+void ApplyBoardSettings() {
+    ComputeLayout();
+    if (Board)
+        Board->Resize(SquareSize, BoardLeft, PieceStripFor(StandardBoard != 0));
+    if (MoveList)
+        MoveList->MoveControl(MoveListRect.ToQRect());
+    InvalidateMainWindow(true);
+}
+
+void InvalidateMainWindow(bool) {
+    if (MainWindowWidget)
+        MainWindowWidget->update();
+}
+
+void ReleaseUiState() {
+    DefaultPieceStrip = QImage();
+    GlyphStrip = QImage();
+    DarkSquareBrush = QBrush();
+    DarkSquarePen = QPen();
+    SelectionBrush = QBrush();
+    AnnotationMenu = nullptr; // owned by the main window
+    MenuBarMenu = nullptr;
+    NormalFont = QFont();
+    BoldFont = QFont();
+    CurrentPosition = nullptr;
+    CurrentPartie.reset();
+    MoveList.reset();
+    Board.reset();
+}
+
+std::string ExitStatistics() {
+    const std::pair<const char*, int> lines[] = {
+        {"Coups       : %d\n", LiveCount<Coup>::Live()},
+        {"InfosPartie : %d\n", LiveCount<InfosPartie>::Live()},
+        {"Parsers     : %d\n", LiveCount<Parser>::Live()},
+        {"Parties     : %d\n", LiveCount<Partie>::Live()},
+        {"PGNHeaders  : %d\n", LiveCount<PGNHeader>::Live()},
+        {"Positions   : %d\n", LiveCount<Position>::Live()},
+        {"Echiquiers  : %d\n", LiveCount<Echiquier>::Live()},
+    };
+    std::string out;
+    for (const auto& [format, count] : lines) {
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, format, count);
+        out += buffer;
+    }
+    return out;
+}

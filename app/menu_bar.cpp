@@ -1,0 +1,97 @@
+#include "app/menu_bar.h"
+
+#include "app/qt_shell.h"
+#include "resources/bitmaps.h"
+#include "resources/menus.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QToolButton>
+
+namespace {
+
+constexpr int ToolButtonWidth = 24;
+
+// Cuts image `index` out of the tool strip. White is the strip's background: it becomes
+// transparent so that the button's own colour shows through.
+QIcon ToolIcon(const QImage& strip, int index) {
+    QImage cell = strip.copy(index * ToolImageSize, 0, ToolImageSize, ToolImageSize)
+                      .convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < cell.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(cell.scanLine(y));
+        for (int x = 0; x < cell.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == 0xFFFFFF)
+                line[x] = qRgba(255, 255, 255, 0);
+    }
+    return QIcon(QPixmap::fromImage(cell));
+}
+
+} // namespace
+
+MenuBar::MenuBar(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("menu-bar"));
+    setFixedHeight(BarHeight);
+    setAutoFillBackground(true);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    AddMenuButton();
+    AddToolButtons();
+    row->addStretch(1);
+}
+
+QToolButton* MenuBar::ToolButtonFor(int command) const {
+    auto it = toolButtons.find(command);
+    return it == toolButtons.end() ? nullptr : it->second;
+}
+
+void MenuBar::AddMenuButton() {
+    const MenuBarResource* bar = FindMenuBar(MenuBarId);
+    if (!bar || bar->buttons.empty())
+        return;
+    const MenuBarButton& description = bar->buttons.front();
+    menuButton = new QToolButton(this);
+    menuButton->setObjectName(QStringLiteral("command-%1").arg(description.command));
+    std::u16string_view label = LoadResourceString(description.stringId);
+    if (label.empty())
+        label = description.label;
+    menuButton->setText(QString::fromUtf16(label.data(), qsizetype(label.size())));
+    menuButton->setFixedHeight(BarHeight);
+    menuButton->setAutoRaise(true);
+    menu = BuildPopupMenu(description.menuId, description.popupIndex, this);
+    if (menu) {
+        menuButton->setMenu(menu);
+        menuButton->setPopupMode(QToolButton::InstantPopup);
+        connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+            bool ok = false;
+            const int id = action->data().toInt(&ok);
+            if (ok && id != 0)
+                emit Command(id);
+        });
+    }
+    layout()->addWidget(menuButton);
+}
+
+void MenuBar::AddToolButtons() {
+    const QImage strip = LoadBitmap(ToolStripBitmap);
+    if (strip.isNull())
+        ShowFailure(u"AddBitmap", parentWidget());
+    const std::vector<ToolButton>& buttons = ToolButtons();
+    if (buttons.empty())
+        ShowFailure(u"AddButtons", parentWidget());
+    for (const ToolButton& description : buttons) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("command-%1").arg(description.command));
+        button->setFixedSize(ToolButtonWidth, BarHeight);
+        button->setAutoRaise(true);
+        button->setIconSize(QSize(ToolImageSize, ToolImageSize));
+        if (!strip.isNull())
+            button->setIcon(ToolIcon(strip, description.image));
+        const int command = description.command;
+        connect(button, &QToolButton::clicked, this, [this, command] { emit Command(command); });
+        toolButtons[command] = button;
+        layout()->addWidget(button);
+    }
+}

@@ -1,0 +1,170 @@
+#include "app/qt_shell.h"
+
+#include "app/promotion_dialog.h"
+#include "dialogs/game_list_dialog.h"
+#include "dialogs/other_tags_dialog.h"
+#include "dialogs/properties_dialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace {
+
+MessageBoxHook messageBoxHook;
+FileDialogHook fileDialogHook;
+
+QMessageBox::Icon QtIcon(platform::Icon icon) {
+    switch (icon) {
+    case platform::Icon::None:
+        return QMessageBox::NoIcon;
+    case platform::Icon::Stop:
+        return QMessageBox::Critical;
+    case platform::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case platform::Icon::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons QtButtons(platform::Buttons buttons) {
+    switch (buttons) {
+    case platform::Buttons::Ok:
+        return QMessageBox::Ok;
+    case platform::Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case platform::Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QString FilterString(const std::vector<platform::FileFilter>& filters) {
+    QStringList parts;
+    for (const platform::FileFilter& f : filters)
+        parts << QStringLiteral("%1 (%2)").arg(QtText(f.description), QtText(f.pattern));
+    return parts.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& request) {
+    if (fileDialogHook)
+        return fileDialogHook(request);
+    // The read-only check box of the handheld's dialogs has no counterpart here.
+    QString chosen;
+    if (request.save) {
+        QString start = request.fileName;
+        if (QDir::isRelativePath(start))
+            start = QDir(request.directory).filePath(start);
+        chosen = QFileDialog::getSaveFileName(owner, QString(), start, request.filter);
+    } else {
+        chosen = QFileDialog::getOpenFileName(owner, QString(), request.directory, request.filter);
+    }
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
+QString DocumentsFolder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return folder.isEmpty() ? QDir::homePath() : folder;
+}
+
+} // namespace
+
+QString QtText(const std::u16string& text) {
+    return QString::fromUtf16(text.data(), qsizetype(text.size()));
+}
+
+std::u16string ShellText(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+}
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+    messageBoxHook = std::move(hook);
+}
+
+void SetFileDialogHook(FileDialogHook hook) {
+    fileDialogHook = std::move(hook);
+}
+
+std::vector<platform::FileFilter> PgnFileFilters() {
+    return {{u"PGN files", u"*.pgn"}, {u"All files", u"*.*"}};
+}
+
+std::optional<std::u16string> AskOpenFileName(QWidget* owner) {
+    FileDialogRequest request;
+    request.directory = DocumentsFolder();
+    request.filter = FilterString(PgnFileFilters());
+    std::optional<QString> chosen = RunFileDialog(owner, request);
+    if (!chosen || chosen->isEmpty())
+        return std::nullopt;
+    return ShellText(*chosen);
+}
+
+platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16string& text,
+                                     const std::u16string& caption, platform::Icon icon,
+                                     platform::Buttons buttons) {
+    if (messageBoxHook)
+        return messageBoxHook(MessageBoxRequest{text, caption, icon, buttons});
+    QMessageBox box(QtIcon(icon), QtText(caption), QtText(text), QtButtons(buttons),
+                    OwnerWidget(owner));
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return platform::Answer::Yes;
+    case QMessageBox::No:
+        return platform::Answer::No;
+    case QMessageBox::Ok:
+        return platform::Answer::Ok;
+    default:
+        // Escape or the window's close button: the way out that changes nothing.
+        return buttons == platform::Buttons::YesNo ? platform::Answer::No
+                                                   : buttons == platform::Buttons::Ok
+                                                         ? platform::Answer::Ok
+                                                         : platform::Answer::Cancel;
+    }
+}
+
+int QtShell::ChoosePromotionPiece() {
+    return ::ChoosePromotionPiece();
+}
+
+int QtShell::ShowGameList(platform::Window owner, platform::File& file, std::uint32_t& offset,
+                          std::int32_t& gamesInFile) {
+    return ShowGameListDialog(OwnerWidget(owner), file, offset, gamesInFile);
+}
+
+int QtShell::EditProperties(platform::Window owner, Partie& partie) {
+    return ShowGamePropertiesDialog(OwnerWidget(owner), partie);
+}
+
+int QtShell::EditOtherTags(platform::Window owner, Partie& partie) {
+    return ShowOtherTagsDialog(OwnerWidget(owner), partie);
+}
+
+std::optional<std::u16string> QtShell::SaveFileName(
+    platform::Window owner, const std::u16string& initialPath,
+    const std::vector<platform::FileFilter>& filters) {
+    FileDialogRequest request;
+    request.save = true;
+    request.directory = DocumentsFolder();
+    request.fileName = QtText(initialPath);
+    request.filter = FilterString(filters);
+    std::optional<QString> chosen = RunFileDialog(OwnerWidget(owner), request);
+    if (!chosen || chosen->isEmpty())
+        return std::nullopt;
+    return ShellText(*chosen);
+}
+
+void ShowFailure(std::u16string_view caption, QWidget* owner) {
+    // Qt reports no error code for these steps; the generic failure code stands in for it.
+    constexpr unsigned GenericFailure = 0x80004005u;
+    char text[32];
+    std::snprintf(text, sizeof text, "Err : 0x%08X", GenericFailure);
+    platform::CurrentShell().MessageBox(ShellOwner(owner), ShellText(QString::fromLatin1(text)),
+                                        std::u16string(caption), platform::Icon::Stop,
+                                        platform::Buttons::Ok);
+}
