@@ -1,0 +1,261 @@
+// The main window: its geometry and layout, the menu bar, painting of the status areas, closing,
+// the open-file message and the release of everything at exit.
+#include "app/window_test_support.h"
+
+#include "app/echiquier.h"
+#include "app/layout.h"
+#include "app/menu_bar.h"
+#include "pgn/parser.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+using MainWindowTest = WindowTest;
+
+TEST_F(MainWindowTest, StartsWithAnEmptyGameOnThePortraitScreen) {
+    EXPECT_EQ(window->width(), 240);
+    EXPECT_EQ(window->height(), 268 + MenuBarHeight);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Pawnlet"));
+    EXPECT_EQ(window->objectName(), QStringLiteral("Pawnlet"));
+    ASSERT_NE(CurrentPartie, nullptr);
+    EXPECT_EQ(CurrentPosition, &CurrentPartie->startPosition);
+    EXPECT_EQ(MoveList->RowCount(), 0);
+    EXPECT_EQ(SquareSize, 19);
+    EXPECT_EQ(BoardLeft, 3);
+    EXPECT_EQ(MoveListRect, (Rect{158, 3, 240, 268}));
+    EXPECT_EQ(Board->BoardRect(), QRect(3, 3, 152, 152));
+    ASSERT_NE(MoveList->Control(), nullptr);
+    EXPECT_EQ(MoveList->Control()->geometry(), QRect(158, 3, 82, 265));
+    EXPECT_EQ(window->Bar()->geometry(), QRect(0, 268, 240, MenuBarHeight));
+}
+
+TEST_F(MainWindowTest, WiderThanTallIsLandscape) {
+    window->resize(320, 188 + MenuBarHeight);
+    EXPECT_EQ(MoveListRect, (Rect{158, 3, 258, 188}));
+    EXPECT_EQ(CommentRect.left, 261);
+    EXPECT_EQ(CommentRect.right, 320);
+    EXPECT_EQ(MoveList->Control()->geometry(), QRect(158, 3, 100, 185));
+    window->resize(240, 268 + MenuBarHeight);
+    EXPECT_EQ(MoveListRect, (Rect{158, 3, 240, 268}));
+}
+
+TEST_F(MainWindowTest, LargeBoardSettingResizesTheBoard) {
+    StandardBoard = 0;
+    ApplyBoardSettings();
+    StandardBoard = 1;
+    EXPECT_EQ(Board->SquareSize(), 25);
+    EXPECT_EQ(Board->Left(), 20);
+    EXPECT_EQ(MoveList->Control()->geometry(), QRect(150, 206, 90, 62));
+    ApplyBoardSettings();
+    EXPECT_EQ(Board->SquareSize(), 19);
+}
+
+TEST_F(MainWindowTest, MenuBarHasTheMenuButtonThenTheSevenToolsInOrder) {
+    MenuBar* bar = window->Bar();
+    ASSERT_NE(bar->MenuButton(), nullptr);
+    EXPECT_EQ(bar->MenuButton()->text(), QStringLiteral("Menu"));
+    ASSERT_NE(bar->Menu(), nullptr);
+    EXPECT_EQ(bar->Menu(), MenuBarMenu);
+    QStringList popups;
+    for (QAction* action : MenuBarMenu->actions())
+        if (action->menu())
+            popups << action->text();
+    EXPECT_EQ(popups, (QStringList{"&File", "&Line", "&View", "&Position"}));
+
+    const int order[] = {Cmd::Save,          Cmd::Properties,  Cmd::MoveBackward,
+                         Cmd::ReturnFromLine, Cmd::MoveForward, Cmd::AnnotationPopup,
+                         Cmd::Comment};
+    int x = bar->MenuButton()->geometry().right();
+    for (int command : order) {
+        SCOPED_TRACE(command);
+        QToolButton* button = bar->ToolButtonFor(command);
+        ASSERT_NE(button, nullptr);
+        EXPECT_GT(button->geometry().left(), x);
+        EXPECT_FALSE(button->icon().isNull());
+        x = button->geometry().left();
+    }
+}
+
+TEST_F(MainWindowTest, ToolButtonsAndAcceleratorsSendTheirCommands) {
+    const QString path = WriteFile("two.pgn", TwoGamesPgn);
+    OpenThroughGameList(path, 1);
+    QTest::mouseClick(window->Bar()->ToolButtonFor(Cmd::MoveForward), Qt::LeftButton);
+    EXPECT_EQ(ShownMove(), u"1. d4");
+    QTest::mouseClick(window->Bar()->ToolButtonFor(Cmd::MoveBackward), Qt::LeftButton);
+    EXPECT_EQ(CurrentPosition, &CurrentPartie->startPosition);
+
+    ASSERT_TRUE(window->InstallAccelerators());
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(ShownMove(), u"2. c4");
+    QTest::keyClick(window.get(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(ShownMove(), u"1... d5");
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(ShownMove(), u"2. c4");
+}
+
+TEST_F(MainWindowTest, AssessmentItemsShowGlyphs) {
+    for (int command = Cmd::EvalFirst; command <= Cmd::EvalLast; ++command) {
+        QAction* item = FindMenuAction(MenuBarMenu, command);
+        ASSERT_NE(item, nullptr);
+        EXPECT_FALSE(item->icon().isNull()) << command;
+    }
+    QAction* none = FindMenuAction(MenuBarMenu, Cmd::EvalNone);
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none->text(), QStringLiteral("(none)"));
+    EXPECT_TRUE(messages.empty()); // no "Impossible de paramétrer le menu"
+}
+
+// Paints the client area and tells whether the pixel at `point` is (close to) `colour`.
+bool PixelIs(MainWindow& window, QPoint point, QColor colour) {
+    QImage surface(window.size(), QImage::Format_RGB32);
+    window.PaintClient(surface);
+    const QColor seen = surface.pixelColor(point);
+    return std::abs(seen.red() - colour.red()) < 40 && std::abs(seen.green() - colour.green()) < 40 &&
+           std::abs(seen.blue() - colour.blue()) < 40;
+}
+
+TEST_F(MainWindowTest, StatusLineShowsTheSideToMoveDisc) {
+    const QPoint centre = SideToMoveRect.ToQRect().center();
+    EXPECT_TRUE(PixelIs(*window, centre, Qt::white));
+    const QString path = WriteFile("two.pgn", TwoGamesPgn);
+    OpenThroughGameList(path, 1);
+    DispatchCommand(Cmd::MoveForward);
+    EXPECT_TRUE(PixelIs(*window, centre, Qt::black));
+}
+
+TEST_F(MainWindowTest, StatusLineShowsTheEvaluationGlyphOnlyForAssessments) {
+    // With no move shown, the glyph starts one space plus 5 pixels into the status line.
+    const int space = QFontMetrics(window->font()).horizontalAdvance(QLatin1Char(' '));
+    const QRect glyph(MoveTextRect.left + space + 5, MoveTextRect.top, GlyphWidth, GlyphHeight);
+    auto inkInGlyph = [&] {
+        QImage surface(window->size(), QImage::Format_RGB32);
+        window->PaintClient(surface);
+        int dark = 0;
+        for (int y = glyph.top(); y <= glyph.bottom(); ++y)
+            for (int x = glyph.left(); x <= glyph.right(); ++x)
+                dark += qGray(surface.pixel(x, y)) < 128;
+        return dark;
+    };
+    const struct {
+        int evaluation;
+        bool shown;
+    } cases[] = {{0, false}, {9, false}, {10, true}, {11, true}, {12, true}, {19, true}, {20, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.evaluation);
+        CurrentPosition->evaluation = static_cast<std::uint8_t>(c.evaluation);
+        EXPECT_EQ(inkInGlyph() > 0, c.shown);
+    }
+}
+
+TEST_F(MainWindowTest, CommentAreaShowsTheComment) {
+    auto inkInComment = [&] {
+        QImage surface(window->size(), QImage::Format_RGB32);
+        window->PaintClient(surface);
+        int dark = 0;
+        const QRect area = CommentRect.ToQRect();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                dark += qGray(surface.pixel(x, y)) < 128;
+        return dark;
+    };
+    EXPECT_EQ(inkInComment(), 0);
+    CurrentPosition->SetComment(u"A long comment that has to wrap over several lines here");
+    EXPECT_GT(inkInComment(), 0);
+}
+
+TEST_F(MainWindowTest, ClosingAChangedGameAsksFirst) {
+    window->show();
+    CurrentPartie->changed = true;
+    answers = {platform::Answer::Cancel};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, u"The game has been changed");
+
+    answers = {platform::Answer::No};
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, ExitCommandClosesThroughTheSameQuestion) {
+    window->show();
+    CurrentPartie->changed = true;
+    answers = {platform::Answer::Cancel};
+    DispatchCommand(Cmd::Exit);
+    EXPECT_TRUE(window->isVisible());
+    answers = {platform::Answer::No};
+    DispatchCommand(Cmd::Exit);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, OpenFileMessageWithoutAPathOnlyShowsTheNotice) {
+    const Partie* before = CurrentPartie.get();
+    for (const std::optional<std::u16string>& path :
+         {std::optional<std::u16string>(), std::optional<std::u16string>(u"")}) {
+        messages.clear();
+        window->OpenFileMessage(path);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, u"MsgOuvrir");
+        EXPECT_EQ(messages[0].caption, u"Pawnlet");
+        EXPECT_EQ(messages[0].icon, platform::Icon::None);
+        EXPECT_EQ(CurrentPartie.get(), before);
+    }
+}
+
+TEST_F(MainWindowTest, OpenFileMessageOpensThroughTheGameList) {
+    const QString path = WriteFile("two.pgn", TwoGamesPgn);
+    QueueDialogScript([](TemplateDialog& dialog) { dialog.ActivateRow(1000, 1); });
+    window->OpenFileMessage(ShellText(path));
+    ASSERT_TRUE(CurrentPartie->white);
+    EXPECT_EQ(*CurrentPartie->white, u"Gamma");
+}
+
+TEST_F(MainWindowTest, OpenFileMessageDoesNotDropAnEditedGame) {
+    const QString path = WriteFile("two.pgn", TwoGamesPgn);
+    CurrentPartie->changed = true;
+    const Partie* edited = CurrentPartie.get();
+    answers = {platform::Answer::Ok, platform::Answer::Cancel}; // the notice, then the question
+    window->OpenFileMessage(ShellText(path));
+    EXPECT_EQ(CurrentPartie.get(), edited);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].caption, u"The game has been changed");
+    EXPECT_TRUE(ShownDialogs().empty());
+}
+
+TEST_F(MainWindowTest, EverythingIsReleasedWhenTheWindowGoes) {
+    const QString path = WriteFile("two.pgn", TwoGamesPgn);
+    OpenThroughGameList(path, 0);
+    DispatchCommand(Cmd::GoToEnd);
+    ASSERT_GT(LiveCount<Coup>::Live(), 0);
+    ASSERT_EQ(LiveCount<Echiquier>::Live(), 1);
+    window.reset();
+    EXPECT_EQ(CurrentPartie, nullptr);
+    EXPECT_EQ(CurrentPosition, nullptr);
+    EXPECT_EQ(Board, nullptr);
+    EXPECT_EQ(MoveList, nullptr);
+    EXPECT_EQ(MainWindowWidget, nullptr);
+    EXPECT_EQ(ExitStatistics(), "Coups       : 0\n"
+                                "InfosPartie : 0\n"
+                                "Parsers     : 0\n"
+                                "Parties     : 0\n"
+                                "PGNHeaders  : 0\n"
+                                "Positions   : 0\n"
+                                "Echiquiers  : 0\n");
+}
+
+TEST(ExitStatistics, ReportsALeakInItsOwnLine) {
+    auto leaked = std::make_unique<Position>();
+    const std::string lines = ExitStatistics();
+    EXPECT_NE(lines.find("Positions   : 1\n"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("Coups       : 0\n"), std::string::npos) << lines;
+}
+
+} // namespace
