@@ -1,0 +1,196 @@
+#include "dialogs/properties_dialog.h"
+
+#include "dialogs/other_tags_dialog.h"
+#include "pgn/partie.h"
+#include "resources/dialog_builder.h"
+#include "resources/dialog_controls.h"
+
+#include <QLineEdit>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr int WhiteEdit = 1002;
+constexpr int BlackEdit = 1003;
+constexpr int SiteEdit = 1004;
+constexpr int EventEdit = 1005;
+constexpr int RoundEdit = 1006;
+constexpr int BlackWinsRadio = 1007;
+constexpr int DatePickerId = 1008;
+constexpr int DrawRadio = 1009;
+constexpr int WhiteWinsRadio = 1010;
+constexpr int UnfinishedRadio = 1011;
+constexpr int MoreButton = 1012;
+
+constexpr int MaxTagLength = 64;
+constexpr char16_t UnknownDate[] = u"????.??.??";
+
+// One number as a formatted scan reads "%d": blanks skipped, an optional sign, at least one digit.
+// Numbers too large for a date part are refused rather than wrapped.
+bool ScanNumber(const std::u16string& text, std::size_t& at, long& value) {
+    while (at < text.size() && (text[at] == u' ' || (text[at] >= u'\t' && text[at] <= u'\r')))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
+        negative = text[at] == u'-';
+        ++at;
+    }
+    const std::size_t digits = at;
+    long number = 0;
+    while (at < text.size() && text[at] >= u'0' && text[at] <= u'9') {
+        if (number > 1'000'000)
+            return false;
+        number = number * 10 + (text[at] - u'0');
+        ++at;
+    }
+    if (at == digits)
+        return false;
+    value = negative ? -number : number;
+    return true;
+}
+
+struct PropertiesState {
+    Partie* partie = nullptr;
+    // The user changed the picker: only then does OK write the Date.
+    bool dateTouched = false;
+};
+
+QString ToQString(const std::optional<std::u16string>& text) {
+    if (!text)
+        return QString();
+    return QString::fromUtf16(text->data(), qsizetype(text->size()));
+}
+
+// The whole text of an edit, or none when it is empty.
+std::optional<std::u16string> EditText(const TemplateDialog& dialog, int id) {
+    const QString text = dialog.Text(id);
+    if (text.isEmpty())
+        return std::nullopt;
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+}
+
+void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
+    dialog.SetCaption(QStringLiteral("Game properties"));
+    const Partie& partie = *state.partie;
+    const std::array<std::pair<int, const std::optional<std::u16string>*>, 5> edits{{
+        {WhiteEdit, &partie.white},
+        {BlackEdit, &partie.black},
+        {SiteEdit, &partie.site},
+        {EventEdit, &partie.event},
+        {RoundEdit, &partie.round},
+    }};
+    for (const auto& [id, text] : edits) {
+        if (auto* edit = dialog.ControlAs<QLineEdit>(id)) {
+            edit->setMaxLength(MaxTagLength);
+            edit->setText(ToQString(*text));
+        }
+    }
+
+    int checked = UnfinishedRadio;
+    switch (partie.result) {
+    case WhiteWins:
+        checked = WhiteWinsRadio;
+        break;
+    case Draw:
+        checked = DrawRadio;
+        break;
+    case BlackWins:
+        checked = BlackWinsRadio;
+        break;
+    case Unfinished:
+    case NoResult:
+        break;
+    }
+    dialog.SetChecked(checked, true);
+
+    if (QWidget* white = dialog.Control(WhiteEdit))
+        white->setFocus();
+
+    if (auto* picker = dialog.ControlAs<DatePicker>(DatePickerId)) {
+        picker->SetDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+        picker->SetDate(PickerDateFromText(partie.date));
+        // Connected after the picker was filled, so that only the user's changes count.
+        QObject::connect(picker, &DatePicker::Changed, &dialog,
+                         [&state] { state.dateTouched = true; });
+    }
+}
+
+void StoreProperties(TemplateDialog& dialog, const PropertiesState& state) {
+    Partie& partie = *state.partie;
+    partie.SetWhite(EditText(dialog, WhiteEdit));
+    partie.SetBlack(EditText(dialog, BlackEdit));
+    partie.SetSite(EditText(dialog, SiteEdit));
+    partie.SetEvent(EditText(dialog, EventEdit));
+    if (state.dateTouched) {
+        const auto* picker = dialog.ControlAs<DatePicker>(DatePickerId);
+        partie.SetDate(TextFromPickerDate(picker ? picker->Date() : std::nullopt));
+    }
+    partie.SetRound(EditText(dialog, RoundEdit));
+    if (dialog.IsChecked(WhiteWinsRadio))
+        partie.SetResult(WhiteWins);
+    else if (dialog.IsChecked(BlackWinsRadio))
+        partie.SetResult(BlackWins);
+    else if (dialog.IsChecked(DrawRadio))
+        partie.SetResult(Draw);
+    else
+        partie.SetResult(Unfinished);
+    partie.propertiesConfirmed = true;
+}
+
+} // namespace
+
+std::optional<QDate> PickerDateFromText(const std::optional<std::u16string>& text) {
+    if (!text)
+        return std::nullopt;
+    std::array<long, 3> parts{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            if (at >= text->size() || (*text)[at] != u'.')
+                return std::nullopt;
+            ++at;
+        }
+        if (!ScanNumber(*text, at, parts[i]))
+            return std::nullopt;
+    }
+    const QDate date{int(parts[0]), int(parts[1]), int(parts[2])};
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+std::u16string TextFromPickerDate(const std::optional<QDate>& date) {
+    if (!date || !date->isValid() || date->year() < 0 || date->year() > 9999)
+        return UnknownDate;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d.%02d.%02d", date->year(), date->month(),
+                  date->day());
+    return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
+}
+
+int ShowGamePropertiesDialog(QWidget* owner, Partie& partie) {
+    PropertiesState state;
+    state.partie = &partie;
+    DialogProcedure procedure;
+    procedure.onInit = [&state](TemplateDialog& dialog) { InitProperties(dialog, state); };
+    procedure.onCommand = [&state](TemplateDialog& dialog, int id, int) {
+        switch (id) {
+        case 1:
+            StoreProperties(dialog, state);
+            dialog.End(1);
+            return true;
+        case 2:
+            dialog.End(2);
+            return true;
+        case MoreButton:
+            (void)ShowOtherTagsDialog(&dialog, *state.partie);
+            return true;
+        default:
+            return false;
+        }
+    };
+    // The handheld raised its soft keyboard here; a desktop has none to raise or lower.
+    return RunDialog(PropertiesTemplate, owner, std::move(procedure), &partie);
+}

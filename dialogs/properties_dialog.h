@@ -1,0 +1,32 @@
+// The game properties dialog (template 138): the game's White, Black, Site, Event, Round, Date and
+// result, and its "&More..." button that lists the other tags (other_tags_dialog.h).
+//
+// The dialog changes the Partie only on OK, through the setters of InfosPartie, and then marks
+// the properties as confirmed (Save As asks for them first until they are). Cancel stores nothing.
+//
+// The date picker knows only a full date or none. A game's Date text is kept exactly as it was
+// unless the user touches the picker: a partly known date such as "2002.??.??", or a text that is
+// no calendar date, shows no date and survives OK. A date the user picks is stored as
+// "yyyy.MM.dd"; clearing the picker stores "????.??.??".
+#pragma once
+
+#include <QDate>
+
+#include <optional>
+#include <string>
+
+class Partie;
+class QWidget;
+
+// The date the picker shows for a Date text: the text is read as three decimal numbers separated
+// by single dots (blanks before a number skipped, a sign allowed, anything after the third number
+// ignored). None when the text is none, when three numbers cannot be read ("????.??.??",
+// "2002.??.??") or when they form no calendar date the picker can hold.
+[[nodiscard]] std::optional<QDate> PickerDateFromText(const std::optional<std::u16string>& text);
+
+// The Date text for what the picker holds: "%04d.%02d.%02d", or "????.??.??" for no date.
+[[nodiscard]] std::u16string TextFromPickerDate(const std::optional<QDate>& date);
+
+// Runs the dialog over `owner` for `partie`. Returns 1 (OK) or 2 (Cancel); -1 when the dialog
+// could not be shown.
+int ShowGamePropertiesDialog(QWidget* owner, Partie& partie);

@@ -1,0 +1,350 @@
+#include "dialogs/setup_dialog.h"
+
+#include "app/echiquier.h"
+#include "app/globals.h"
+#include "pgn/partie.h"
+#include "platform/shell.h"
+#include "resources/dialog_builder.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+PieceCode SelectedSetupPiece = Empty;
+
+namespace {
+
+constexpr int ClearButton = 1012;
+constexpr int CopyBoardButton = 1061;
+constexpr int WhiteToPlayRadio = 1024;
+constexpr int BlackToPlayRadio = 1030;
+constexpr std::array<int, 4> CastlingBoxes{1025, 1026, 1027, 1028};
+constexpr int MoveNumberEdit = 1042;
+constexpr int MoveNumberUpDown = 1046;
+
+constexpr int SetupSquareSize = 19;
+constexpr int SetupBoardOrigin = 3;
+
+struct PieceButton {
+    int id;
+    PieceCode code;
+};
+constexpr std::array<PieceButton, 12> PieceButtons{{
+    {1029, White + Pawn},
+    {1031, Black + Pawn},
+    {1032, White + Rook},
+    {1033, Black + Rook},
+    {1034, White + Knight},
+    {1035, Black + Knight},
+    {1036, White + Bishop},
+    {1037, Black + Bishop},
+    {1038, White + Queen},
+    {1039, Black + Queen},
+    {1040, White + King},
+    {1041, Black + King},
+}};
+
+// What castling needs: the king of the box's colour on its home square and the rook on the corner.
+struct CastlingNeed {
+    Square king;
+    PieceCode kingCode;
+    Square rook;
+    PieceCode rookCode;
+    const char16_t* entry;
+};
+constexpr std::array<CastlingNeed, 4> CastlingNeeds{{
+    {4, White + King, 7, White + Rook, u"White O-O,"},
+    {4, White + King, 0, White + Rook, u"White O-O-O,"},
+    {60, Black + King, 63, Black + Rook, u"Black O-O,"},
+    {60, Black + King, 56, Black + Rook, u"Black O-O-O,"},
+}};
+
+// The move number typed in the edit: a whole number of decimal digits, blanks around it allowed.
+std::optional<int> ReadMoveNumber(const std::u16string& text) {
+    std::size_t at = 0;
+    while (at < text.size() && text[at] == u' ')
+        ++at;
+    const std::size_t first = at;
+    long value = 0;
+    while (at < text.size() && text[at] >= u'0' && text[at] <= u'9') {
+        value = value * 10 + (text[at] - u'0');
+        if (value > MaxSetupMoveNumber)
+            return std::nullopt;
+        ++at;
+    }
+    if (at == first)
+        return std::nullopt;
+    while (at < text.size() && text[at] == u' ')
+        ++at;
+    if (at != text.size() || value < 1)
+        return std::nullopt;
+    return int(value);
+}
+
+std::u16string ToU16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+}
+
+// One showing of the dialog.
+struct SetupState {
+    Position* position = nullptr;
+    std::unique_ptr<Echiquier> board;
+};
+
+SetupChoices ReadChoices(const TemplateDialog& dialog) {
+    SetupChoices choices;
+    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i)
+        choices.castling[i] = dialog.IsChecked(CastlingBoxes[i]);
+    choices.whiteToPlay = dialog.IsChecked(WhiteToPlayRadio);
+    choices.moveNumber = ToU16(dialog.Text(MoveNumberEdit));
+    return choices;
+}
+
+// Shows the controls for the working position: side to move, castling rights, next move number.
+void ShowPositionChoices(TemplateDialog& dialog, const Position& position) {
+    dialog.SetChecked(WhiteToPlayRadio, position.sideToMove == White);
+    dialog.SetChecked(BlackToPlayRadio, position.sideToMove == Black);
+    const std::array<std::uint8_t, 4> rights{position.castleWhiteKing, position.castleWhiteQueen,
+                                             position.castleBlackKing, position.castleBlackQueen};
+    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i)
+        dialog.SetChecked(CastlingBoxes[i], rights[i] != 0);
+    dialog.SetText(MoveNumberEdit, QString::number(NextMoveNumber(position)));
+}
+
+void InitSetup(TemplateDialog& dialog, SetupState& state) {
+    dialog.SetCaption(QStringLiteral("Setup position"));
+    state.board = std::make_unique<Echiquier>(dialog.Client(), SetupSquareSize, SetupBoardOrigin,
+                                              SetupBoardOrigin, 0);
+    for (const PieceButton& button : PieceButtons) {
+        dialog.SetOwnerDraw(button.id);
+        dialog.SetChecked(button.id, button.code == SelectedSetupPiece);
+    }
+    dialog.SetChecked(WhiteToPlayRadio, true);
+    dialog.SetChecked(BlackToPlayRadio, false);
+    for (int box : CastlingBoxes)
+        dialog.SetChecked(box, true);
+    dialog.SetText(MoveNumberEdit, QStringLiteral("1"));
+    dialog.SetUpDownRange(MoveNumberUpDown, 1, 255);
+}
+
+// A piece button: a push-button frame, the piece drawn on white inside it.
+void DrawPieceButton(QPainter& painter, const QRect& rect, PieceCode code, bool pushed,
+                     const QWidget* widget) {
+    QStyleOptionButton frame;
+    frame.rect = rect;
+    frame.state = QStyle::State_Enabled | (pushed ? QStyle::State_Sunken : QStyle::State_Raised);
+    painter.fillRect(rect, Qt::white);
+    widget->style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &frame, &painter, widget);
+
+    const QImage& strip = DefaultPieceStrip;
+    if (strip.isNull() || code == Empty)
+        return;
+    const int size = SetupSquareSize;
+    const int image = ColourOf(code) == White ? 4 * TypeOf(code) - 3 : 4 * TypeOf(code) - 1;
+    // The mask goes down on the white background (MERGECOPY with the white brush is a copy),
+    // then the image is ORed into its silhouette.
+    QImage cell = strip.copy((image + 1) * size, 0, size, size);
+    {
+        QPainter cellPainter(&cell);
+        cellPainter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+        cellPainter.drawImage(0, 0, strip, image * size, 0, size, size);
+    }
+    painter.drawImage(rect.topLeft() + QPoint(2, 2), cell);
+}
+
+bool TapSetupBoard(TemplateDialog& dialog, SetupState& state, QPoint pos) {
+    if (!state.board)
+        return false;
+    std::uint8_t file = 0;
+    std::uint8_t rank = 0;
+    if (!state.board->HitTest(pos.x(), pos.y(), file, rank))
+        return false;
+    const Square square = MakeSquare(file, rank);
+    state.position->SetPiece(square,
+                             TappedSquarePiece(state.position->PieceAt(square), SelectedSetupPiece));
+    dialog.Invalidate(state.board->SquareRect(file, rank));
+    return true;
+}
+
+void CopyBoard(TemplateDialog& dialog, SetupState& state) {
+    if (!CurrentPosition)
+        return;
+    state.position->CopyFrom(*CurrentPosition);
+    ShowPositionChoices(dialog, *state.position);
+    dialog.Invalidate();
+}
+
+void ConfirmSetup(TemplateDialog& dialog, SetupState& state) {
+    SetupChoices choices = ReadChoices(dialog);
+    const SetupVerdict verdict = ValidateSetup(*state.position, choices);
+    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i)
+        dialog.SetChecked(CastlingBoxes[i], choices.castling[i]);
+    platform::Shell& shell = platform::CurrentShell();
+    const platform::Window owner = static_cast<platform::Window>(&dialog);
+    if (verdict.warning)
+        shell.MessageBox(owner, *verdict.warning, u"Setup board", platform::Icon::Exclamation,
+                         platform::Buttons::Ok);
+    if (verdict.failure)
+        shell.MessageBox(owner, *verdict.failure, u"Invalid position", platform::Icon::Stop,
+                         platform::Buttons::Ok);
+    if (!verdict.accepted)
+        return;
+    state.position->setUp = 1;
+    dialog.End(1);
+}
+
+} // namespace
+
+PieceCode SetupButtonPiece(int controlId) {
+    for (const PieceButton& button : PieceButtons)
+        if (button.id == controlId)
+            return button.code;
+    return Empty;
+}
+
+int NextMoveNumber(const Position& position) {
+    return position.sideToMove == White ? position.moveNumber + 1 : position.moveNumber;
+}
+
+SetupVerdict ValidateSetup(Position& position, SetupChoices& choices) {
+    SetupVerdict verdict;
+
+    // Kings, scanned a1 to h8: whichever second king comes first is the one reported.
+    Square whiteKing = NoSquare;
+    Square blackKing = NoSquare;
+    for (int index = 0; index < 64; ++index) {
+        const Square square = Square(index);
+        const PieceCode code = position.PieceAt(square);
+        if (code == Black + King) {
+            if (blackKing != NoSquare) {
+                verdict.failure = u"Only one black king please";
+                return verdict;
+            }
+            blackKing = square;
+        } else if (code == White + King) {
+            if (whiteKing != NoSquare) {
+                verdict.failure = u"Only one white king please";
+                return verdict;
+            }
+            whiteKing = square;
+        }
+    }
+    if (whiteKing == NoSquare) {
+        verdict.failure = u"I need a white king !";
+        return verdict;
+    }
+    if (blackKing == NoSquare) {
+        verdict.failure = u"I need a black king !";
+        return verdict;
+    }
+
+    // Castling: a checked box whose king or rook is missing is unchecked and listed; the position
+    // is still accepted.
+    std::u16string disabled;
+    std::array<std::uint8_t*, 4> rights{&position.castleWhiteKing, &position.castleWhiteQueen,
+                                        &position.castleBlackKing, &position.castleBlackQueen};
+    for (std::size_t i = 0; i < CastlingNeeds.size(); ++i) {
+        const CastlingNeed& need = CastlingNeeds[i];
+        const bool inPlace = position.PieceAt(need.king) == need.kingCode &&
+                             position.PieceAt(need.rook) == need.rookCode;
+        std::uint8_t right = 0;
+        if (choices.castling[i] && inPlace) {
+            right = 1;
+        } else if (choices.castling[i]) {
+            disabled += need.entry;
+            choices.castling[i] = false;
+        }
+        *rights[i] = right;
+    }
+    if (!disabled.empty()) {
+        disabled.pop_back(); // the last entry's comma
+        disabled += u" disabled";
+        verdict.warning = disabled;
+    }
+
+    const std::optional<int> moveNumber = ReadMoveNumber(choices.moveNumber);
+    if (!moveNumber) {
+        verdict.failure = u"The move number must be a whole number from 1 to " +
+                          ToU16(QString::number(MaxSetupMoveNumber));
+        return verdict;
+    }
+
+    if (choices.whiteToPlay) {
+        if (position.IsKingAttacked(Black)) {
+            verdict.failure = u"Black in check incompatible with white to move";
+            return verdict;
+        }
+        position.sideToMove = White;
+        position.moveNumber = *moveNumber - 1;
+    } else {
+        if (position.IsKingAttacked(White)) {
+            verdict.failure = u"White in check incompatible with black to move";
+            return verdict;
+        }
+        position.sideToMove = Black;
+        position.moveNumber = *moveNumber;
+    }
+    verdict.accepted = true;
+    return verdict;
+}
+
+std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow) {
+    auto partie = std::make_unique<Partie>();
+    SetupState state;
+    state.position = &partie->startPosition;
+
+    DialogProcedure procedure;
+    procedure.onInit = [&state](TemplateDialog& dialog) { InitSetup(dialog, state); };
+    procedure.onPaint = [&state](TemplateDialog&, QPainter& painter, const QRect&) {
+        if (state.board)
+            state.board->PaintBoard(painter, *state.position, false);
+    };
+    procedure.onDrawItem = [](TemplateDialog& dialog, int id, QPainter& painter,
+                              const QRect& rect, bool pushed) {
+        DrawPieceButton(painter, rect, SetupButtonPiece(id), pushed, dialog.Control(id));
+    };
+    procedure.onMouseDown = [&state](TemplateDialog& dialog, QPoint pos) {
+        return TapSetupBoard(dialog, state, pos);
+    };
+    procedure.onCommand = [&state](TemplateDialog& dialog, int id, int) {
+        if (const PieceCode code = SetupButtonPiece(id); code != Empty) {
+            SelectedSetupPiece = code;
+            return true;
+        }
+        switch (id) {
+        case 1:
+            ConfirmSetup(dialog, state);
+            return true;
+        case 2:
+            dialog.End(2);
+            return true;
+        case ClearButton:
+            for (int square = 0; square < 64; ++square)
+                state.position->SetPiece(Square(square), Empty);
+            dialog.Invalidate();
+            return true;
+        case CopyBoardButton:
+            CopyBoard(dialog, state);
+            return true;
+        default:
+            return false;
+        }
+    };
+
+    const int result = RunDialog(SetupTemplate, mainWindow, std::move(procedure));
+    state.board.reset();
+    if (result == platform::DialogFailed)
+        platform::CurrentShell().MessageBox(static_cast<platform::Window>(mainWindow),
+                                            u"The setup dialog could not be shown.", u"Setup",
+                                            platform::Icon::Stop, platform::Buttons::Ok);
+    if (result != platform::DialogOk)
+        return nullptr;
+    return partie;
+}
+
+void NewPositionCommand() {
+    if (!CurrentPartie || !ConfirmSave(*CurrentPartie, MainWindowWidget))
+        return;
+    if (std::unique_ptr<Partie> partie = ShowSetupPositionDialog(MainWindowWidget))
+        InstallGame(std::move(partie));
+}

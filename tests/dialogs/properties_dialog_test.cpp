@@ -1,0 +1,334 @@
+// The game properties and other-tags dialogs: what OK stores and Cancel keeps, the Date rules
+// (a date nobody touched survives as it was), the result buttons, the 64-character edits, and the
+// extra tags listed in file order.
+#include "dialogs/other_tags_dialog.h"
+#include "dialogs/properties_dialog.h"
+#include "pgn/partie.h"
+#include "pgn/pgn_header.h"
+#include "resources/dialog_builder.h"
+#include "resources/dialog_controls.h"
+#include "resources/dialog_script.h"
+#include "tests/gui_test_support.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr int WhiteEdit = 1002;
+constexpr int BlackEdit = 1003;
+constexpr int SiteEdit = 1004;
+constexpr int EventEdit = 1005;
+constexpr int RoundEdit = 1006;
+constexpr int BlackWinsRadio = 1007;
+constexpr int DatePickerId = 1008;
+constexpr int DrawRadio = 1009;
+constexpr int WhiteWinsRadio = 1010;
+constexpr int LineRadio = 1011;
+constexpr int MoreButton = 1012;
+
+std::u16string U16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+}
+
+// --- Date texts
+
+struct DateRow {
+    const char* name;
+    std::optional<std::u16string> text;
+    std::optional<QDate> picker;
+};
+
+TEST(PropertiesDateText, TextToPicker) {
+    const DateRow rows[] = {
+        {"full date", u"2002.12.31", QDate(2002, 12, 31)},
+        {"single digits", u"1999.3.5", QDate(1999, 3, 5)},
+        {"blanks and sign before numbers", u" 2002. +3. 5", QDate(2002, 3, 5)},
+        {"text after the day ignored", u"2002.03.05xyz", QDate(2002, 3, 5)},
+        {"no date at all", std::nullopt, std::nullopt},
+        {"unknown date", u"????.??.??", std::nullopt},
+        {"only the year known", u"2002.??.??", std::nullopt},
+        {"month zero is no calendar date", u"2002.00.00", std::nullopt},
+        {"February 30th", u"2001.02.30", std::nullopt},
+        {"comma instead of dot", u"2002,12,31", std::nullopt},
+        {"two numbers only", u"2002.12", std::nullopt},
+        {"empty text", u"", std::nullopt},
+        {"huge year", u"99999999999.01.01", std::nullopt},
+    };
+    for (const DateRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(PickerDateFromText(row.text), row.picker);
+    }
+}
+
+TEST(PropertiesDateText, PickerToText) {
+    EXPECT_EQ(TextFromPickerDate(QDate(2002, 3, 5)), u"2002.03.05");
+    EXPECT_EQ(TextFromPickerDate(QDate(802, 12, 31)), u"0802.12.31");
+    EXPECT_EQ(TextFromPickerDate(std::nullopt), u"????.??.??");
+    EXPECT_EQ(TextFromPickerDate(QDate()), u"????.??.??");
+    // Round trip for a full date.
+    EXPECT_EQ(TextFromPickerDate(PickerDateFromText(u"2002.12.31")), u"2002.12.31");
+}
+
+// --- The properties dialog
+
+class PropertiesDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GuiTestApp();
+        ClearDialogScripts();
+        partie.SetWhite(u"Kasparov");
+        partie.SetBlack(u"Karpov");
+        partie.SetSite(u"Moscow");
+        partie.SetEvent(u"World Championship");
+        partie.SetRound(u"16");
+        partie.SetDate(u"1985.11.09");
+        partie.SetResult(WhiteWins);
+    }
+    void TearDown() override { ClearDialogScripts(); }
+
+    // Runs the dialog with `script`; returns the result.
+    int Run(DialogScript script) {
+        QueueDialogScript(std::move(script));
+        const int result = ShowGamePropertiesDialog(nullptr, partie);
+        EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
+        return result;
+    }
+
+    static DatePicker* Picker(TemplateDialog& dialog) {
+        return dialog.ControlAs<DatePicker>(DatePickerId);
+    }
+
+    Partie partie;
+};
+
+TEST_F(PropertiesDialogTest, OpensWithTheGamesTags) {
+    partie.SetSite(std::nullopt);
+    Run([](TemplateDialog& dialog) {
+        EXPECT_EQ(dialog.Caption(), QStringLiteral("Game properties"));
+        EXPECT_EQ(dialog.Text(WhiteEdit), QStringLiteral("Kasparov"));
+        EXPECT_EQ(dialog.Text(BlackEdit), QStringLiteral("Karpov"));
+        EXPECT_EQ(dialog.Text(SiteEdit), QString());
+        EXPECT_EQ(dialog.Text(EventEdit), QStringLiteral("World Championship"));
+        EXPECT_EQ(dialog.Text(RoundEdit), QStringLiteral("16"));
+        EXPECT_TRUE(dialog.IsChecked(WhiteWinsRadio));
+        ASSERT_NE(Picker(dialog), nullptr);
+        EXPECT_EQ(Picker(dialog)->Date(), QDate(1985, 11, 9));
+        EXPECT_EQ(Picker(dialog)->Edit()->displayFormat(), QStringLiteral("MM/dd/yyyy"));
+        EXPECT_EQ(Picker(dialog)->Edit()->text(), QStringLiteral("11/09/1985"));
+        for (int id : {WhiteEdit, BlackEdit, SiteEdit, EventEdit, RoundEdit}) {
+            ASSERT_NE(dialog.ControlAs<QLineEdit>(id), nullptr);
+            EXPECT_EQ(dialog.ControlAs<QLineEdit>(id)->maxLength(), 64);
+        }
+        dialog.End(2);
+    });
+}
+
+TEST_F(PropertiesDialogTest, OkStoresEveryFieldAndConfirms) {
+    const QString event64(64, QLatin1Char('E'));
+    const int result = Run([&](TemplateDialog& dialog) {
+        dialog.SetText(WhiteEdit, QStringLiteral("Anand"));
+        dialog.SetText(BlackEdit, QString()); // an empty edit clears its tag
+        dialog.SetText(SiteEdit, QStringLiteral("Linares"));
+        dialog.SetText(EventEdit, event64);
+        dialog.SetText(RoundEdit, QStringLiteral("3.1"));
+        dialog.Click(DrawRadio);
+        dialog.Click(1);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(partie.white, u"Anand");
+    EXPECT_EQ(partie.black, std::nullopt);
+    EXPECT_EQ(partie.site, u"Linares");
+    EXPECT_EQ(partie.event, U16(event64));
+    EXPECT_EQ(partie.round, u"3.1");
+    EXPECT_EQ(partie.date, u"1985.11.09");
+    EXPECT_EQ(partie.result, Draw);
+    EXPECT_TRUE(partie.propertiesConfirmed);
+    // Confirming the properties is not an edit of the game by itself.
+    EXPECT_FALSE(partie.changed);
+}
+
+TEST_F(PropertiesDialogTest, EditsStopAtSixtyFourCharacters) {
+    Run([](TemplateDialog& dialog) {
+        auto* edit = dialog.ControlAs<QLineEdit>(EventEdit);
+        ASSERT_NE(edit, nullptr);
+        edit->clear();
+        edit->insert(QString(70, QLatin1Char('x')));
+        dialog.Click(1);
+    });
+    EXPECT_EQ(partie.event, std::u16string(64, u'x'));
+}
+
+TEST_F(PropertiesDialogTest, CancelKeepsEverything) {
+    const int result = Run([](TemplateDialog& dialog) {
+        dialog.SetText(WhiteEdit, QStringLiteral("Someone else"));
+        dialog.Click(BlackWinsRadio);
+        Picker(dialog)->SetDate(QDate(2000, 1, 1));
+        dialog.Click(2);
+    });
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(partie.white, u"Kasparov");
+    EXPECT_EQ(partie.date, u"1985.11.09");
+    EXPECT_EQ(partie.result, WhiteWins);
+    EXPECT_FALSE(partie.propertiesConfirmed);
+}
+
+struct ResultRow {
+    const char* name;
+    std::int32_t before;
+    int checkedAtOpen;
+    int clicked; // 0: leave the buttons alone
+    std::int32_t stored;
+};
+
+TEST_F(PropertiesDialogTest, ResultButtons) {
+    const ResultRow rows[] = {
+        {"white wins kept", WhiteWins, WhiteWinsRadio, 0, WhiteWins},
+        {"draw kept", Draw, DrawRadio, 0, Draw},
+        {"black wins kept", BlackWins, BlackWinsRadio, 0, BlackWins},
+        {"unfinished kept", Unfinished, LineRadio, 0, Unfinished},
+        {"no result opens as line and stores unfinished", NoResult, LineRadio, 0, Unfinished},
+        {"line to black wins", Unfinished, LineRadio, BlackWinsRadio, BlackWins},
+        {"white wins to line", WhiteWins, WhiteWinsRadio, LineRadio, Unfinished},
+    };
+    for (const ResultRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        partie.result = row.before;
+        Run([&](TemplateDialog& dialog) {
+            EXPECT_TRUE(dialog.IsChecked(row.checkedAtOpen));
+            if (row.clicked)
+                dialog.Click(row.clicked);
+            dialog.Click(1);
+        });
+        EXPECT_EQ(partie.result, row.stored);
+    }
+}
+
+struct DateOkRow {
+    const char* name;
+    std::optional<std::u16string> before;
+    std::optional<QDate> shown;
+    std::optional<std::u16string> stored;
+};
+
+TEST_F(PropertiesDialogTest, OkWithoutTouchingThePickerKeepsTheDateText) {
+    const DateOkRow rows[] = {
+        {"full date", u"2002.12.31", QDate(2002, 12, 31), u"2002.12.31"},
+        {"partly known date survives", u"2002.??.??", std::nullopt, u"2002.??.??"},
+        {"unknown date", u"????.??.??", std::nullopt, u"????.??.??"},
+        {"no date stays none", std::nullopt, std::nullopt, std::nullopt},
+        {"not a calendar date survives", u"2002.00.00", std::nullopt, u"2002.00.00"},
+    };
+    for (const DateOkRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        partie.SetDate(row.before);
+        Run([&](TemplateDialog& dialog) {
+            EXPECT_EQ(Picker(dialog)->Date(), row.shown);
+            dialog.Click(1);
+        });
+        EXPECT_EQ(partie.date, row.stored);
+    }
+}
+
+TEST_F(PropertiesDialogTest, APickedDateIsStoredInFull) {
+    partie.SetDate(u"2002.??.??");
+    Run([](TemplateDialog& dialog) {
+        DatePicker* picker = Picker(dialog);
+        picker->HasDate()->setChecked(true);
+        picker->Edit()->setDate(QDate(2002, 3, 5));
+        dialog.Click(1);
+    });
+    EXPECT_EQ(partie.date, u"2002.03.05");
+}
+
+TEST_F(PropertiesDialogTest, ClearingThePickerStoresUnknownDate) {
+    Run([](TemplateDialog& dialog) {
+        Picker(dialog)->HasDate()->setChecked(false);
+        dialog.Click(1);
+    });
+    EXPECT_EQ(partie.date, u"????.??.??");
+}
+
+TEST_F(PropertiesDialogTest, MoreShowsTheOtherTagsAndStaysOpen) {
+    AddExtraTag(partie, u"Annotator \"A. Nonymous\"]");
+    int shownDuring = 0;
+    const int result = Run([&](TemplateDialog& dialog) {
+        QueueDialogScript([](TemplateDialog& tags) {
+            EXPECT_EQ(tags.TemplateId(), OtherTagsTemplate);
+            tags.Click(1);
+        });
+        dialog.Click(MoreButton);
+        shownDuring = int(ShownDialogs().size());
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.Click(1);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(shownDuring, 2);
+    ASSERT_EQ(ShownDialogs().size(), 2u);
+    EXPECT_EQ(ShownDialogs()[1], OtherTagsTemplate);
+}
+
+// --- The other-tags dialog
+
+QStringList ListRows(TemplateDialog& dialog) {
+    QStringList rows;
+    auto* view = dialog.ControlAs<QTreeView>(1000);
+    if (!view || !view->model())
+        return rows;
+    const QAbstractItemModel* model = view->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows << model->index(row, 0).data().toString() + QLatin1Char('=') +
+                    model->index(row, 1).data().toString();
+    return rows;
+}
+
+TEST(OtherTagsDialog, ListsTheTagsInFileOrder) {
+    GuiTestApp();
+    ClearDialogScripts();
+    Partie partie;
+    AddExtraTag(partie, u"ECO \"B33\"]");
+    AddExtraTag(partie, u"Annotator \"Two Words\"]");
+    AddExtraTag(partie, u"ECO \"B34\"]");
+    QStringList rows;
+    QStringList headers;
+    QueueDialogScript([&](TemplateDialog& dialog) {
+        EXPECT_EQ(dialog.Caption(), QStringLiteral("Other PGN Headers"));
+        rows = ListRows(dialog);
+        auto* view = dialog.ControlAs<QTreeView>(1000);
+        ASSERT_NE(view, nullptr);
+        headers << view->model()->headerData(0, Qt::Horizontal).toString()
+                << view->model()->headerData(1, Qt::Horizontal).toString();
+        dialog.Click(1);
+    });
+    EXPECT_EQ(ShowOtherTagsDialog(nullptr, partie), 2);
+    EXPECT_EQ(rows, (QStringList{"ECO=B33", "Annotator=Two Words", "ECO=B34"}));
+    EXPECT_EQ(headers, (QStringList{"Tag", "Value"}));
+}
+
+TEST(OtherTagsDialog, GameWithoutExtraTagsShowsTwoEmptyColumns) {
+    GuiTestApp();
+    ClearDialogScripts();
+    Partie partie;
+    int columns = -1;
+    int rowCount = -1;
+    QueueDialogScript([&](TemplateDialog& dialog) {
+        auto* view = dialog.ControlAs<QTreeView>(1000);
+        ASSERT_NE(view, nullptr);
+        ASSERT_NE(view->model(), nullptr);
+        columns = view->model()->columnCount();
+        rowCount = view->model()->rowCount();
+        dialog.Click(1);
+    });
+    EXPECT_EQ(ShowOtherTagsDialog(nullptr, partie), 2);
+    EXPECT_EQ(columns, 2);
+    EXPECT_EQ(rowCount, 0);
+}
+
+} // namespace
