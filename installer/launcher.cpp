@@ -8,8 +8,8 @@ namespace {
 
 // Appends `text` to the terminated string of `length` characters in `buffer`. Refuses, leaving the
 // buffer as it was, when the result would not fit in `capacity` bytes with its terminator.
-[[nodiscard]] bool Append(char* buffer, std::size_t capacity, std::size_t& length,
-                          const char* text, std::size_t textLength) {
+[[nodiscard]] bool Append(char* buffer, std::size_t capacity, std::size_t& length, const char* text,
+                          std::size_t textLength) {
     if (length >= capacity || textLength > capacity - 1 - length) {
         return false;
     }

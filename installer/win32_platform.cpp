@@ -44,7 +44,9 @@ private:
 };
 
 // Buffers here are a few hundred bytes; the Win32 calls take their sizes as DWORD.
-DWORD SizeArg(std::size_t size) { return static_cast<DWORD>(size); }
+DWORD SizeArg(std::size_t size) {
+    return static_cast<DWORD>(size);
+}
 
 } // namespace
 

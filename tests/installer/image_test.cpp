@@ -55,10 +55,10 @@ std::string Lower(std::string text) {
 struct Headers {
     std::string format;
     bool isDll = false;
-    std::string exportName;                 // the library name in the export directory
-    std::vector<std::string> exports;       // exported names in table order
-    std::set<std::string> importDlls;       // lower case
-    std::set<std::string> importFunctions;  // exact names
+    std::string exportName;                // the library name in the export directory
+    std::vector<std::string> exports;      // exported names in table order
+    std::set<std::string> importDlls;      // lower case
+    std::set<std::string> importFunctions; // exact names
 };
 
 Headers Parse(const std::string& text) {
@@ -133,9 +133,9 @@ TEST_P(LibraryImageTest, ImportsOnlySystemDlls) {
 }
 
 TEST_P(LibraryImageTest, UsesEightBitVariantsOfPlatformCalls) {
-    for (const char* function : {"GetModuleFileNameA", "FindFirstFileA", "FindClose",
-                                 "RegOpenKeyExA", "RegQueryValueExA", "RegCloseKey",
-                                 "ShellExecuteExA", "MessageBoxA"}) {
+    for (const char* function :
+         {"GetModuleFileNameA", "FindFirstFileA", "FindClose", "RegOpenKeyExA", "RegQueryValueExA",
+          "RegCloseKey", "ShellExecuteExA", "MessageBoxA"}) {
         EXPECT_TRUE(headers_.importFunctions.contains(function)) << "does not import " << function;
     }
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,8 @@ class FakePlatform final : public LauncherPlatform {
 public:
     // What the platform holds.
     std::optional<std::string> ownPath;
-    std::vector<std::string> matches;  // files matching the pattern, in enumeration order
-    std::map<std::string, std::optional<std::string>> machineKeys;  // none: unreadable value
+    std::vector<std::string> matches; // files matching the pattern, in enumeration order
+    std::map<std::string, std::optional<std::string>> machineKeys; // none: unreadable value
     bool shellAccepts = true;
 
     // What the launcher asked of it.
@@ -58,8 +59,7 @@ public:
     bool ReadMachineDefault(const char* key, char* buffer, std::size_t capacity) override {
         keysRead.emplace_back(key);
         auto found = machineKeys.find(key);
-        if (found == machineKeys.end() || !found->second ||
-            found->second->size() > capacity - 1) {
+        if (found == machineKeys.end() || !found->second || found->second->size() > capacity - 1) {
             return false;
         }
         CopyOut(*found->second, buffer);
@@ -87,7 +87,9 @@ const std::string Library = Folder + "Lumbrak.dll";
 const std::string Manager = "C:\\Program Files\\Microsoft ActiveSync\\CEAPPMGR.EXE";
 const std::string Key = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAPPMGR.EXE";
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
 
 // A folder "C:\ddd...d\" whose path is exactly `length` characters long.
 std::string FolderOfLength(std::size_t length) {
@@ -103,10 +105,11 @@ struct Case {
     std::string name;
     std::optional<std::string> ownPath = Library;
     std::vector<std::string> matches = {"Pawnlet.ini"};
+    // The manager key: none when missing; holding none when its value is unreadable.
     std::optional<std::optional<std::string>> managerValue = std::optional<std::string>(Manager);
     bool shellAccepts = true;
-    std::optional<Launched> launch = std::nullopt;  // the request expected, if any
-    std::optional<Message> message = std::nullopt;  // the message expected, if any
+    std::optional<Launched> launch = std::nullopt; // the request expected, if any
+    std::optional<Message> message = std::nullopt; // the message expected, if any
 };
 
 std::vector<Case> Cases() {
@@ -151,6 +154,11 @@ std::vector<Case> Cases() {
          .managerValue = std::optional<std::string>(FolderOfLength(lumbrak::MaxPath - 4) + "x.exe"),
          .message = NoManager},
     };
+}
+
+// Failing rows are reported by name.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
 }
 
 class RegisterServerTest : public testing::TestWithParam<Case> {};

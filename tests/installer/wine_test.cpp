@@ -60,14 +60,14 @@ std::string ReadAll(const fs::path& path) {
 
 struct CommandResult {
     int exitCode = -1;
-    std::string output;  // standard output and error together
+    std::string output; // standard output and error together
 };
 
 // The one prefix of the run and the commands that use it.
 class WinePrefix {
 public:
-    fs::path root;      // temporary folder holding everything
-    fs::path recorder;  // the recorder's copy inside the root
+    fs::path root;     // temporary folder holding everything
+    fs::path recorder; // the recorder's copy inside the root
     std::string failure;
 
     bool Create() {
@@ -109,8 +109,8 @@ public:
         keepAlive_ = popen(keeper.c_str(), "w");
         // Trace only the calls the test looks at.
         CommandResult relay = Wine("reg add 'HKCU\\Software\\Wine\\Debug' /v RelayInclude /d "
-                         "'user32.MessageBoxA;shell32.ShellExecuteExA' /f",
-                         root);
+                                   "'user32.MessageBoxA;shell32.ShellExecuteExA' /f",
+                                   root);
         if (relay.exitCode != 0) {
             failure = "cannot configure the relay trace:\n" + relay.output;
             return false;
@@ -143,7 +143,7 @@ public:
     }
 
     CommandResult Wine(const std::string& arguments, const fs::path& folder,
-             const std::string& debug = "-all") {
+                       const std::string& debug = "-all") {
         return Shell("WINEDEBUG=" + debug + " " + ShellQuote(LUMBRAK_WINE) + " " + arguments,
                      folder);
     }
@@ -203,8 +203,9 @@ protected:
         ASSERT_NE(Prefix, nullptr);
         ASSERT_TRUE(Prefix->failure.empty()) << Prefix->failure;
         ASSERT_FALSE(Prefix->root.empty()) << "the Wine prefix was not created";
-        folder_ = Prefix->root / ("install dir " + std::string(
-                                      testing::UnitTest::GetInstance()->current_test_info()->name()));
+        folder_ = Prefix->root /
+                  ("install dir " +
+                   std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::create_directories(folder_);
         fs::copy_file(LUMBRAK_X64_DLL, folder_ / "Lumbrak.dll");
         fs::remove(RecordPath());
@@ -214,8 +215,8 @@ protected:
 
     void SetManager(const std::string& value) {
         CommandResult run = Prefix->Wine("reg add " + ShellQuote(AppManagerKey) + " /ve /d " +
-                                   ShellQuote(value) + " /f",
-                               Prefix->root);
+                                             ShellQuote(value) + " /f",
+                                         Prefix->root);
         ASSERT_EQ(run.exitCode, 0) << run.output;
     }
 
