@@ -70,18 +70,19 @@ public:
     fs::path recorder; // the recorder's copy inside the root
     std::string failure;
 
-    bool Create() {
+    // Leaves `failure` empty when the prefix is ready.
+    void Create() {
         if (std::string(LUMBRAK_WINE).empty() || !fs::exists(LUMBRAK_WINE)) {
             failure = "no 64-bit wine found (looked for wine64, then wine); run "
                       "scripts/install-deps.sh and configure again";
-            return false;
+            return;
         }
         std::string pattern = (fs::temp_directory_path() / "lumbrak-wine-XXXXXX").string();
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (mkdtemp(buffer.data()) == nullptr) {
             failure = "cannot create a temporary folder";
-            return false;
+            return;
         }
         // Wine sees the physical path: resolve links now so that expected paths match.
         root = fs::canonical(buffer.data());
@@ -99,7 +100,7 @@ public:
         CommandResult boot = Wine("wineboot -i", root);
         if (boot.exitCode != 0) {
             failure = "wineboot failed:\n" + boot.output;
-            return false;
+            return;
         }
         // Wine stops the prefix's services when its last program ends and starts them again with
         // the next one. A command interpreter waiting on a pipe keeps them up between commands;
@@ -113,7 +114,7 @@ public:
                                    root);
         if (relay.exitCode != 0) {
             failure = "cannot configure the relay trace:\n" + relay.output;
-            return false;
+            return;
         }
         recorder = root / "manager" / "recorder.exe";
         std::error_code error;
@@ -121,22 +122,21 @@ public:
         fs::copy_file(LUMBRAK_RECORDER, recorder, error);
         if (error) {
             failure = "cannot copy the recorder: " + error.message();
-            return false;
+            return;
         }
-        return true;
     }
 
     void Destroy() {
         if (root.empty()) {
             return;
         }
-        if (keepAlive_ != nullptr) {
-            pclose(keepAlive_);
-            keepAlive_ = nullptr;
-        }
         // Stops this prefix's server and whatever still runs in it, nothing else.
         if (!std::string(LUMBRAK_WINESERVER).empty()) {
             Shell(ShellQuote(LUMBRAK_WINESERVER) + " -k", root);
+        }
+        if (keepAlive_ != nullptr) {
+            pclose(keepAlive_);
+            keepAlive_ = nullptr;
         }
         std::error_code error;
         fs::remove_all(root, error);
