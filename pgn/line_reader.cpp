@@ -31,6 +31,25 @@ bool LineReader::Fill() {
     return true;
 }
 
+bool LineReader::SeekTo(std::uint64_t offset) {
+    if (offset >= base && offset <= base + end) {
+        cursor = static_cast<std::size_t>(offset - base);
+        lineOffset = offset;
+        return true;
+    }
+    if (!file.Seek(offset)) {
+        failed = true;
+        return false;
+    }
+    base = offset;
+    lineOffset = offset;
+    cursor = 0;
+    end = 0;
+    atEnd = false;
+    failed = false;
+    return true;
+}
+
 bool LineReader::Next(std::string_view& line) {
     if (end - cursor < MaxLine && !atEnd) {
         Fill();
@@ -57,12 +76,16 @@ bool LineReader::Next(std::string_view& line) {
         cursor += run;
         return true;
     }
-    // No line break: cut before the last blank, which then begins the next line.
-    for (std::size_t i = window; i-- > 0;) {
-        if (start[i] == ' ') {
-            line = std::string_view(start, i);
-            cursor += i;
-            return true;
+    // No line break within a full window: cut before the last blank, which then begins the
+    // next line. A blank at the very start does not count, and neither does a short window at
+    // the end of the file: either would give an empty line and no progress, for ever.
+    if (window == MaxLine) {
+        for (std::size_t i = window; i-- > 1;) {
+            if (start[i] == ' ') {
+                line = std::string_view(start, i);
+                cursor += i;
+                return true;
+            }
         }
     }
     line = std::string_view(start, window);

@@ -7,7 +7,8 @@
 //     those 255 bytes) is consumed with it, so empty lines are never returned, except when such
 //     a run is cut at the 255-byte limit, where the next line is empty;
 //   - a line of more than 255 bytes is cut before the last blank of its first 255 bytes, and
-//     that blank begins the next line; without a blank it is cut after 255 bytes.
+//     that blank begins the next line; without a blank (other than a first byte) it is cut
+//     after 255 bytes. The last line of a file without a final line break is returned whole.
 // The game list and the in-place save stand on these offsets. Unlike a reader that asks the
 // system for every line, this one reads large blocks, so memory stays small and constant and a
 // line costs no system call.
@@ -40,6 +41,9 @@ public:
     // starts, and where a reader of single lines would have left the file.
     std::uint64_t Offset() const { return base + cursor; }
     bool Failed() const { return failed; }
+    // Goes back or forward to `offset`: within the block already read when it lies there,
+    // else by seeking the file. False when the seek failed.
+    [[nodiscard]] bool SeekTo(std::uint64_t offset);
 
 private:
     bool Fill();

@@ -126,37 +126,14 @@ std::optional<std::uint64_t> TagAfterMarker(const Parser& parser) {
 
 } // namespace
 
-ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string& path,
-                    std::uint32_t offset, std::int32_t count) {
-    platform::File file;
-    if (!file.Open(path, platform::OpenMode::Read)) {
-        return OpenFailed;
-    }
-    if (offset == 0) {
-        std::int32_t games = partie.gamesInFile;
-        int shown = platform::CurrentShell().ShowGameList(owner, file, offset, games);
-        // A list that could not be shown has already said why; loading from offset 0 with no
-        // count would let a later save rewrite a file of many games with this one.
-        if (shown != platform::DialogOk) {
-            return Cancelled;
-        }
-        partie.gamesInFile = games;
-    } else {
-        partie.gamesInFile = count;
-    }
-    std::optional<platform::FileStamp> stamp = file.Stamp();
-    if (!stamp || !file.Seek(offset)) {
-        return OpenFailed;
-    }
-
-    LineReader reader(file, offset, 1 << 16);
+ParseError ReadGame(Partie& partie, LineReader& reader) {
     std::string_view line;
     bool whiteSeen = false;
     bool setUpPending = false;
     bool inSection = false;
     bool tagsRead = false;
     bool haveMovetext = false;
-    std::uint64_t sectionStart = offset;
+    std::uint64_t sectionStart = reader.Offset();
     // A file that ends right after the tag section gives a game without moves.
     for (bool more = reader.Next(line); more; more = reader.Next(line)) {
         if (!line.empty() && line[0] == '[') {
@@ -236,6 +213,36 @@ ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string
     }
     partie.startOffset = static_cast<std::uint32_t>(sectionStart);
     partie.endOffset = static_cast<std::uint32_t>(end);
+    return NoError;
+}
+
+ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string& path,
+                    std::uint32_t offset, std::int32_t count) {
+    platform::File file;
+    if (!file.Open(path, platform::OpenMode::Read)) {
+        return OpenFailed;
+    }
+    if (offset == 0) {
+        std::int32_t games = partie.gamesInFile;
+        int shown = platform::CurrentShell().ShowGameList(owner, file, offset, games);
+        // A list that could not be shown has already said why; loading from offset 0 with no
+        // count would let a later save rewrite a file of many games with this one.
+        if (shown != platform::DialogOk) {
+            return Cancelled;
+        }
+        partie.gamesInFile = games;
+    } else {
+        partie.gamesInFile = count;
+    }
+    std::optional<platform::FileStamp> stamp = file.Stamp();
+    if (!stamp || !file.Seek(offset)) {
+        return OpenFailed;
+    }
+    LineReader reader(file, offset, 1 << 16);
+    ParseError result = ReadGame(partie, reader);
+    if (result != NoError) {
+        return result;
+    }
     partie.path = path;
     partie.changed = false;
     partie.hasFile = true;

@@ -21,6 +21,8 @@
 #include "platform/live_count.h"
 #include "platform/shell.h"
 
+class LineReader;
+
 // The failure code of the save operations (the platform's generic failure).
 inline constexpr std::int32_t SaveFailed = static_cast<std::int32_t>(0x80004005u);
 
@@ -70,6 +72,11 @@ private:
 [[nodiscard]] ParseError LoadGame(Partie& partie, platform::Window owner,
                                   const std::u16string& path, std::uint32_t offset,
                                   std::int32_t count);
+
+// Reads into `partie` (freshly constructed) the game whose tag section begins at or after the
+// reader's position, and sets its startOffset and endOffset. The file binding is not touched:
+// LoadGame does that. Used by LoadGame and to go through every game of a file in one pass.
+[[nodiscard]] ParseError ReadGame(Partie& partie, LineReader& reader);
 
 // Writes the game to its file; 0, or SaveFailed after a message box (text: the path and what
 // went wrong, caption "Unable to save game"). A failed save leaves `changed` set and the file

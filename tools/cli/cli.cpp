@@ -1,0 +1,321 @@
+#include "tools/cli/cli.h"
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+
+#include "chess/fen.h"
+#include "chess/position.h"
+#include "gametree/coup.h"
+#include "pgn/line_reader.h"
+#include "pgn/partie.h"
+#include "pgn/scan_games.h"
+#include "pgn/writer.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "tools/cli/cli_shell.h"
+
+namespace cli {
+
+const char* const HelpText =
+    "Usage: pawnlet-cli COMMAND FILE [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  list FILE                       one tab-separated row per game: number, start offset,\n"
+    "                                  white, black, result, date, event, round, site, eco and\n"
+    "                                  the beginning of the moves\n"
+    "  show FILE [--game N | --offset BYTES]\n"
+    "                                  the game (default: game 1) exactly as a save writes it\n"
+    "  fen FILE [--game N] [--ply P]   the FEN of the position after P plies of the main line\n"
+    "                                  (default: its last position)\n"
+    "  resave FILE [--game N]          load the game and save it back as the program does (in\n"
+    "                                  place when the file holds several games)\n"
+    "  check FILE                      load every game; print the ones that fail, then\n"
+    "                                  'N games, M moves, K errors'\n"
+    "\n"
+    "Text is UTF-8; show writes the PGN bytes (Windows-1252, CR LF).\n"
+    "Exit status: 0 success; for show, fen and resave the load error code (2 no such game,\n"
+    "3 unable to open file, 4..10 errors in the game); 11 the save failed; for check, 1 when a\n"
+    "game failed; 64 a command line that is not understood.\n";
+
+namespace {
+
+struct Options {
+    std::string command;
+    std::string file;
+    std::optional<int> game;
+    std::optional<std::uint32_t> offset;
+    std::optional<int> ply;
+};
+
+template <class Number> bool ParseNumber(const std::string& text, Number& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+// Tabs and line breaks inside a value would break the row.
+std::string Field(const std::optional<std::u16string>& text) {
+    if (!text) {
+        return {};
+    }
+    std::string field = platform::ToUtf8(*text);
+    for (char& c : field) {
+        if (c == '\t' || c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return field;
+}
+
+std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Options& options) {
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 < args.size()) {
+                return args[++i];
+            }
+            return std::nullopt;
+        };
+        if (arg == "--game") {
+            int n = 0;
+            auto text = value();
+            if (!text || !ParseNumber(*text, n) || n < 1) {
+                return "--game wants a game number from 1";
+            }
+            options.game = n;
+        } else if (arg == "--offset") {
+            std::uint32_t n = 0;
+            auto text = value();
+            if (!text || !ParseNumber(*text, n)) {
+                return "--offset wants a byte offset";
+            }
+            options.offset = n;
+        } else if (arg == "--ply") {
+            int n = 0;
+            auto text = value();
+            if (!text || !ParseNumber(*text, n) || n < 0) {
+                return "--ply wants a number of plies from 0";
+            }
+            options.ply = n;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + arg;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2) {
+        return std::string("expected a command and a file");
+    }
+    options.command = positional[0];
+    options.file = positional[1];
+    bool gameOptions = options.command == "show" || options.command == "fen" ||
+                       options.command == "resave";
+    if ((options.game || options.offset || options.ply) && !gameOptions) {
+        return options.command + " takes no options";
+    }
+    if (options.offset && options.command != "show") {
+        return "--offset is for show";
+    }
+    if (options.ply && options.command != "fen") {
+        return "--ply is for fen";
+    }
+    if (options.offset && options.game) {
+        return "give either --game or --offset";
+    }
+    return std::nullopt;
+}
+
+int List(const Options& options, std::string& out, std::string& err) {
+    platform::File file;
+    if (!file.Open(platform::FromUtf8(options.file), platform::OpenMode::Read)) {
+        err += "pawnlet-cli: " + options.file + ": " +
+               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+        return OpenFailed;
+    }
+    out += "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n";
+    std::int32_t count = 0;
+    bool read = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> e, std::uint64_t) {
+        out += std::to_string(count);
+        out += '\t';
+        out += std::to_string(e->startOffset);
+        for (const auto* text : {&e->white, &e->black}) {
+            out += '\t';
+            out += Field(*text);
+        }
+        out += '\t';
+        out += platform::ToUtf8(e->ResultText(true));
+        for (const auto* text : {&e->date, &e->event, &e->round, &e->site, &e->eco,
+                                 &e->firstMoves}) {
+            out += '\t';
+            out += Field(*text);
+        }
+        out += '\n';
+    });
+    if (!read) {
+        err += "pawnlet-cli: " + options.file + ": " +
+               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+        return OpenFailed;
+    }
+    return 0;
+}
+
+// Loads the game the options name into `partie`; 0, or the load error code after saying why.
+int Load(const Options& options, Partie& partie, std::string& err) {
+    CliShell shell(options.game.value_or(1));
+    platform::Shell* previous = platform::SetShell(&shell);
+    ParseError result = LoadGame(partie, nullptr, platform::FromUtf8(options.file),
+                                 options.offset.value_or(0), 0);
+    platform::SetShell(previous);
+    switch (result) {
+    case NoError:
+        return 0;
+    case Cancelled:
+        // The list found fewer games than the number asked for.
+        err += "pawnlet-cli: " + options.file + " holds " + std::to_string(shell.GamesFound()) +
+               " games; there is no game " + std::to_string(options.game.value_or(1)) + "\n";
+        return NoGame;
+    case NoGame:
+        err += "pawnlet-cli: " + options.file + ": no game at offset " +
+               std::to_string(options.offset.value_or(0)) + "\n";
+        return NoGame;
+    case OpenFailed:
+        err += "pawnlet-cli: " + options.file + ": " + platform::ToUtf8(ErrorText(result)) +
+               ": " + platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+        return result;
+    case BadStartPosition:
+    case BadHeaders:
+    case UnknownToken:
+    case BadVariation:
+    case IllegalMove:
+    case IllegalVariationMove:
+    case CommentTooLong:
+        err += platform::ToUtf8(ErrorText(result)) + "\n";
+        return result;
+    }
+    return result;
+}
+
+int Show(const Options& options, std::string& out, std::string& err) {
+    Partie partie;
+    if (int status = Load(options, partie, err); status != 0) {
+        return status;
+    }
+    out += WriteGameText(partie);
+    return 0;
+}
+
+int Fen(const Options& options, std::string& out, std::string& err) {
+    Partie partie;
+    if (int status = Load(options, partie, err); status != 0) {
+        return status;
+    }
+    const Position* position = &partie.startPosition;
+    int plies = 0;
+    while (position->firstMove && (!options.ply || plies < *options.ply)) {
+        position = position->firstMove->after.get();
+        ++plies;
+    }
+    if (options.ply && plies < *options.ply) {
+        err += "pawnlet-cli: the main line has only " + std::to_string(plies) + " plies\n";
+        return ExitUsage;
+    }
+    out += platform::ToUtf8(WriteFen(*position)) + "\n";
+    return 0;
+}
+
+int Resave(const Options& options, std::string& err) {
+    Partie partie;
+    if (int status = Load(options, partie, err); status != 0) {
+        return status;
+    }
+    CliShell shell(0);
+    platform::Shell* previous = platform::SetShell(&shell);
+    bool saved = SaveCommand(partie, nullptr);
+    platform::SetShell(previous);
+    return saved ? 0 : ExitSaveFailed;
+}
+
+int Check(const Options& options, std::string& out, std::string& err, bool progress) {
+    platform::File file;
+    if (!file.Open(platform::FromUtf8(options.file), platform::OpenMode::Read)) {
+        err += "pawnlet-cli: " + options.file + ": " +
+               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+        return OpenFailed;
+    }
+    std::vector<std::uint32_t> starts;
+    std::int32_t count = 0;
+    if (!ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
+            starts.push_back(entry->startOffset);
+        }) ||
+        !file.Seek(0)) {
+        err += "pawnlet-cli: " + options.file + ": " +
+               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+        return OpenFailed;
+    }
+    // One reader for the whole file: the games follow each other, so each seek lands in the
+    // block already read.
+    LineReader reader(file, 0);
+    std::uint64_t moves = 0;
+    std::size_t errors = 0;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        if (progress && i % 4096 == 0) {
+            std::fprintf(stderr, "\r%zu / %zu games", i, starts.size());
+        }
+        int result = OpenFailed;
+        if (reader.SeekTo(starts[i])) {
+            int before = LiveCount<Coup>::Live();
+            Partie partie;
+            result = ReadGame(partie, reader);
+            moves += static_cast<std::uint64_t>(LiveCount<Coup>::Live() - before);
+        }
+        if (result != NoError) {
+            ++errors;
+            out += std::to_string(i + 1) + "\t" + std::to_string(starts[i]) + "\t" +
+                   std::to_string(result) + "\t" + platform::ToUtf8(ErrorText(result)) + "\n";
+        }
+    }
+    if (progress) {
+        std::fprintf(stderr, "\r%40s\r", "");
+    }
+    out += std::to_string(starts.size()) + " games, " + std::to_string(moves) + " moves, " +
+           std::to_string(errors) + " errors\n";
+    return errors == 0 ? 0 : ExitCheckFailed;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err,
+           bool progress) {
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            out += HelpText;
+            return 0;
+        }
+    }
+    Options options;
+    if (auto problem = ParseArgs(args, options)) {
+        err += "pawnlet-cli: " + *problem + "\n" + HelpText;
+        return ExitUsage;
+    }
+    if (options.command == "list") {
+        return List(options, out, err);
+    }
+    if (options.command == "show") {
+        return Show(options, out, err);
+    }
+    if (options.command == "fen") {
+        return Fen(options, out, err);
+    }
+    if (options.command == "resave") {
+        return Resave(options, err);
+    }
+    if (options.command == "check") {
+        return Check(options, out, err, progress);
+    }
+    err += "pawnlet-cli: unknown command " + options.command + "\n" + HelpText;
+    return ExitUsage;
+}
+
+} // namespace cli

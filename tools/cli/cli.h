@@ -1,0 +1,24 @@
+// pawnlet-cli: list, show, fen, resave and check PGN files from the command line.
+//
+// RunCli does the work of one command line and returns the exit status; what the command
+// prints goes to `out` (standard output: UTF-8 text, or the game's PGN bytes for show) and
+// `err` (standard error). Progress, when asked for, is written to standard error directly.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Exit statuses besides 0 (success) and the load error codes 2..10 of show, fen and resave.
+inline constexpr int ExitCheckFailed = 1; // check: at least one game failed to load
+inline constexpr int ExitSaveFailed = 11; // resave: the game could not be saved
+inline constexpr int ExitUsage = 64;      // the command line is not understood
+
+extern const char* const HelpText;
+
+// `args` are the arguments after the program name.
+int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err,
+           bool progress);
+
+} // namespace cli

@@ -1,0 +1,21 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "tools/cli/cli.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string out;
+    std::string err;
+    int status = cli::RunCli(args, out, err, ::isatty(STDERR_FILENO) != 0);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(err.data(), 1, err.size(), stderr);
+    if (std::fflush(stdout) != 0 && status == 0) {
+        std::perror("pawnlet-cli: standard output");
+        status = 74;
+    }
+    return status;
+}
