@@ -56,8 +56,9 @@ TEST_F(SingleInstanceTest, OpenFileMessageCarriesThePath) {
         ASSERT_TRUE(opened.wait(2000));
         const auto received = opened.takeFirst().at(0).value<std::optional<QString>>();
         EXPECT_EQ(received.has_value(), c.path.has_value());
-        if (received && c.path)
+        if (received && c.path) {
             EXPECT_EQ(*received, *c.path);
+        }
     }
 }
 
