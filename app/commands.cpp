@@ -4,6 +4,7 @@
 #include "app/comment_dialog.h"
 #include "app/globals.h"
 #include "app/material_dialog.h"
+#include "dialogs/options_dialog.h"
 #include "dialogs/setup_dialog.h"
 #include "app/liste_coups.h"
 #include "app/qt_shell.h"
@@ -60,6 +61,8 @@ void OnMaterialBalance(int, int) {
         (void)ShowMaterialBalance(MainWindowWidget, *CurrentPosition);
 }
 
+void OnOptions(int, int) { OptionsCommand(); }
+
 constexpr CommandRoute Routes[] = {
     {Cmd::MoveList, Cmd::MoveList, OnMoveList},
     {Cmd::Exit, Cmd::Exit, OnExit},
@@ -85,6 +88,7 @@ constexpr CommandRoute Routes[] = {
     {Cmd::NewPosition, Cmd::NewPosition, OnNewPosition},
     {Cmd::Comment, Cmd::Comment, OnComment},
     {Cmd::MaterialBalance, Cmd::MaterialBalance, OnMaterialBalance},
+    {Cmd::Options, Cmd::Options, OnOptions},
 };
 
 } // namespace
