@@ -71,6 +71,19 @@ private:
     const DialogProcedure* procedure_;
 };
 
+// The template's face when the system has it; otherwise a narrow sans-serif, so that the
+// dialogs laid out for the handheld's fonts still fit its 240-pixel screen. The size is the
+// handheld's: points at 96 pixels per inch, whatever the desktop's resolution.
+QFont DialogFont(const DialogTemplate& tmpl) {
+    const QString face = ToQString(tmpl.font);
+    QFont font;
+    font.setFamilies({face, QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(MulDiv(tmpl.pointSize, 96, 72));
+    return font;
+}
+
 } // namespace
 
 class TemplateDialog::Impl {
@@ -108,9 +121,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);
 
-    d.font = QFont(ToQString(tmpl.font));
-    d.font.setStyleHint(QFont::SansSerif);
-    d.font.setPointSize(tmpl.pointSize);
+    d.font = DialogFont(tmpl);
     setFont(d.font);
     // Base units as the dialog manager measures them: the average width of the 52 letters and
     // the height of the font.
@@ -337,7 +348,7 @@ void TemplateDialog::LayoutFrame() {
         return;
     }
     const QFontMetrics metrics(d.captionLabel->font());
-    const int stripHeight = std::max(20, metrics.height() + 8);
+    const int stripHeight = std::max(16, metrics.height() + 5);
     d.strip->setGeometry(0, 0, width(), stripHeight);
     QWidget* ok = d.strip->findChild<QPushButton*>(QStringLiteral("control-1"));
     const int okWidth = ok ? std::max(32, ok->sizeHint().width()) : 0;
