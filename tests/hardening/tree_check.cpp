@@ -1,0 +1,102 @@
+#include "hardening/tree_check.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include <unistd.h>
+
+#include "chess/position.h"
+#include "gametree/coup.h"
+#include "pgn/infos_partie.h"
+#include "pgn/parser.h"
+#include "pgn/partie.h"
+#include "pgn/pgn_header.h"
+#include "platform/text.h"
+
+LiveCounts LiveCounts::Now() {
+    return {LiveCount<Position>::Live(), LiveCount<Coup>::Live(),    LiveCount<Partie>::Live(),
+            LiveCount<InfosPartie>::Live(), LiveCount<Parser>::Live(), LiveCount<PGNHeader>::Live()};
+}
+
+std::string LiveCounts::Describe() const {
+    std::ostringstream out;
+    out << "Positions " << positions << ", Coups " << coups << ", Parties " << parties
+        << ", InfosPartie " << infos << ", Parsers " << parsers << ", PGNHeaders " << headers;
+    return out.str();
+}
+
+std::optional<std::string> CheckTree(const Position& root, std::size_t limit) {
+    std::vector<const Position*> pending{&root};
+    std::size_t seen = 0;
+    while (!pending.empty()) {
+        const Position* position = pending.back();
+        pending.pop_back();
+        if (++seen > limit) {
+            return "the tree holds more positions than the walk allows";
+        }
+        if (!position->IsConsistent()) {
+            std::ostringstream out;
+            out << "inconsistent position after " << (seen - 1) << " moves of the walk";
+            return out.str();
+        }
+        for (const Coup* move = position->firstMove.get(); move; move = move->next.get()) {
+            pending.push_back(move->after.get());
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t CountMoves(const Position& root) {
+    std::vector<const Position*> pending{&root};
+    std::size_t moves = 0;
+    while (!pending.empty()) {
+        const Position* position = pending.back();
+        pending.pop_back();
+        for (const Coup* move = position->firstMove.get(); move; move = move->next.get()) {
+            ++moves;
+            pending.push_back(move->after.get());
+        }
+    }
+    return moves;
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pawnlet-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::perror("mkdtemp");
+        std::abort();
+    }
+    path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteAll(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::abort();
+    }
+}
+
+std::u16string WidePath(const std::filesystem::path& path) {
+    return platform::FromUtf8(path.string());
+}

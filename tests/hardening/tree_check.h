@@ -1,0 +1,52 @@
+// Checks that tests and fuzz targets share: the live-instance counters, the consistency of a
+// whole move tree, and temporary folders.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class Position;
+
+// The live-instance counters of the core's model classes at one moment.
+struct LiveCounts {
+    int positions = 0;
+    int coups = 0;
+    int parties = 0;
+    int infos = 0;
+    int parsers = 0;
+    int headers = 0;
+
+    static LiveCounts Now();
+    bool operator==(const LiveCounts&) const = default;
+    std::string Describe() const;
+};
+
+// Walks the whole tree below `root` without recursion and checks every position with
+// IsConsistent. A description of the first fault found, or nothing. `limit` bounds the walk.
+std::optional<std::string> CheckTree(const Position& root, std::size_t limit = 50'000'000);
+// The number of moves in the tree below `root`, variations included.
+std::size_t CountMoves(const Position& root);
+
+// A fresh folder under the system's temporary folder, removed with everything in it when the
+// object dies.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path; }
+    std::filesystem::path operator/(std::string_view name) const { return path / name; }
+
+private:
+    std::filesystem::path path;
+};
+
+// Whole-file helpers for tests (they abort the test program on failure: only test data).
+std::string ReadAll(const std::filesystem::path& path);
+void WriteAll(const std::filesystem::path& path, std::string_view bytes);
+std::u16string WidePath(const std::filesystem::path& path);
