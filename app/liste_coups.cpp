@@ -30,14 +30,10 @@ QVariant MoveRowModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-void MoveRowModel::Clear() {
+void MoveRowModel::Reset(std::vector<Row> newRows) {
     beginResetModel();
-    rows.clear();
+    rows = std::move(newRows);
     endResetModel();
-}
-
-void MoveRowModel::Append(const QString& text, Coup* move) {
-    Insert(int(rows.size()), text, move);
 }
 
 void MoveRowModel::Insert(int row, const QString& text, Coup* move) {
@@ -150,26 +146,47 @@ void ListeCoups::RebuildList(const Partie& partie) {
     control->setUpdatesEnabled(false);
     selectingRow = true;
     control->selectionModel()->clear();
-    model->Clear();
-    ListLine(partie.startPosition.firstMove.get());
+    std::vector<MoveRowModel::Row> rows;
+    ListGame(partie.startPosition.firstMove.get(), rows);
+    model->Reset(std::move(rows));
     selectingRow = false;
     control->setUpdatesEnabled(true);
 }
 
-// Lists the line that starts at `move`: each move, then (for a main move) each of its
-// alternatives with its whole line, closed by a ")" on the last row it produced, then the
-// continuation. Recursion is one level per nested variation, never per move.
-void ListeCoups::ListLine(Coup* move) {
-    for (; move; move = move->after ? move->after->firstMove.get() : nullptr) {
-        model->Append(OpenRowText(*move), move);
+// Lists the game in list order: each move; then, for a main move, each of its alternatives with
+// its whole line, closed by a ")" on the last row that line produced; then the continuation.
+// The walk keeps its own stack, so that no nesting of variations is too deep for it.
+void ListeCoups::ListGame(Coup* first, std::vector<MoveRowModel::Row>& rows) {
+    struct Work {
+        Coup* line; // list the line starting here, or (null) close the last row
+    };
+    std::vector<Work> pending;
+    if (first) {
+        pending.push_back({first});
+    }
+    while (!pending.empty()) {
+        const Work work = pending.back();
+        pending.pop_back();
+        if (!work.line) {
+            rows.back().text += QLatin1Char(')');
+            continue;
+        }
+        Coup* move = work.line;
+        rows.push_back({OpenRowText(*move), move});
+        if (Coup* next = move->after ? move->after->firstMove.get() : nullptr) {
+            pending.push_back({next});
+        }
         if (IsAlternative(*move)) {
             continue;
         }
-        for (Coup* alternative = FirstAlternative(*move); alternative;
-             alternative = NextAlternative(*alternative)) {
-            ListLine(alternative);
-            const int last = model->Count() - 1;
-            model->SetRow(last, model->Text(last) + QLatin1Char(')'), model->Move(last));
+        // Pushed last-first, so that the first alternative is listed first.
+        std::vector<Coup*> alternatives;
+        for (Coup* a = FirstAlternative(*move); a; a = NextAlternative(*a)) {
+            alternatives.push_back(a);
+        }
+        for (auto a = alternatives.rbegin(); a != alternatives.rend(); ++a) {
+            pending.push_back({nullptr});
+            pending.push_back({*a});
         }
     }
 }

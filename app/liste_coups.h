@@ -34,8 +34,12 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    void Clear();
-    void Append(const QString& text, Coup* move);
+    struct Row {
+        QString text;
+        Coup* move;
+    };
+
+    void Reset(std::vector<Row> rows);
     void Insert(int row, const QString& text, Coup* move);
     void SetRow(int row, const QString& text, Coup* move);
 
@@ -46,10 +50,6 @@ public:
     int RowOf(const Coup* move) const;
 
 private:
-    struct Row {
-        QString text;
-        Coup* move;
-    };
     std::vector<Row> rows;
 };
 
@@ -100,7 +100,7 @@ public:
     static QString RowTextFor(const Coup& move, const Coup* following);
 
 private:
-    void ListLine(Coup* first);
+    static void ListGame(Coup* first, std::vector<MoveRowModel::Row>& rows);
 
     QListView* control = nullptr;
     MoveRowModel* model = nullptr;
