@@ -4,6 +4,7 @@
 
 #include "app/echiquier.h"
 #include "dialogs/settings_store.h"
+#include "gametree/tree_ops.h"
 
 #include <QAction>
 #include <QMenu>
@@ -313,8 +314,8 @@ TEST_F(CommandsTest, ChangedGameIsOnlyReplacedWithTheUsersConsent) {
 
     answers = {platform::Answer::No};
     DispatchCommand(Cmd::New);
-    EXPECT_NE(CurrentPartie.get(), edited);
     EXPECT_EQ(CurrentPartie->startPosition.firstMove, nullptr);
+    EXPECT_FALSE(CurrentPartie->changed);
     EXPECT_FALSE(CurrentPartie->hasFile);
     EXPECT_EQ(MoveList->RowCount(), 0);
 }

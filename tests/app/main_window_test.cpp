@@ -5,9 +5,10 @@
 #include "app/echiquier.h"
 #include "app/layout.h"
 #include "app/menu_bar.h"
-#include "pgn/parser.h"
+#include "dialogs/settings_store.h"
 
 #include <QAction>
+#include <QListView>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -35,6 +36,7 @@ TEST_F(MainWindowTest, StartsWithAnEmptyGameOnThePortraitScreen) {
 }
 
 TEST_F(MainWindowTest, WiderThanTallIsLandscape) {
+    window->show();
     window->resize(320, 188 + MenuBarHeight);
     EXPECT_EQ(MoveListRect, (Rect{158, 3, 258, 188}));
     EXPECT_EQ(CommentRect.left, 261);
@@ -56,6 +58,7 @@ TEST_F(MainWindowTest, LargeBoardSettingResizesTheBoard) {
 }
 
 TEST_F(MainWindowTest, MenuBarHasTheMenuButtonThenTheSevenToolsInOrder) {
+    window->show();
     MenuBar* bar = window->Bar();
     ASSERT_NE(bar->MenuButton(), nullptr);
     EXPECT_EQ(bar->MenuButton()->text(), QStringLiteral("Menu"));
