@@ -205,7 +205,16 @@ std::int32_t SaveGameTo(Partie& partie, const std::u16string& newPath) {
         if (!ok && size && file.Seek(*size)) {
             (void)file.SetEnd();
         }
-        ok = file.Close() && ok;
+        if (!file.Close() && ok) {
+            // The line break may have reached the disk all the same: take it off again.
+            ok = false;
+            error = platform::LastError();
+            platform::File again;
+            if (!again.Open(newPath, platform::OpenMode::ReadWrite) || !again.Seek(*size) ||
+                !again.SetEnd() || !again.Close()) {
+                platform::DebugOutput(std::string_view("Unable to shorten the file again\n"));
+            }
+        }
         if (!ok) {
             platform::SetLastError(error);
             ShowSaveFailure(newPath, LastErrorText());

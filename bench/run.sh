@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Benchmarks of pawnlet-cli on the 100 MB file of 156,200 real games: the tag scan of `list` and
+# the full load and legality check of `check`. Prints the wall time and peak memory of each run.
+# Figures only: nothing here passes or fails on time.
+#
+# Usage: bench/run.sh [BIG_FILE]   (default /tmp/corpus/big.pgn, built when missing)
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${BUILD:-$ROOT/build-bench}
+BIG=${1:-/tmp/corpus/big.pgn}
+MAKE_BIG=$ROOT/../shared/corpus/make-big.sh
+
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release \
+    -DPAWNLET_GUI=OFF -DPAWNLET_INSTALLER=OFF -DPAWNLET_TESTS=OFF >/dev/null
+cmake --build "$BUILD" --target pawnlet-cli -j2 >/dev/null
+CLI=$BUILD/tools/cli/pawnlet-cli
+
+if [ ! -f "$BIG" ]; then
+    if [ ! -x "$MAKE_BIG" ]; then
+        echo "bench: $BIG is missing and $MAKE_BIG is not there to build it" >&2
+        exit 1
+    fi
+    echo "bench: building $BIG ..."
+    "$MAKE_BIG" "$BIG"
+fi
+echo "bench: $(stat -c %s "$BIG") bytes in $BIG"
+
+measure() {
+    local name=$1; shift
+    local log
+    log=$(mktemp)
+    # Once to bring the file into the page cache, then the measured run.
+    "$@" >/dev/null 2>&1 || true
+    /usr/bin/time -v "$@" 2>"$log" >"$log.out" || true
+    local wall rss
+    wall=$(grep 'Elapsed (wall clock)' "$log" | awk '{print $NF}')
+    rss=$(grep 'Maximum resident set size' "$log" | awk '{print $NF}')
+    printf '%-8s wall %s s   peak memory %s kB   (%s)\n' "$name" "$wall" "$rss" "$(tail -n 1 "$log.out")"
+    rm -f "$log" "$log.out"
+}
+
+measure list "$CLI" list "$BIG"
+measure check "$CLI" check "$BIG"

@@ -1,0 +1,190 @@
+// Loading a game: by offset, through the game list, the next game, and every refusal.
+#include <gtest/gtest.h>
+
+#include "gametree/move_text.h"
+#include "pgn_test_support.h"
+
+namespace {
+
+using namespace pgntest;
+
+struct Loaded {
+    ParseError code;
+    std::unique_ptr<Partie> partie;
+};
+
+Loaded Load(const std::filesystem::path& path, std::uint32_t offset, std::int32_t count = 3) {
+    auto partie = std::make_unique<Partie>();
+    ParseError code = LoadGame(*partie, nullptr, U16(path), offset, count);
+    return {code, std::move(partie)};
+}
+
+int MainLineLength(const Partie& partie) {
+    int n = 0;
+    for (const Coup* m = partie.startPosition.firstMove.get(); m; m = m->after->firstMove.get()) {
+        ++n;
+    }
+    return n;
+}
+
+TEST(LoadGame, ByOffsetThenNextGameByEndOffset) {
+    std::string bytes = ReadBytes(DataFile("three_games.pgn"));
+    std::uint32_t second = static_cast<std::uint32_t>(bytes.find("[Event \"Second\"]"));
+    std::uint32_t third = static_cast<std::uint32_t>(bytes.find("[Event \"Third\"]"));
+    auto path = DataFile("three_games.pgn");
+
+    Loaded game = Load(path, second, 3);
+    ASSERT_EQ(game.code, NoError);
+    const Partie& p = *game.partie;
+    EXPECT_EQ(p.white, u"Gamma");
+    EXPECT_EQ(p.result, BlackWins);
+    EXPECT_EQ(p.startOffset, second);
+    EXPECT_EQ(p.endOffset, third) << "the game's range ends where the next game begins";
+    EXPECT_EQ(p.gamesInFile, 3);
+    EXPECT_TRUE(p.hasFile);
+    EXPECT_FALSE(p.changed);
+    EXPECT_EQ(p.path, U16(path));
+    EXPECT_EQ(MainLineLength(p), 5);
+
+    Loaded next = Load(path, p.endOffset, p.gamesInFile);
+    ASSERT_EQ(next.code, NoError);
+    EXPECT_EQ(next.partie->white, u"Epsilon");
+    EXPECT_EQ(next.partie->endOffset, bytes.size());
+    EXPECT_EQ(Load(path, next.partie->endOffset).code, NoGame) << "no game after the last";
+}
+
+TEST(LoadGame, OffsetZeroAsksTheGameList) {
+    FakeShell shell;
+    shell.pick = 2;
+    Loaded game = Load(DataFile("three_games.pgn"), 0, 0);
+    ASSERT_EQ(game.code, NoError);
+    EXPECT_EQ(shell.listShown, 1);
+    EXPECT_EQ(game.partie->white, u"Epsilon");
+    EXPECT_EQ(game.partie->gamesInFile, 3);
+
+    shell.listResult = platform::DialogCancel;
+    EXPECT_EQ(Load(DataFile("three_games.pgn"), 0, 0).code, Cancelled);
+    // A list that cannot be shown ends the load too, rather than loading from offset 0 with
+    // no count of the games (a later save would rewrite the whole file with one game).
+    shell.listResult = platform::DialogFailed;
+    EXPECT_EQ(Load(DataFile("three_games.pgn"), 0, 0).code, Cancelled);
+}
+
+struct RefusalCase {
+    const char* file;
+    ParseError code;
+};
+
+TEST(LoadGame, RefusalsReturnTheirCode) {
+    FakeShell shell;
+    const RefusalCase cases[] = {
+        {"fen_before_setup.pgn", BadHeaders},
+        {"invalid_fen.pgn", BadStartPosition},
+        {"illegal_move.pgn", IllegalMove},
+        {"no_such_file.pgn", OpenFailed},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Load(DataFile(c.file), 0, 0).code, c.code) << c.file;
+    }
+    TempDir dir;
+    auto noFen = dir.File("setup_without_fen.pgn",
+                          "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n[SetUp \"1\"]\n\n1. e4 *\n");
+    EXPECT_EQ(Load(noFen, 0, 0).code, BadHeaders);
+    EXPECT_TRUE(shell.messages.empty()) << "the caller shows load errors, not LoadGame";
+}
+
+TEST(LoadGame, SetUpGamesAndTheSetUpZeroTag) {
+    FakeShell shell;
+    Loaded setUp = Load(DataFile("setup_position.pgn"), 0, 0);
+    ASSERT_EQ(setUp.code, NoError);
+    EXPECT_EQ(setUp.partie->startPosition.setUp, 1);
+    EXPECT_EQ(MainLineLength(*setUp.partie), 2);
+
+    Loaded zero = Load(DataFile("setup_zero.pgn"), 0, 0);
+    ASSERT_EQ(zero.code, NoError);
+    EXPECT_EQ(zero.partie->startPosition.setUp, 0);
+    ASSERT_NE(zero.partie->extraTags, nullptr);
+    EXPECT_EQ(zero.partie->extraTags->tag, u"SetUp");
+    EXPECT_EQ(zero.partie->extraTags->value, u"0");
+}
+
+TEST(LoadGame, TheDrawSignReadsAsADraw) {
+    FakeShell shell;
+    Loaded game = Load(DataFile("half_symbol_draw_result.pgn"), 0, 0);
+    ASSERT_EQ(game.code, NoError);
+    EXPECT_EQ(game.partie->result, Draw);
+}
+
+TEST(LoadGame, MovetextEndedByTheNextTagLineStopsBeforeIt) {
+    FakeShell shell;
+    std::string bytes = ReadBytes(DataFile("movetext_ended_by_next_tag.pgn"));
+    Loaded first = Load(DataFile("movetext_ended_by_next_tag.pgn"), 0, 0);
+    ASSERT_EQ(first.code, NoError);
+    EXPECT_EQ(first.partie->endOffset, bytes.find("[White \"C\"]"));
+    EXPECT_EQ(MainLineLength(*first.partie), 2);
+    Loaded next = Load(DataFile("movetext_ended_by_next_tag.pgn"), first.partie->endOffset, 2);
+    ASSERT_EQ(next.code, NoError);
+    EXPECT_EQ(next.partie->white, u"C");
+    EXPECT_EQ(MainLineLength(*next.partie), 1);
+}
+
+TEST(LoadGame, AGameWithoutWhiteTagIsPassedOverAndTheNextLoadsAlone) {
+    TempDir dir;
+    std::string bytes = "[Event \"Skipped\"]\n[Black \"Nobody\"]\n[Annotator \"X\"]\n\n1. e4 *\n\n"
+                        "[Event \"Wanted\"]\n[White \"W\"]\n[Result \"1-0\"]\n\n1. d4 1-0\n";
+    auto path = dir.File("skip.pgn", bytes);
+    // Offset 1 lies inside the first line: loading begins with the tags that follow it.
+    Loaded game = Load(path, 1, 2);
+    ASSERT_EQ(game.code, NoError);
+    const Partie& p = *game.partie;
+    EXPECT_EQ(p.startOffset, bytes.find("[Event \"Wanted\"]"));
+    EXPECT_EQ(p.event, u"Wanted");
+    EXPECT_EQ(p.black, u"Black") << "not the skipped game's Black";
+    EXPECT_EQ(p.extraTags, nullptr) << "not the skipped game's Annotator";
+    ASSERT_NE(p.startPosition.firstMove, nullptr);
+    EXPECT_EQ(MoveText(*p.startPosition.firstMove, false, false), u"d4");
+}
+
+TEST(LoadGame, TextBetweenGamesStaysOutsideTheGame) {
+    TempDir dir;
+    FakeShell shell;
+    std::string bytes = "[White \"A\"]\n[Black \"b\"]\n[Result \"*\"]\n\n1. e4 *\n\n"
+                        "Notes between games\n\n"
+                        "[White \"B\"]\n[Black \"b\"]\n[Result \"*\"]\n\n1. d4 *\n";
+    auto path = dir.File("notes.pgn", bytes);
+    Loaded first = Load(path, 0, 0);
+    ASSERT_EQ(first.code, NoError);
+    Loaded second = Load(path, first.partie->endOffset, 2);
+    ASSERT_EQ(second.code, NoError);
+    EXPECT_EQ(second.partie->startOffset, bytes.find("[White \"B\"]"));
+}
+
+TEST(LoadGame, AFileEndingAfterItsTagsGivesAGameWithoutMoves) {
+    std::string bytes = "\n" + ReadBytes(DataFile("ends_after_tag_section.pgn"));
+    TempDir dir;
+    auto path = dir.File("tags_only.pgn", bytes);
+    Loaded game = Load(path, 1, 1);
+    ASSERT_EQ(game.code, NoError);
+    EXPECT_EQ(game.partie->white, u"Only");
+    EXPECT_EQ(game.partie->startPosition.firstMove, nullptr);
+    EXPECT_EQ(game.partie->endOffset, bytes.size());
+}
+
+TEST(LoadGame, AReadFailureIsNoHalfLoadedGame) {
+    Injector injector;
+    injector.only = platform::FileOp::Read;
+    injector.failAt = 1;
+    EXPECT_EQ(Load(DataFile("three_games.pgn"), 1, 3).code, OpenFailed);
+}
+
+TEST(LoadGame, ATagRightAfterTheResultMarkerIsLeftToTheNextGame) {
+    TempDir dir;
+    std::string bytes = "\n[White \"A\"]\n[Result \"*\"]\n\n1. e4 * [White \"B\"]\n"
+                        "[Result \"*\"]\n\n1. d4 *\n";
+    auto path = dir.File("same_line.pgn", bytes);
+    Loaded game = Load(path, 1, 2);
+    ASSERT_EQ(game.code, NoError);
+    EXPECT_EQ(game.partie->endOffset, bytes.find("[White \"B\"]"));
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+// Tokens of movetext, and brace comments across lines.
+#include <gtest/gtest.h>
+
+#include "chess/position.h"
+#include "pgn/parser.h"
+#include "pgn_test_support.h"
+
+namespace {
+
+using namespace pgntest;
+
+struct Token {
+    TokenKind kind;
+    std::u16string text;
+    bool operator==(const Token&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Token& token) {
+    return out << static_cast<int>(token.kind) << ":" << platform::ToUtf8(token.text);
+}
+
+// The tokens of `text` up to the first GameEnd or BadToken, without the blanks.
+std::vector<Token> Tokens(const std::string& text) {
+    TempDir dir;
+    auto path = dir.File("tokens.pgn", text);
+    platform::File file;
+    EXPECT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
+    LineReader reader(file, 0);
+    std::string_view first;
+    EXPECT_TRUE(reader.Next(first));
+    Parser parser(reader, first);
+    std::vector<Token> tokens;
+    std::u16string token;
+    for (int guard = 0; guard < 100; ++guard) {
+        TokenKind kind = parser.NextToken(token);
+        if (kind == TokenKind::Space) {
+            continue;
+        }
+        tokens.push_back({kind, token});
+        if (kind == TokenKind::GameEnd || kind == TokenKind::BadToken) {
+            break;
+        }
+    }
+    return tokens;
+}
+
+constexpr auto Number = TokenKind::MoveNumber;
+constexpr auto Move = TokenKind::Move;
+constexpr auto Nag = TokenKind::Nag;
+constexpr auto End = TokenKind::GameEnd;
+constexpr auto Bad = TokenKind::BadToken;
+
+struct TokenCase {
+    const char* name;
+    std::string input;
+    std::vector<Token> tokens;
+};
+
+TEST(Tokenizer, CutsMovetextIntoTokens) {
+    const TokenCase cases[] = {
+        {"number then move", "12.e4", {{Number, u"12."}, {Move, u"e4"}, {End, u""}}},
+        {"black number", "12...Nf6", {{Number, u"12..."}, {Move, u"Nf6"}, {End, u""}}},
+        {"glyph after move", "e4!?", {{Move, u"e4"}, {Nag, u"$5"}, {End, u""}}},
+        {"numeric annotation", "Nf3 $14", {{Move, u"Nf3"}, {Nag, u"$14"}, {End, u""}}},
+        {"castling with zeros", "0-0-0 O-O-O",
+         {{Move, u"0-0-0"}, {Move, u"O-O-O"}, {End, u""}}},
+        {"white wins", "0-1", {{End, u""}}},
+        {"black wins", "1-0", {{End, u""}}},
+        {"draw", "1/2-1/2", {{End, u""}}},
+        {"unfinished", "*", {{End, u""}}},
+        {"promotion capture check", "exd8=Q+", {{Move, u"exd8=Q+"}, {End, u""}}},
+        {"two glyphs", "Qh5?? !", {{Move, u"Qh5"}, {Nag, u"$4"}, {Nag, u"$1"}, {End, u""}}},
+        {"pawn letter", "Pe4 e5 Nf3 Nc6 Bb5 a6", {{Bad, u"Pe4 e5 Nf3 Nc6 Bb5 a"}}},
+        {"capture mark first", "xd5", {{Bad, u"xd5"}}},
+        {"lone dash", "- e4", {{Bad, u"- e4"}}},
+        {"nine ends a move", "e9", {{Move, u"e"}, {Number, u"9"}, {End, u""}}},
+        {"brackets", "{c} ( ) ;x",
+         {{TokenKind::CommentStart, u""}, {Move, u"c"}, {Bad, u"} ( ) ;x"}}},
+        {"dollar alone", "$ e4", {{Nag, u"$"}, {Move, u"e4"}, {End, u""}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Tokens(c.input), c.tokens) << c.name;
+    }
+}
+
+TEST(Tokenizer, NextGameTagLineEndsTheGameAndEveryLevelAfterIt) {
+    TempDir dir;
+    std::string text = "1. e4 (1. d4\r\n[Event \"next\"]\r\n[White \"x\"]\r\n";
+    auto path = dir.File("next.pgn", text);
+    platform::File file;
+    ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
+    LineReader reader(file, 0);
+    std::string_view first;
+    ASSERT_TRUE(reader.Next(first));
+    Parser parser(reader, first);
+    std::u16string token;
+    TokenKind kind;
+    while ((kind = parser.NextToken(token)) != TokenKind::GameEnd) {
+    }
+    EXPECT_TRUE(parser.StoppedAtTagLine());
+    EXPECT_EQ(parser.TagLineOffset(), text.find("[Event"));
+    // An enclosing level asking again gets the end at once, without reading the next line.
+    std::uint64_t after = reader.Offset();
+    EXPECT_EQ(parser.NextToken(token), TokenKind::GameEnd);
+    EXPECT_EQ(reader.Offset(), after);
+}
+
+struct CommentCase {
+    const char* name;
+    std::string text; // begins just after the opening brace
+    std::optional<std::u16string> comment;
+};
+
+TEST(ReadComment, CollectsTheTextAcrossLines) {
+    const CommentCase cases[] = {
+        {"two lines", "{a\r\nb} e4", u"a b"},
+        {"leading blanks dropped, trailing kept", "{  \tword } e4", u"word "},
+        {"empty braces", "{} e4", u""},
+        {"tag-like line inside", "{see\r\n[Event \"x\"] too}", u"see [Event \"x\"] too"},
+        {"brace starting a line adds no blank", "{end\r\n}", u"end"},
+        {"open at the end of the file", "{never closed\r\nstill", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        auto path = dir.File("comment.pgn", c.text);
+        platform::File file;
+        ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
+        LineReader reader(file, 0);
+        std::string_view first;
+        ASSERT_TRUE(reader.Next(first));
+        Parser parser(reader, first);
+        std::u16string token;
+        ASSERT_EQ(parser.NextToken(token), TokenKind::CommentStart) << c.name;
+        Position position;
+        EXPECT_TRUE(ReadComment(parser, position)) << c.name;
+        EXPECT_EQ(position.comment, c.comment) << c.name;
+    }
+}
+
+} // namespace

@@ -1,0 +1,217 @@
+// The writer's exact bytes: tags, FEN, move numbers, comments, variations and wrapping.
+#include <gtest/gtest.h>
+
+#include "chess/fen.h"
+#include "pgn/writer.h"
+#include "pgn_test_support.h"
+
+namespace {
+
+using namespace pgntest;
+
+std::string Header(const char* result = "*") {
+    return std::string("[White \"W\"]\r\n[Black \"B\"]\r\n[Result \"") + result + "\"]\r\n\r\n";
+}
+
+// The movetext part of the written game (after the tag section's blank line).
+std::string Movetext(const std::string& movetext, const char* result = "*") {
+    std::string written = Rewrite(Header(result) + movetext + "\r\n");
+    std::size_t start = written.find("\r\n\r\n");
+    return start == std::string::npos ? "<not loaded>" : written.substr(start + 4);
+}
+
+TEST(WriteGame, NewGameWritesSixTagsAndNoResult) {
+    Partie partie;
+    EXPECT_EQ(WriteGameText(partie), "[Event \"?\"]\r\n"
+                                     "[Site \"?\"]\r\n"
+                                     "[Date \"????.??.??\"]\r\n"
+                                     "[Round \"?\"]\r\n"
+                                     "[White \"White\"]\r\n"
+                                     "[Black \"Black\"]\r\n"
+                                     "\r\n"
+                                     "\r\n\r\n");
+    partie.SetWhite(std::nullopt);
+    partie.SetRound(std::nullopt);
+    std::string text = WriteGameText(partie);
+    EXPECT_NE(text.find("[White \"?\"]\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Round \"?\"]\r\n"), std::string::npos);
+}
+
+TEST(WriteGame, TagsFenAndExtraTagsInOrder) {
+    Partie partie;
+    ASSERT_EQ(ParseText(ReadBytes(DataFile("setup_position.pgn")), partie), NoError);
+    AddExtraTag(partie, u"Annotator \"Me\"]");
+    AddExtraTag(partie, u"ECO \"B00\"]");
+    partie.SetResult(Draw);
+    EXPECT_EQ(WriteGameText(partie),
+              "[Event \"?\"]\r\n[Site \"?\"]\r\n[Date \"????.??.??\"]\r\n[Round \"?\"]\r\n"
+              "[White \"Set\"]\r\n[Black \"Up\"]\r\n[Result \"1/2-1/2\"]\r\n"
+              "[SetUp \"1\"]\r\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 40\"]\r\n"
+              "[Annotator \"Me\"]\r\n[ECO \"B00\"]\r\n\r\n"
+              "40. e4 Kd7 1/2-1/2\r\n\r\n");
+}
+
+TEST(WriteGame, TagValuesAreEscapedAndReadBackWhole) {
+    std::string written = Rewrite(ReadBytes(DataFile("escaped_quote_in_tag.pgn")));
+    EXPECT_NE(written.find("[White \"O\\\"Kelly\"]\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("[Black \"Back\\\\slash\"]\r\n"), std::string::npos);
+    EXPECT_NE(written.find("[Annotator \"A \\\"quoted\\\" name\"]\r\n"), std::string::npos);
+    EXPECT_EQ(Rewrite(written), written);
+
+    Partie partie;
+    partie.SetEvent(u"two\r\nlines");
+    EXPECT_NE(WriteGameText(partie).find("[Event \"two  lines\"]\r\n"), std::string::npos);
+}
+
+TEST(WriteGame, ResultMarkers) {
+    const std::pair<const char*, const char*> results[] = {
+        {"1-0", " 1-0\r\n\r\n"}, {"0-1", " 0-1\r\n\r\n"},
+        {"1/2-1/2", " 1/2-1/2\r\n\r\n"}, {"*", " *\r\n\r\n"}};
+    for (const auto& [tag, ending] : results) {
+        EXPECT_EQ(Movetext("1. e4", tag), std::string("1. e4") + ending) << tag;
+    }
+}
+
+struct ShapeCase {
+    const char* name;
+    std::string movetext;
+    std::string written;
+};
+
+TEST(WriteMoves, NumbersCommentsAndVariations) {
+    const ShapeCase cases[] = {
+        {"plain line", "1. e4 e5 2. Nf3 Nc6", "1. e4 e5 2. Nf3 Nc6 *\r\n\r\n"},
+        {"comment after white", "1. e4 {Best} e5", "1. e4 {Best} 1... e5 *\r\n\r\n"},
+        {"variation numbered", "1. e4 e5 (1... c5 2. Nf3) 2. Nf3",
+         "1. e4 e5 (1... c5 2. Nf3) 2. Nf3 *\r\n\r\n"},
+        {"opening comment", "{Intro} 1. e4", " {Intro}1. e4 *\r\n\r\n"},
+        {"annotations", "1. e4 ! $14 e5 $7", "1. e4 $1 $14 e5 $7 *\r\n\r\n"},
+        {"evaluation alone does not renumber", "1. e4 $14 e5", "1. e4 $14 e5 *\r\n\r\n"},
+        {"white variation then black", "1. e4 (1. d4) 1... e5",
+         "1. e4 (1. d4) 1... e5 *\r\n\r\n"},
+        {"start evaluation not written", "$14 1. e4", "1. e4 *\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Movetext(c.movetext), c.written) << c.name;
+    }
+}
+
+// Every line of the movetext, without its CR LF.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find("\r\n", at);
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+TEST(WriteMoves, LongLinesBreakAtBlanksWithin79Bytes) {
+    std::string movetext;
+    const char* moves[] = {"Nf3", "Nf6", "Ng1", "Ng8"};
+    for (int i = 0; i < 60; ++i) {
+        movetext += (i % 2 == 0 ? std::to_string(i / 2 + 1) + ". " : "") + moves[i % 4] + " ";
+    }
+    std::string written = Movetext(movetext);
+    auto lines = Lines(written);
+    ASSERT_GT(lines.size(), 3u);
+    for (const auto& line : lines) {
+        EXPECT_LE(line.size(), 79u) << line;
+        EXPECT_TRUE(line.empty() || (line.front() != ' ' && line.back() != ' ')) << line;
+    }
+    EXPECT_EQ(lines[0], "1. Nf3 Nf6 2. Ng1 Ng8 3. Nf3 Nf6 4. Ng1 Ng8 5. Nf3 Nf6 6. Ng1 Ng8 7. Nf3 "
+                        "Nf6 8.");
+    EXPECT_EQ(lines[1].substr(0, 4), "Ng1 ") << "a blank between number and move can break";
+    // Written text reads back to the same text.
+    EXPECT_EQ(Rewrite(Rewrite(Header() + movetext)), Rewrite(Header() + movetext));
+}
+
+std::string Emitted(const std::vector<std::pair<std::u16string, bool>>& pieces, int column = 0) {
+    std::string out;
+    PgnWriter writer(out);
+    if (column > 0) {
+        writer.Emit(std::u16string(static_cast<std::size_t>(column), u'c'), true);
+    }
+    for (const auto& [piece, breakable] : pieces) {
+        writer.Emit(piece, breakable);
+    }
+    return out;
+}
+
+TEST(Emit, WrappingRules) {
+    std::u16string word79(79, u'w');
+    // A piece that fits goes on the line as it is.
+    EXPECT_EQ(Emitted({{u" e4", true}}, 76), std::string(76, 'c') + " e4");
+    // A piece that starts with a blank and does not fit breaks at that blank.
+    EXPECT_EQ(Emitted({{u" e4", true}}, 77), std::string(77, 'c') + "\r\ne4");
+    // A bracket ends the line and the text goes on after it.
+    EXPECT_EQ(Emitted({{u"(" + std::u16string(10, u'x'), true}}, 75),
+              std::string(75, 'c') + "(\r\n" + std::string(10, 'x'));
+    // An unbreakable short piece that does not fit starts a new line.
+    EXPECT_EQ(Emitted({{u"abc def", false}}, 75), std::string(75, 'c') + "\r\nabc def");
+    // A word longer than a line, followed by more text, is written as an overlong line and
+    // the rest goes on after it, instead of starting new lines for ever.
+    std::string out = Emitted({{word79 + u"www more words", false}}, 10);
+    EXPECT_EQ(out, std::string(10, 'c') + "\r\n" + std::string(82, 'w') + "\r\nmore words");
+    // A piece with no break point at all is written whole.
+    EXPECT_EQ(Emitted({{std::u16string(90, u'z'), true}}, 5),
+              std::string(5, 'c') + "\r\n" + std::string(90, 'z'));
+}
+
+TEST(Emit, FindBreak) {
+    using B = PgnWriter::Break;
+    auto same = [](std::optional<B> a, std::optional<B> b) {
+        return a.has_value() == b.has_value() && (!a || (a->index == b->index && a->skip == b->skip));
+    };
+    EXPECT_TRUE(same(PgnWriter::FindBreak("ab cd", 4), B{2, 1}));
+    EXPECT_TRUE(same(PgnWriter::FindBreak("ab(cd", 4), B{3, 0}));
+    EXPECT_TRUE(same(PgnWriter::FindBreak("ab{cd", 1), std::nullopt));
+    EXPECT_TRUE(same(PgnWriter::FindBreak("ab cd", -1), std::nullopt));
+}
+
+TEST(EmitLong, LongCommentIsCutAtABlankAndWrapped) {
+    std::u16string comment;
+    while (comment.size() < 599) {
+        comment += u"word ";
+    }
+    comment.resize(599); // ends with a word
+    Partie partie;
+    partie.startPosition.SetComment(comment);
+    std::string written = WriteGameText(partie);
+    std::string body = written.substr(written.find("\r\n\r\n") + 4);
+    for (const auto& line : Lines(body)) {
+        EXPECT_LE(line.size(), 80u) << line;
+    }
+    // Read back, the comment is the same words with the same single blanks.
+    Partie back;
+    ASSERT_EQ(ParseText(written, back), NoError);
+    ASSERT_TRUE(back.startPosition.comment.has_value());
+    EXPECT_EQ(*back.startPosition.comment, comment);
+}
+
+TEST(EmitLong, CommentWithLineBreakKeepsItAndCountsColumnsAfterIt) {
+    Partie partie;
+    ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
+    partie.startPosition.firstMove->after->SetComment(u"first\r\nsecond");
+    std::string written = WriteGameText(partie);
+    EXPECT_NE(written.find("1. e4 {first\r\nsecond} 1... e5 *\r\n"), std::string::npos)
+        << written;
+}
+
+TEST(WriteGame, FailedWriteIsReported) {
+    TempDir dir;
+    auto path = dir.File("out.pgn", "");
+    platform::File file;
+    ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::ReadWrite));
+    Partie partie;
+    Injector injector;
+    injector.only = platform::FileOp::Write;
+    injector.failAt = 1;
+    injector.partialBytes = 10;
+    EXPECT_FALSE(WriteGame(partie, file));
+    EXPECT_EQ(platform::LastError(), ENOSPC);
+}
+
+} // namespace
