@@ -120,6 +120,9 @@ int RunScreenshot(const Options& options) {
     int status = 0;
     {
         MainWindow window;
+        // Shown without reaching the screen, so that resizing and layout run as they would.
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        window.show();
         if (options.landscape)
             window.resize(320, 188 + MenuBarHeight);
         if (!options.file.isEmpty()) {
@@ -129,6 +132,7 @@ int RunScreenshot(const Options& options) {
                 std::fprintf(stderr, "pawnlet: no game loaded from %s\n",
                              options.file.toLocal8Bit().constData());
         }
+        QCoreApplication::processEvents();
         const QImage image = window.Render();
         if (image.isNull() || !image.save(options.screenshotPath, "PNG")) {
             std::fprintf(stderr, "pawnlet: cannot write %s\n",
