@@ -120,8 +120,7 @@ bool IsDark(int file, int rank) {
 
 } // namespace
 
-void Echiquier::DrawSquare(QPainter& surface, const Position& position, int file,
-                           int rank) const {
+void Echiquier::DrawSquare(QPainter& surface, const Position& position, int file, int rank) const {
     const QImage& cells = Strip();
     const QRect target = SquareRect(file, rank);
     const PieceCode piece = position.PieceAtFileRank(file, rank);

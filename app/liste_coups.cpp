@@ -93,7 +93,7 @@ QString ListeCoups::RowTextFor(const Coup& move, const Coup* following) {
 
 // --- The list
 
-ListeCoups::ListeCoups() = default;
+ListeCoups::ListeCoups() : receiver(std::make_unique<QObject>()) {}
 ListeCoups::~ListeCoups() = default;
 
 bool ListeCoups::CreateControl(QWidget* parent, int controlId, const QRect& rect,
@@ -118,15 +118,15 @@ bool ListeCoups::CreateControl(QWidget* parent, int controlId, const QRect& rect
     control->setFocusPolicy(Qt::NoFocus);
     control->setFont(font);
     control->setGeometry(rect);
-    QObject::connect(control->selectionModel(), &QItemSelectionModel::currentChanged, control,
-                     [this](const QModelIndex&, const QModelIndex&) {
+    QObject::connect(control->selectionModel(), &QItemSelectionModel::currentChanged,
+                     receiver.get(), [this](const QModelIndex&, const QModelIndex&) {
                          if (!selectingRow) {
                              FollowSelectedRow();
                          }
                      });
     // Tapping the row that is already selected (the list keeps its selection at the start
     // position) still shows that move.
-    QObject::connect(control, &QListView::clicked, control,
+    QObject::connect(control, &QListView::clicked, receiver.get(),
                      [this](const QModelIndex&) { FollowSelectedRow(); });
     control->show();
     return true;
@@ -216,7 +216,7 @@ void ListeCoups::RefreshMoveRow(Coup* move) {
     // commands change; without a selection the row is looked up.
     const QModelIndex current = control->currentIndex();
     int row = current.isValid() && model->Move(current.row()) == move ? current.row()
-                                                                        : model->RowOf(move);
+                                                                      : model->RowOf(move);
     if (row < 0) {
         return;
     }
@@ -257,15 +257,15 @@ void ListeCoups::ToggleVisible() {
 }
 
 int ListeCoups::RowOf(const Coup* move) const {
-    return model ? model->RowOf(move) : -1;
+    return control ? model->RowOf(move) : -1;
 }
 
 int ListeCoups::RowCount() const {
-    return model ? model->Count() : 0;
+    return control ? model->Count() : 0;
 }
 
 QString ListeCoups::RowText(int row) const {
-    if (!model || row < 0 || row >= model->Count()) {
+    if (!control || row < 0 || row >= model->Count()) {
         return {};
     }
     return model->Text(row);

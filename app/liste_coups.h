@@ -14,15 +14,17 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QListView>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class Coup;
 class Partie;
 class QFont;
-class QListView;
 class QWidget;
 
 // The rows as the list view sees them: a text and the move behind it.
@@ -102,8 +104,12 @@ public:
 private:
     static void ListGame(Coup* first, std::vector<MoveRowModel::Row>& rows);
 
-    QListView* control = nullptr;
+    // The control dies with the main window, which may come first; the model is its child.
+    QPointer<QListView> control;
     MoveRowModel* model = nullptr;
+    // Receives the control's signals; destroyed with the list, so that a control outliving the
+    // list never calls back into it.
+    std::unique_ptr<QObject> receiver;
     QRect rectangle;
     bool visible = true;
     // Set while the program itself changes the selection, so that only the user's taps follow.

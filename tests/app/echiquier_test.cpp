@@ -149,8 +149,7 @@ TEST_F(BoardDrawingTest, EachPieceShowsItsOwnImageCellOnItsSquareColour) {
             }
             const int type = TypeOf(piece);
             const int cell = ColourOf(piece) == Black ? 4 * type - 1 : 4 * type - 3;
-            EXPECT_EQ(surface.pixel(square.center()),
-                      QColor(10 * cell, 255 - 10 * cell, 100).rgb())
+            EXPECT_EQ(surface.pixel(square.center()), QColor(10 * cell, 255 - 10 * cell, 100).rgb())
                 << "piece " << int(piece) << " on " << file << rank;
         }
     }
@@ -263,7 +262,9 @@ protected:
         InstallGame(std::move(partie));
     }
 
-    void Tap(const char* square) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, At(square)); }
+    void Tap(const char* square) {
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, At(square));
+    }
 
     std::vector<std::u16string> MovesFrom(const Position& position) {
         std::vector<std::u16string> moves;

@@ -93,8 +93,8 @@ TEST_F(MoveListTest, NestedAlternativesEndingTogetherCloseTwice) {
     Position* afterC5 = Line(afterE4, {u"c5"});
     Line(afterC5, {u"Nf3"});
     Line(afterC5, {u"Nc3"});
-    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "1... e5", "  (1... c5", "  2. Nf3",
-                                      "    (2. Nc3))", "2. Nf3"}));
+    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "1... e5", "  (1... c5", "  2. Nf3", "    (2. Nc3))",
+                                      "2. Nf3"}));
 }
 
 TEST_F(MoveListTest, SiblingAlternativesEachCloseTheirOwnLine) {
@@ -102,8 +102,8 @@ TEST_F(MoveListTest, SiblingAlternativesEachCloseTheirOwnLine) {
     Line(afterE4, {u"e5", u"Nf3"});
     Line(afterE4, {u"c5"});
     Line(afterE4, {u"e6", u"d4"});
-    EXPECT_EQ(Rebuilt(), QStringList({"1. e4", "1... e5", "  (1... c5)", "  (1... e6",
-                                      "  2. d4)", "2. Nf3"}));
+    EXPECT_EQ(Rebuilt(),
+              QStringList({"1. e4", "1... e5", "  (1... c5)", "  (1... e6", "  2. d4)", "2. Nf3"}));
 }
 
 TEST_F(MoveListTest, CommentMarksFollowTheSetting) {
@@ -192,10 +192,9 @@ TEST_F(IncrementalInsertTest, EveryInsertionMatchesARebuild) {
     for (const InsertStep& step : steps) {
         Play(step);
     }
-    EXPECT_EQ(Rows(*list),
-              QStringList({"1. e4", "  (1. d4)", "1... e5", "  (1... c5", "  2. Nf3", "    (2. Nc3)",
-                           "  2... d6", "    (2... Nc6))", "  (1... e6)", "2. Nf3", "  (2. d4)",
-                           "2... Nc6"}));
+    EXPECT_EQ(Rows(*list), QStringList({"1. e4", "  (1. d4)", "1... e5", "  (1... c5", "  2. Nf3",
+                                        "    (2. Nc3)", "  2... d6", "    (2... Nc6))",
+                                        "  (1... e6)", "2. Nf3", "  (2. d4)", "2... Nc6"}));
 }
 
 TEST_F(MoveListTest, RefreshRewritesOneRowKeepingItsClosings) {
@@ -258,6 +257,31 @@ TEST_F(MoveListTest, ToggleVisibleHidesAndShowsTheControl) {
     EXPECT_FALSE(list->Control()->isVisible());
     list->ToggleVisible();
     EXPECT_TRUE(list->Control()->isVisible());
+}
+
+TEST_F(MoveListTest, AControlGoneWithItsWindowLeavesTheListInert) {
+    Position* afterE4 = Line(&Start(), {u"e4"});
+    Rebuilt();
+    window.reset();
+    EXPECT_EQ(list->Control(), nullptr);
+    list->InsertMoveRow(Line(afterE4, {u"e5"})->previousMove);
+    list->SelectMoveRow(afterE4->previousMove);
+    EXPECT_EQ(list->RowCount(), 0);
+    EXPECT_EQ(list->SelectedMove(), nullptr);
+}
+
+TEST_F(MoveListTest, AControlOutlivingTheListNoLongerCallsIt) {
+    Position* afterE5 = Line(&Start(), {u"e4", u"e5"});
+    Rebuilt();
+    window->show();
+    QListView* view = list->Control();
+    const QRect rowRect = view->visualRect(view->model()->index(1, 0));
+    list.reset();
+    CurrentPosition = &Start();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rowRect.center());
+    EXPECT_EQ(CurrentPosition, &Start());
+    EXPECT_NE(CurrentPosition, afterE5);
+    CurrentPosition = nullptr;
 }
 
 TEST(MoveListWithoutControl, EveryOperationDoesNothing) {
