@@ -118,7 +118,6 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
                     action->setIcon(QIcon(QPixmap::fromImage(glyphs.copy(
                         cell * GlyphCellWidth, 0, GlyphCellWidth, GlyphCellHeight))));
                 action->setToolTip(action->text());
-                action->setIconText(action->text());
                 action->setText(QString());
             }
             break;
