@@ -10,6 +10,9 @@
 #include <QAction>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -252,6 +255,55 @@ TEST_F(MainWindowTest, EverythingIsReleasedWhenTheWindowGoes) {
                                 "PGNHeaders  : 0\n"
                                 "Positions   : 0\n"
                                 "Echiquiers  : 0\n");
+}
+
+// Without a hook the Qt shell shows a real message box: its icon, buttons and answer.
+TEST(QtShellMessageBox, ShowsTheIconAndButtonsAskedFor) {
+    GuiTestApp();
+    const struct {
+        const char* name;
+        platform::Icon icon;
+        platform::Buttons buttons;
+        QMessageBox::Icon qtIcon;
+        int buttonCount;
+        QMessageBox::StandardButton press; // NoButton: Escape
+        platform::Answer answer;
+    } cases[] = {
+        {"stop, OK", platform::Icon::Stop, platform::Buttons::Ok, QMessageBox::Critical, 1,
+         QMessageBox::Ok, platform::Answer::Ok},
+        {"exclamation, yes/no", platform::Icon::Exclamation, platform::Buttons::YesNo,
+         QMessageBox::Warning, 2, QMessageBox::Yes, platform::Answer::Yes},
+        {"no icon, yes/no/cancel, No", platform::Icon::None, platform::Buttons::YesNoCancel,
+         QMessageBox::NoIcon, 3, QMessageBox::No, platform::Answer::No},
+        {"escape cancels", platform::Icon::None, platform::Buttons::YesNoCancel,
+         QMessageBox::NoIcon, 3, QMessageBox::NoButton, platform::Answer::Cancel},
+    };
+    QtShell shell;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+        int seenButtons = -1;
+        QString seenText, seenTitle;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seenIcon = box->icon();
+            seenButtons = int(box->buttons().size());
+            seenText = box->text();
+            seenTitle = box->windowTitle();
+            if (c.press == QMessageBox::NoButton)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->button(c.press)->click();
+        });
+        const platform::Answer answer =
+            shell.MessageBox(nullptr, u"Texte é", u"Légende", c.icon, c.buttons);
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(seenIcon, c.qtIcon);
+        EXPECT_EQ(seenButtons, c.buttonCount);
+        EXPECT_EQ(seenText, QStringLiteral("Texte é"));
+        EXPECT_EQ(seenTitle, QStringLiteral("Légende"));
+    }
 }
 
 TEST(ExitStatistics, ReportsALeakInItsOwnLine) {
