@@ -85,6 +85,32 @@ std::u16string ToU16(const QString& text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
 }
 
+// A copied board that the user then edited may keep state that no longer fits it: the legality
+// test cached for the copied board, and an en-passant square whose pawn is gone or that belongs
+// to the other side. Either would let a wrong move through (an en-passant capture removes the
+// piece beside the target square, whatever it is), so both go unless they still fit.
+void ForgetStaleState(Position& position) {
+    position.testedFrom = NoSquare;
+    position.testedTo = NoSquare;
+    position.testedLegal = 0;
+    const Square target = position.enPassant;
+    if (target == NoSquare)
+        return;
+    // The pawn that just made its double step stands beyond the target, seen from its side.
+    const bool whiteStepped = position.sideToMove == Black;
+    const int targetRank = whiteStepped ? 2 : 5;
+    const int pawnRank = whiteStepped ? 3 : 4;
+    const int originRank = whiteStepped ? 1 : 6;
+    const PieceCode pawn = whiteStepped ? White + Pawn : Black + Pawn;
+    const int file = target < 64 ? FileOf(target) : 0;
+    const bool fits = target < 64 && RankOf(target) == targetRank &&
+                      position.PieceAt(target) == Empty &&
+                      position.PieceAt(MakeSquare(file, originRank)) == Empty &&
+                      position.PieceAt(MakeSquare(file, pawnRank)) == pawn;
+    if (!fits)
+        position.enPassant = NoSquare;
+}
+
 // One showing of the dialog.
 struct SetupState {
     Position* position = nullptr;
@@ -284,6 +310,7 @@ SetupVerdict ValidateSetup(Position& position, SetupChoices& choices) {
         position.sideToMove = Black;
         position.moveNumber = *moveNumber;
     }
+    ForgetStaleState(position);
     verdict.accepted = true;
     return verdict;
 }

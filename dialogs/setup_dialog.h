@@ -59,7 +59,9 @@ struct SetupVerdict {
 // Checks the set-up position and writes the castling rights, the side to move and the move
 // number into it: exactly one king of each colour; castling only with king and rook in place (the
 // others are disabled with a warning, not refused); the side not to move must not be in check;
-// the move number a whole number from 1 to MaxSetupMoveNumber.
+// the move number a whole number from 1 to MaxSetupMoveNumber. An accepted position also loses
+// the legality test cached for a copied board and an en-passant square that no longer fits (the
+// pawn that made the double step is not there, or the side to move changed).
 [[nodiscard]] SetupVerdict ValidateSetup(Position& position, SetupChoices& choices);
 
 // Runs the dialog over the main window. Returns the new game on OK, null otherwise (after saying

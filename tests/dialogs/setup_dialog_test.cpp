@@ -500,3 +500,40 @@ TEST_F(SetupDialogTest, NewPositionAsksToSaveAChangedGameFirst) {
 }
 
 } // namespace
+
+namespace {
+
+// A copied board keeps its en-passant square only while it still fits the position.
+TEST(ValidateSetup, StaleEnPassantSquareAndLegalityCacheAreDropped) {
+    struct Row {
+        const char* name;
+        bool whiteToPlay;
+        bool removePawn;
+        Square expected;
+    };
+    const Row rows[] = {
+        {"unchanged copy keeps e3", false, false, 20},
+        {"side to move switched", true, false, NoSquare},
+        {"the pawn that stepped is gone", false, true, NoSquare},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Position game;
+        Position* afterE4 = ReadSan(game, u"e4");
+        ASSERT_NE(afterE4, nullptr);
+        ASSERT_EQ(afterE4->enPassant, 20);
+        Position working;
+        working.CopyFrom(*afterE4);
+        ASSERT_TRUE(working.IsLegalMove(Sq("d7"), Sq("d5")));
+        if (row.removePawn)
+            working.SetPiece(Sq("e4"), Empty);
+        SetupChoices choices;
+        choices.whiteToPlay = row.whiteToPlay;
+        ASSERT_TRUE(ValidateSetup(working, choices).accepted);
+        EXPECT_EQ(working.enPassant, row.expected);
+        EXPECT_EQ(working.testedFrom, NoSquare);
+        EXPECT_EQ(working.testedTo, NoSquare);
+    }
+}
+
+} // namespace
