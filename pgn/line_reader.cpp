@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/file.h"
+#include "platform/text.h"
 
 LineReader::LineReader(platform::File& source, std::uint64_t offset, std::size_t blockSize)
     : file(source), buffer(std::max(blockSize, 2 * MaxLine)), base(offset), lineOffset(offset) {}
@@ -123,4 +124,19 @@ std::u16string ExtractQuoted(std::u16string_view source) {
 
 std::string ExtractQuoted(std::string_view source) {
     return Extract(source);
+}
+
+std::u16string ExtractQuotedWide(std::string_view source) {
+    // Most values hold no backslash: convert them in one go.
+    std::size_t open = source.find('"');
+    if (open == std::string_view::npos) {
+        return {};
+    }
+    std::string_view rest = source.substr(open + 1);
+    std::size_t close = rest.find('"');
+    std::string_view value = rest.substr(0, close);
+    if (value.find('\\') == std::string_view::npos) {
+        return platform::AnsiToWide(value);
+    }
+    return platform::AnsiToWide(ExtractQuoted(source));
 }

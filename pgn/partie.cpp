@@ -47,7 +47,7 @@ std::string_view UpToNul(std::string_view line) {
 }
 
 std::u16string Quoted(std::string_view rest) {
-    return platform::AnsiToWide(ExtractQuoted(rest));
+    return ExtractQuotedWide(rest);
 }
 
 // Back to what a fresh Partie holds, for a game whose tag section turned out to belong to a

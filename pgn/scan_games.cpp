@@ -14,7 +14,7 @@ bool StartsWith(std::string_view line, std::string_view prefix) {
 }
 
 std::u16string Quoted(std::string_view rest) {
-    return platform::AnsiToWide(ExtractQuoted(rest));
+    return ExtractQuotedWide(rest);
 }
 
 // Tag names are ASCII, so the prefixes compare on the file's bytes; only values are converted.

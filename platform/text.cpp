@@ -65,8 +65,21 @@ std::string WideToAnsi(std::u16string_view text) {
 
 std::string ToUtf8(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    AppendUtf8(text, out);
+    return out;
+}
+
+void AppendUtf8(std::u16string_view text, std::string& out) {
+    std::size_t ascii = 0;
+    while (ascii < text.size() && text[ascii] < 0x80) {
+        ++ascii;
+    }
+    std::size_t base = out.size();
+    out.resize(base + ascii);
+    for (std::size_t i = 0; i < ascii; ++i) {
+        out[base + i] = static_cast<char>(text[i]);
+    }
+    for (std::size_t i = ascii; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c >= 0xD800 && c < 0xE000) {
             if (c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
@@ -92,7 +105,6 @@ std::string ToUtf8(std::u16string_view text) {
             out += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return out;
 }
 
 std::u16string FromUtf8(std::string_view text) {

@@ -21,6 +21,7 @@ void AppendWideToAnsi(std::u16string_view text, std::string& out);
 
 // UTF-8 <-> UTF-16. Malformed UTF-8 bytes become U+FFFD; lone surrogates become U+FFFD.
 std::string ToUtf8(std::u16string_view text);
+void AppendUtf8(std::u16string_view text, std::string& out);
 std::u16string FromUtf8(std::string_view text);
 
 // The system's message for an error code, or "Err : 0x%08X" with the code when it has none.

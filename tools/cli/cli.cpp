@@ -54,18 +54,19 @@ template <class Number> bool ParseNumber(const std::string& text, Number& value)
     return ec == std::errc() && ptr == end && !text.empty();
 }
 
-// Tabs and line breaks inside a value would break the row.
-std::string Field(const std::optional<std::u16string>& text) {
+// Appends a tab and the field; tabs and line breaks inside a value would break the row.
+void AppendField(const std::optional<std::u16string>& text, std::string& out) {
+    out += '\t';
     if (!text) {
-        return {};
+        return;
     }
-    std::string field = platform::ToUtf8(*text);
-    for (char& c : field) {
-        if (c == '\t' || c == '\r' || c == '\n') {
-            c = ' ';
+    std::size_t start = out.size();
+    platform::AppendUtf8(*text, out);
+    for (std::size_t i = start; i < out.size(); ++i) {
+        if (out[i] == '\t' || out[i] == '\r' || out[i] == '\n') {
+            out[i] = ' ';
         }
     }
-    return field;
 }
 
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Options& options) {
@@ -137,19 +138,16 @@ int List(const Options& options, std::string& out, std::string& err) {
     out += "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n";
     std::int32_t count = 0;
     bool read = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> e, std::uint64_t) {
-        out += std::to_string(count);
+        char numbers[32];
+        int n = std::snprintf(numbers, sizeof numbers, "%d\t%u", count, e->startOffset);
+        out.append(numbers, static_cast<std::size_t>(n));
+        AppendField(e->white, out);
+        AppendField(e->black, out);
         out += '\t';
-        out += std::to_string(e->startOffset);
-        for (const auto* text : {&e->white, &e->black}) {
-            out += '\t';
-            out += Field(*text);
-        }
-        out += '\t';
-        out += platform::ToUtf8(e->ResultText(true));
+        platform::AppendUtf8(e->ResultText(true), out);
         for (const auto* text : {&e->date, &e->event, &e->round, &e->site, &e->eco,
                                  &e->firstMoves}) {
-            out += '\t';
-            out += Field(*text);
+            AppendField(*text, out);
         }
         out += '\n';
     });
@@ -265,10 +263,13 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
         }
         int result = OpenFailed;
         if (reader.SeekTo(starts[i])) {
+            // Every move in the tree, variations included; a game that fails counts none.
             int before = LiveCount<Coup>::Live();
             Partie partie;
             result = ReadGame(partie, reader);
-            moves += static_cast<std::uint64_t>(LiveCount<Coup>::Live() - before);
+            if (result == NoError) {
+                moves += static_cast<std::uint64_t>(LiveCount<Coup>::Live() - before);
+            }
         }
         if (result != NoError) {
             ++errors;

@@ -1,0 +1,172 @@
+// pawnlet-cli on small files: what each command prints and its exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "pgn/partie.h"
+#include "pgn/writer.h"
+#include "platform/text.h"
+#include "tools/cli/cli.h"
+
+namespace {
+
+std::string Data(const std::string& name) {
+    return std::string(PAWNLET_TEST_DATA_DIR) + "/pgn/" + name;
+}
+
+std::string Bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome Cli(std::vector<std::string> args) {
+    Outcome run;
+    run.status = cli::RunCli(args, run.out, run.err, false);
+    return run;
+}
+
+struct TempCopy {
+    explicit TempCopy(const std::string& source) {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "pawnlet-cli-XXXXXX").string();
+        dir = mkdtemp(pattern.data());
+        path = dir / "games.pgn";
+        std::filesystem::copy_file(source, path);
+    }
+    ~TempCopy() { std::filesystem::remove_all(dir); }
+    std::filesystem::path dir;
+    std::filesystem::path path;
+};
+
+TEST(CliList, OneRowPerGameAfterTheHeader) {
+    Outcome run = Cli({"list", Data("three_games.pgn")});
+    EXPECT_EQ(run.status, 0);
+    std::string bytes = Bytes(Data("three_games.pgn"));
+    EXPECT_EQ(run.out,
+              "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n"
+              "1\t0\tAlpha\tBeta\t1-0\t2024.01.01\tFirst\t1\tHere\tC20\t1. e4 e5 2. Nf3 Nc6 3. "
+              "Bb5 a6 \n"
+              "2\t" + std::to_string(bytes.find("[Event \"Second\"]")) +
+                  "\tGamma\tDelta\t0-1\t2024.01.02\tSecond\t2\tThere\t\t1. d4 d5 2. c4 {Queen's "
+                  "gambit\n"
+                  "3\t" + std::to_string(bytes.find("[Event \"Third\"]")) +
+                  "\tEpsilon\tZeta\t\xC2\xBD-\xC2\xBD\t2024.01.03\tThird\t3\tEverywhere\t\t1. c4 "
+                  "c5 1/2-1/2\n");
+}
+
+TEST(CliShow, WritesTheGameAsASaveWould) {
+    Outcome run = Cli({"show", Data("three_games.pgn"), "--game", "2"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string bytes = Bytes(Data("three_games.pgn"));
+    Partie partie;
+    ASSERT_EQ(LoadGame(partie, nullptr, platform::FromUtf8(Data("three_games.pgn")),
+                       static_cast<std::uint32_t>(bytes.find("[Event \"Second\"]")), 3),
+              NoError);
+    EXPECT_EQ(run.out, WriteGameText(partie));
+    EXPECT_NE(run.out.find("\r\n"), std::string::npos);
+
+    Outcome byOffset = Cli({"show", Data("three_games.pgn"), "--offset",
+                        std::to_string(bytes.find("[Event \"Second\"]"))});
+    EXPECT_EQ(byOffset.out, run.out);
+    Outcome first = Cli({"show", Data("three_games.pgn")});
+    EXPECT_NE(first.out.find("[White \"Alpha\"]"), std::string::npos);
+}
+
+struct FailureCase {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    const char* err;
+};
+
+TEST(CliShow, FailuresGiveTheErrorTextAndCode) {
+    const FailureCase cases[] = {
+        {"illegal move", {"show", Data("illegal_move.pgn")}, IllegalMove, "Illegal move : Ke3"},
+        {"bad headers", {"show", Data("fen_before_setup.pgn")}, BadHeaders,
+         "Incorrect PGN headers"},
+        {"missing file", {"show", Data("no_such.pgn")}, OpenFailed, "Unable to open file"},
+        {"game beyond the last", {"show", Data("three_games.pgn"), "--game", "4"}, NoGame,
+         "holds 3 games; there is no game 4"},
+        {"offset after the last game", {"show", Data("three_games.pgn"), "--offset", "99999"},
+         NoGame, "no game at offset 99999"},
+    };
+    for (const auto& c : cases) {
+        Outcome run = Cli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.name;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.name << ": " << run.err;
+        EXPECT_TRUE(run.out.empty()) << c.name;
+    }
+}
+
+TEST(CliFen, PositionAfterPliesOfTheMainLine) {
+    Outcome start = Cli({"fen", Data("three_games.pgn"), "--ply", "0"});
+    EXPECT_EQ(start.out, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n");
+    Outcome one = Cli({"fen", Data("three_games.pgn"), "--ply", "1"});
+    EXPECT_EQ(one.out, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1\n");
+    Outcome last = Cli({"fen", Data("three_games.pgn"), "--game", "3"});
+    EXPECT_EQ(last.out, "rnbqkbnr/pp1ppppp/8/2p5/2P5/8/PP1PPPPP/RNBQKBNR w KQkq c6 0 2\n");
+    Outcome beyond = Cli({"fen", Data("three_games.pgn"), "--game", "3", "--ply", "9"});
+    EXPECT_EQ(beyond.status, cli::ExitUsage);
+    EXPECT_NE(beyond.err.find("only 2 plies"), std::string::npos);
+}
+
+TEST(CliResave, RewritesOneGameInPlace) {
+    TempCopy copy(Data("three_games.pgn"));
+    std::string before = Bytes(copy.path);
+    Outcome run = Cli({"resave", copy.path.string(), "--game", "2"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string after = Bytes(copy.path);
+    std::size_t second = before.find("[Event \"Second\"]");
+    std::size_t third = before.find("[Event \"Third\"]");
+    EXPECT_EQ(after.substr(0, second), before.substr(0, second));
+    EXPECT_EQ(after.substr(after.find("[Event \"Third\"]")), before.substr(third));
+    Outcome shown = Cli({"show", copy.path.string(), "--game", "2"});
+    EXPECT_EQ(after.substr(second, shown.out.size()), shown.out);
+    EXPECT_FALSE(std::filesystem::exists(copy.dir / "games.pgn.bak"));
+    // A second resave changes nothing: the writer's text reads back to itself.
+    ASSERT_EQ(Cli({"resave", copy.path.string(), "--game", "2"}).status, 0);
+    EXPECT_EQ(Bytes(copy.path), after);
+}
+
+TEST(CliCheck, CountsGamesMovesAndErrors) {
+    Outcome good = Cli({"check", Data("three_games.pgn")});
+    EXPECT_EQ(good.status, 0);
+    // 10 + 5 main-line moves + the 2 of the variation + 2.
+    EXPECT_EQ(good.out, "3 games, 19 moves, 0 errors\n");
+    Outcome bad = Cli({"check", Data("illegal_move.pgn")});
+    EXPECT_EQ(bad.status, cli::ExitCheckFailed);
+    EXPECT_EQ(bad.out, "1\t0\t8\tIllegal move : Ke3\n1 games, 0 moves, 1 errors\n");
+}
+
+TEST(CliUsage, HelpAndMistakes) {
+    Outcome help = Cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: pawnlet-cli"), std::string::npos);
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"list"},
+        {"frobnicate", "x.pgn"},
+        {"list", "x.pgn", "--game", "2"},
+        {"show", "x.pgn", "--game", "0"},
+        {"show", "x.pgn", "--game", "2", "--offset", "5"},
+        {"fen", "x.pgn", "--ply", "-1"},
+        {"show", "x.pgn", "--colour"},
+    };
+    for (const auto& args : wrong) {
+        Outcome run = Cli(args);
+        EXPECT_EQ(run.status, cli::ExitUsage) << ::testing::PrintToString(args);
+        EXPECT_NE(run.err.find("Usage:"), std::string::npos);
+    }
+}
+
+} // namespace
