@@ -85,7 +85,8 @@ extern QBrush DarkSquareBrush;
 extern QBrush SelectionBrush;
 extern QPen DarkSquarePen; // width 0 (cosmetic), dark-square colour
 
-// Menus: the "Annotations" popup (menu 103) and the menu the menu bar built from resource 450.
+// Menus: the "Annotations" popup (menu 103), and the popup that the menu bar's "Menu" button
+// opens (popup 0 of menu 450: "&File", "&Line", "&View", "&Position", then the top-level items).
 extern QMenu* AnnotationMenu;
 extern QMenu* MenuBarMenu;
 
