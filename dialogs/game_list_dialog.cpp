@@ -84,10 +84,13 @@ long RoundNumber(const std::optional<std::u16string>& round) {
         negative = text[i] == u'-';
         ++i;
     }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min<long long>(value * 10 + (text[i] - u'0'), LONG_MAX);
-    return long(negative ? -value : value);
+    // Too many digits saturate, as the standard conversion does.
+    long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        const long digit = text[i] - u'0';
+        value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
+    }
+    return negative ? -value : value;
 }
 
 int CompareGameEntries(const GameListEntry& a, const GameListEntry& b, int key) {
