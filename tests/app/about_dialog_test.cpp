@@ -1,6 +1,9 @@
 // The About box: version text, credits, and the build stamp in the form "Built : Jun 22 2002
 // 09:29:30".
 #include "app/about_dialog.h"
+#include "app/commands.h"
+#include "app/main_window.h"
+#include "resources/menus.h"
 #include "resources/dialog_builder.h"
 #include "resources/dialog_script.h"
 #include "tests/gui_test_support.h"
@@ -33,6 +36,16 @@ TEST(AboutDialog, ShowsVersionAndBuildStamp) {
     EXPECT_TRUE(labels.contains(QStringLiteral("Pawnlet version 1.3.1")));
     EXPECT_EQ(built, BuildStampText());
     EXPECT_EQ(credits.count(QLatin1Char('\n')), 2) << "three lines of credits";
+    ClearDialogScripts();
+}
+
+TEST(AboutDialog, OpenedByItsMenuCommand) {
+    GuiTestApp();
+    ClearDialogScripts();
+    MainWindow window;
+    QueueDialogScript([](TemplateDialog& dialog) { dialog.Click(1); });
+    EXPECT_TRUE(DispatchCommand(Cmd::About));
+    EXPECT_EQ(ShownDialogs(), (std::vector<int>{AboutTemplate}));
     ClearDialogScripts();
 }
 

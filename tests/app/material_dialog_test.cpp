@@ -1,13 +1,16 @@
 // The material balance: the counts per colour and type, the fixed slots (K Q R R B B N N over the
 // pawns), the second queen in the first rook slot where a rook covers it, and the painting of
 // each slot from the strip's mask cells.
+#include "app/commands.h"
 #include "app/globals.h"
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "app/material_dialog.h"
 #include "chess/position.h"
+#include "pgn/partie.h"
 #include "resources/dialog_builder.h"
 #include "resources/dialog_script.h"
+#include "resources/menus.h"
 #include "tests/gui_test_support.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +148,30 @@ TEST_F(MaterialDialogTest, SecondQueenShowsWhenNoRookCoversIt) {
     const QImage shot = Render(position, t);
     EXPECT_EQ(Slot(shot, t + 6, 2), Mask(Queen, false));
     EXPECT_EQ(Slot(shot, 2 * t + 56, 0), Mask(King, true));
+}
+
+TEST_F(MaterialDialogTest, MenuCommandCountsThePositionShown) {
+    // After 1.e4 d5 2.exd5 Black has seven pawns: slot 15 of Black's row stays white.
+    Position* position = &CurrentPartie->startPosition;
+    for (const auto& [from, to] : {std::pair{12, 28}, std::pair{51, 35}, std::pair{28, 35}}) {
+        position = position->PlayMove(Square(from), Square(to), nullptr, 0);
+        ASSERT_NE(position, nullptr);
+    }
+    CurrentPosition = position;
+    QImage shot;
+    int t = 0;
+    QueueDialogScript([&](TemplateDialog& dialog) {
+        t = LineHeight(dialog.Client()->font());
+        shot = dialog.Client()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        dialog.Click(1);
+    });
+    EXPECT_TRUE(DispatchCommand(Cmd::MaterialBalance));
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(Slot(shot, 2 * t + 56, 14), Mask(Pawn, true));
+    QImage white(19, 19, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    EXPECT_EQ(Slot(shot, 2 * t + 56, 15), white);
+    EXPECT_EQ(Slot(shot, t + 6, 15), Mask(Pawn, false));
 }
 
 } // namespace

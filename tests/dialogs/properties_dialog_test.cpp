@@ -1,6 +1,10 @@
 // The game properties and other-tags dialogs: what OK stores and Cancel keeps, the Date rules
 // (a date nobody touched survives as it was), the result buttons, the 64-character edits, and the
 // extra tags listed in file order.
+#include "app/commands.h"
+#include "app/globals.h"
+#include "app/main_window.h"
+#include "app/qt_shell.h"
 #include "dialogs/other_tags_dialog.h"
 #include "dialogs/properties_dialog.h"
 #include "pgn/partie.h"
@@ -8,6 +12,7 @@
 #include "resources/dialog_builder.h"
 #include "resources/dialog_controls.h"
 #include "resources/dialog_script.h"
+#include "resources/menus.h"
 #include "tests/gui_test_support.h"
 
 #include <QCheckBox>
@@ -329,6 +334,62 @@ TEST(OtherTagsDialog, GameWithoutExtraTagsShowsTwoEmptyColumns) {
     EXPECT_EQ(ShowOtherTagsDialog(nullptr, partie), 2);
     EXPECT_EQ(columns, 2);
     EXPECT_EQ(rowCount, 0);
+}
+
+// --- The commands that open the dialog
+
+class PropertiesCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GuiTestApp();
+        ClearDialogScripts();
+        previousShell = platform::SetShell(&shell);
+        SetFileDialogHook([this](const FileDialogRequest& request) -> std::optional<QString> {
+            fileDialogs.push_back(request);
+            return std::nullopt;
+        });
+        window = std::make_unique<MainWindow>();
+    }
+    void TearDown() override {
+        window.reset();
+        SetFileDialogHook({});
+        platform::SetShell(previousShell);
+        ClearDialogScripts();
+    }
+
+    QtShell shell;
+    platform::Shell* previousShell = nullptr;
+    std::vector<FileDialogRequest> fileDialogs;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(PropertiesCommandTest, PropertiesCommandEditsTheCurrentGame) {
+    QueueDialogScript([](TemplateDialog& dialog) {
+        EXPECT_EQ(dialog.TemplateId(), PropertiesTemplate);
+        dialog.SetText(WhiteEdit, QStringLiteral("Tal"));
+        dialog.Click(1);
+    });
+    EXPECT_TRUE(DispatchCommand(Cmd::Properties));
+    EXPECT_EQ(CurrentPartie->white, u"Tal");
+    EXPECT_TRUE(CurrentPartie->propertiesConfirmed);
+    EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
+}
+
+TEST_F(PropertiesCommandTest, SaveAsAsksForThePropertiesFirst) {
+    // Cancel in the properties: no save-file dialog.
+    QueueDialogScript([](TemplateDialog& dialog) { dialog.Click(2); });
+    DispatchCommand(Cmd::SaveAs);
+    EXPECT_EQ(ShownDialogs(), (std::vector<int>{PropertiesTemplate}));
+    EXPECT_TRUE(fileDialogs.empty());
+
+    // OK there: the save-file dialog follows; once confirmed, not asked again.
+    QueueDialogScript([](TemplateDialog& dialog) { dialog.Click(1); });
+    DispatchCommand(Cmd::SaveAs);
+    EXPECT_EQ(fileDialogs.size(), 1u);
+    DispatchCommand(Cmd::SaveAs);
+    EXPECT_EQ(fileDialogs.size(), 2u);
+    EXPECT_EQ(ShownDialogs().size(), 2u);
+    EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
 }
 
 } // namespace
