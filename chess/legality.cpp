@@ -1,11 +1,12 @@
 // Move legality. There is no move generator: every test starts from an origin and a target.
-// Attacks and movers are found by looking outward from the target square (knight jumps, rays,
-// pawn and king neighbours), and king safety is tested by making the move on a copy of the
-// board; both give exactly the answers of trying every square with CanMove.
-#include <algorithm>
+// Attacks and movers are found by looking outward from the target square (knight jumps, the
+// nearest piece along each ray, pawn and king neighbours), and king safety is tested by making
+// the move on a copy of the board; both give exactly the answers of trying every square with
+// CanMove.
+#include <bit>
 #include <cstdlib>
-#include <cstring>
 
+#include "chess/board_bits.h"
 #include "chess/move_effects.h"
 #include "chess/position.h"
 
@@ -17,27 +18,24 @@ struct Offset {
 };
 
 constexpr Offset knightJumps[8] = {{1, 2}, {2, 1}, {2, -1}, {1, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
-constexpr Offset kingSteps[8] = {{0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
-// The first four directions are those of the rook, the last four those of the bishop.
+// The first four directions are those of the rook, the last four those of the bishop. Along
+// N, E, NE and NW the square index grows, so the nearest piece is the lowest bit of a ray's
+// mask; along the others it is the highest.
+enum Direction { North, East, South, West, NorthEast, SouthEast, SouthWest, NorthWest };
 constexpr Offset rayDirections[8] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}, {1, 1}, {1, -1}, {-1, -1}, {-1, 1}};
-
-struct SquareSet {
-    Square squares[8] = {};
-    int count = 0;
-};
-
-struct Ray {
-    Square squares[7] = {};
-    int length = 0;
-};
+constexpr bool ascending[8] = {true, true, false, false, true, false, false, true};
 
 struct Tables {
-    SquareSet knight[64];
-    SquareSet king[64];
-    Ray rays[64][8];
+    std::uint64_t knight[64];
+    std::uint64_t king[64];
+    std::uint64_t rays[64][8];
+    // The squares from which a pawn of each side (index side / 32) attacks the square.
+    std::uint64_t pawnAttackers[2][64];
 };
 
 constexpr bool OnBoard(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
+
+constexpr std::uint64_t Bit(int square) { return std::uint64_t{1} << square; }
 
 constexpr Tables MakeTables() {
     Tables tables{};
@@ -46,24 +44,29 @@ constexpr Tables MakeTables() {
         const int rank = square / 8;
         for (const Offset& jump : knightJumps) {
             if (OnBoard(file + jump.file, rank + jump.rank)) {
-                SquareSet& set = tables.knight[square];
-                set.squares[set.count++] = MakeSquare(file + jump.file, rank + jump.rank);
+                tables.knight[square] |= Bit(MakeSquare(file + jump.file, rank + jump.rank));
             }
         }
-        for (const Offset& step : kingSteps) {
-            if (OnBoard(file + step.file, rank + step.rank)) {
-                SquareSet& set = tables.king[square];
-                set.squares[set.count++] = MakeSquare(file + step.file, rank + step.rank);
-            }
+        if (rank > 0 && file > 0) {
+            tables.pawnAttackers[0][square] |= Bit(square - 9);
+        }
+        if (rank > 0 && file < 7) {
+            tables.pawnAttackers[0][square] |= Bit(square - 7);
+        }
+        if (rank < 7 && file > 0) {
+            tables.pawnAttackers[1][square] |= Bit(square + 7);
+        }
+        if (rank < 7 && file < 7) {
+            tables.pawnAttackers[1][square] |= Bit(square + 9);
         }
         for (int direction = 0; direction < 8; ++direction) {
-            Ray& ray = tables.rays[square][direction];
-            int f = file + rayDirections[direction].file;
-            int r = rank + rayDirections[direction].rank;
-            while (OnBoard(f, r)) {
-                ray.squares[ray.length++] = MakeSquare(f, r);
-                f += rayDirections[direction].file;
-                r += rayDirections[direction].rank;
+            const Offset step = rayDirections[direction];
+            if (OnBoard(file + step.file, rank + step.rank)) {
+                tables.king[square] |= Bit(MakeSquare(file + step.file, rank + step.rank));
+            }
+            for (int f = file + step.file, r = rank + step.rank; OnBoard(f, r);
+                 f += step.file, r += step.rank) {
+                tables.rays[square][direction] |= Bit(MakeSquare(f, r));
             }
         }
     }
@@ -72,52 +75,34 @@ constexpr Tables MakeTables() {
 
 constexpr Tables tables = MakeTables();
 
-// The first piece met along a ray from `square`, or Empty.
-PieceCode FirstOnRay(const PieceCode* board, Square square, int direction, Square* where) {
-    const Ray& ray = tables.rays[square][direction];
-    for (int i = 0; i < ray.length; ++i) {
-        const PieceCode code = board[ray.squares[i]];
-        if (code != Empty) {
-            *where = ray.squares[i];
-            return code;
-        }
+// The nearest occupied square along a ray from `square`, or NoSquare.
+Square NearestOnRay(std::uint64_t occupied, Square square, int direction) {
+    const std::uint64_t blockers = tables.rays[square][direction] & occupied;
+    if (blockers == 0) {
+        return NoSquare;
     }
-    return Empty;
+    return static_cast<Square>(ascending[direction] ? std::countr_zero(blockers)
+                                                    : 63 - std::countl_zero(blockers));
 }
 
-// Is `square` attacked by the side other than `colour`.
+// Is `square` attacked by the side other than `colour`: an enemy knight a jump away, king next
+// to it, pawn on one of its attacking diagonals (occupied or not), or slider of the ray's kind
+// as the nearest piece along a ray. Rays are walked only where such a slider stands on them.
 bool AttackedOn(const PieceCode* board, Colour colour, Square square) {
     const Colour enemy = OtherSide(colour);
-    const int file = FileOf(square);
-    const int rank = RankOf(square);
-    // Pawns attack both squares diagonally ahead, occupied or not.
-    const PieceCode pawn = enemy + Pawn;
-    if (enemy == White && rank > 0) {
-        if ((file > 0 && board[square - 9] == pawn) || (file < 7 && board[square - 7] == pawn)) {
-            return true;
-        }
-    } else if (enemy == Black && rank < 7) {
-        if ((file > 0 && board[square + 7] == pawn) || (file < 7 && board[square + 9] == pawn)) {
-            return true;
-        }
-    }
-    const SquareSet& knights = tables.knight[square];
-    for (int i = 0; i < knights.count; ++i) {
-        if (board[knights.squares[i]] == enemy + Knight) {
-            return true;
-        }
-    }
-    const SquareSet& kings = tables.king[square];
-    for (int i = 0; i < kings.count; ++i) {
-        if (board[kings.squares[i]] == enemy + King) {
-            return true;
-        }
+    const AttackerMasks enemies = AttackerMasksOf(board, enemy);
+    if ((tables.knight[square] & enemies.knights) != 0 ||
+        (tables.king[square] & enemies.king) != 0 ||
+        (tables.pawnAttackers[enemy / Black][square] & enemies.pawns) != 0) {
+        return true;
     }
     for (int direction = 0; direction < 8; ++direction) {
-        Square where = NoSquare;
-        const PieceCode code = FirstOnRay(board, square, direction, &where);
-        const PieceCode slider = direction < 4 ? enemy + Rook : enemy + Bishop;
-        if (code != Empty && (code == slider || code == enemy + Queen)) {
+        const std::uint64_t sliders = direction < 4 ? enemies.rooksQueens : enemies.bishopsQueens;
+        if ((tables.rays[square][direction] & sliders) == 0) {
+            continue;
+        }
+        const Square nearest = NearestOnRay(enemies.occupied, square, direction);
+        if ((Bit(nearest) & sliders) != 0) {
             return true;
         }
     }
@@ -126,9 +111,8 @@ bool AttackedOn(const PieceCode* board, Colour colour, Square square) {
 
 // The first square from a1 up holding the king of `colour`, or NoSquare.
 Square FindKing(const PieceCode* board, Colour colour) {
-    const void* found = std::memchr(board, colour + King, 64);
-    return found == nullptr ? NoSquare
-                            : static_cast<Square>(static_cast<const PieceCode*>(found) - board);
+    const std::uint64_t kings = SquaresHolding(board, colour + King);
+    return kings == 0 ? NoSquare : static_cast<Square>(std::countr_zero(kings));
 }
 
 bool KingAttackedOn(const PieceCode* board, Colour colour) {
@@ -363,36 +347,58 @@ SquareList Position::ListMovers(PieceCode code, Square excluded, Square target) 
     };
     switch (type) {
     case Pawn: {
-        // A pawn reaches its target from one or two ranks behind it, straight or diagonally.
-        const int dir = ColourOf(code) == White ? -1 : 1;
+        // A pawn comes from one rank behind: diagonally onto an occupied target, straight onto
+        // an empty one, or two ranks behind from its start rank over an empty square.
+        const int back = ColourOf(code) == White ? -1 : 1;
+        const int rank = RankOf(target) + back;
+        if (rank < 0 || rank > 7) {
+            break;
+        }
         const int file = FileOf(target);
-        for (int back = 1; back <= 2; ++back) {
-            const int rank = RankOf(target) + dir * back;
-            for (int f = file - 1; f <= file + 1; ++f) {
-                if (OnBoard(f, rank) && CanMove(MakeSquare(f, rank), target)) {
-                    consider(MakeSquare(f, rank));
-                }
+        if (board[target] != Empty) {
+            if (file > 0) {
+                consider(MakeSquare(file - 1, rank));
             }
+            if (file < 7) {
+                consider(MakeSquare(file + 1, rank));
+            }
+            break;
+        }
+        const Square behind = MakeSquare(file, rank);
+        consider(behind);
+        const int startRank = ColourOf(code) == White ? 1 : 6;
+        if (rank + back == startRank && board[behind] == Empty) {
+            consider(MakeSquare(file, startRank));
         }
         break;
     }
     case Knight:
     case King: {
-        const SquareSet& set = type == Knight ? tables.knight[target] : tables.king[target];
-        for (int i = 0; i < set.count; ++i) {
-            consider(set.squares[i]);
+        const std::uint64_t reach = type == Knight ? tables.knight[target] : tables.king[target];
+        for (std::uint64_t from = reach & SquaresHolding(board.data(), code); from != 0;
+             from &= from - 1) {
+            consider(static_cast<Square>(std::countr_zero(from)));
         }
         break;
     }
     case Rook:
     case Bishop:
     case Queen: {
+        // Only rays that hold a piece of this code anywhere can lead to a mover.
+        const std::uint64_t pieces = SquaresHolding(board.data(), code);
         const int first = type == Bishop ? 4 : 0;
         const int last = type == Rook ? 4 : 8;
+        std::uint64_t occupied = 0;
         for (int direction = first; direction < last; ++direction) {
-            Square where = NoSquare;
-            if (FirstOnRay(board.data(), target, direction, &where) == code) {
-                consider(where);
+            if ((tables.rays[target][direction] & pieces) == 0) {
+                continue;
+            }
+            if (occupied == 0) {
+                occupied = Occupied(board.data());
+            }
+            const Square nearest = NearestOnRay(occupied, target, direction);
+            if ((Bit(nearest) & pieces) != 0) {
+                consider(nearest);
             }
         }
         break;

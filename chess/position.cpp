@@ -3,6 +3,29 @@
 #include <new>
 
 #include "chess/move_effects.h"
+#include "gametree/node_pool.h"
+
+using PositionPool = NodePool<sizeof(Position)>;
+
+void* Position::operator new(std::size_t size) {
+    void* block = operator new(size, std::nothrow);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return block;
+}
+
+void* Position::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return size == sizeof(Position) ? PositionPool::Allocate() : ::operator new(size, std::nothrow);
+}
+
+void Position::operator delete(void* pointer, std::size_t size) noexcept {
+    if (size == sizeof(Position)) {
+        PositionPool::Release(pointer);
+    } else {
+        ::operator delete(pointer);
+    }
+}
 
 Position::Position() { SetInitial(); }
 

@@ -11,8 +11,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -39,6 +41,12 @@ public:
     // Destroys the moves played from here and everything below them, without recursing per
     // move, so that games of any length and nesting can be destroyed.
     virtual ~Position();
+
+    // Nodes come from a pool of recycled blocks (gametree/node_pool.h). The nothrow form
+    // returns null when memory runs out.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* pointer, std::size_t size) noexcept;
 
     Position(const Position&) = delete;
     Position& operator=(const Position&) = delete;

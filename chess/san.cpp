@@ -163,11 +163,14 @@ Position* ReadPieceMove(Position& position, const SanText& san) {
 
 Position* ReadSan(Position& position, std::u16string_view text) {
     const SanText san(text);
-    if (san.StartsWith(u"O-O-O") || san.StartsWith(u"0-0-0")) {
-        return ReadCastling(position, true);
-    }
-    if (san.StartsWith(u"O-O") || san.StartsWith(u"0-0")) {
-        return ReadCastling(position, false);
+    if (san.At(0) == u'O' || san.At(0) == u'0') {
+        if (san.StartsWith(u"O-O-O") || san.StartsWith(u"0-0-0")) {
+            return ReadCastling(position, true);
+        }
+        if (san.StartsWith(u"O-O") || san.StartsWith(u"0-0")) {
+            return ReadCastling(position, false);
+        }
+        return nullptr;
     }
     if (IsFileLetter(san.At(0))) {
         return ReadPawnMove(position, san);

@@ -1,6 +1,29 @@
 #include "gametree/coup.h"
 
 #include "chess/position.h"
+#include "gametree/node_pool.h"
+
+using CoupPool = NodePool<sizeof(Coup)>;
+
+void* Coup::operator new(std::size_t size) {
+    void* block = operator new(size, std::nothrow);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return block;
+}
+
+void* Coup::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return size == sizeof(Coup) ? CoupPool::Allocate() : ::operator new(size, std::nothrow);
+}
+
+void Coup::operator delete(void* pointer, std::size_t size) noexcept {
+    if (size == sizeof(Coup)) {
+        CoupPool::Release(pointer);
+    } else {
+        ::operator delete(pointer);
+    }
+}
 
 Coup::Coup(Position* before, Position* after, Square from, Square to, int moveNumber)
     : from(from), to(to), moveNumber(moveNumber), before(before), after(after) {

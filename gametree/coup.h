@@ -7,8 +7,10 @@
 // nothing. The list and tree operations are in gametree/tree_ops.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "chess/types.h"
 #include "platform/live_count.h"
@@ -23,6 +25,12 @@ public:
     // Destroys the entries after this one in its list and the position reached, with
     // everything below them, without recursing per move.
     virtual ~Coup();
+
+    // Nodes come from a pool of recycled blocks (gametree/node_pool.h). The nothrow form
+    // returns null when memory runs out.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* pointer, std::size_t size) noexcept;
 
     Coup(const Coup&) = delete;
     Coup& operator=(const Coup&) = delete;
