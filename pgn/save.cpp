@@ -47,13 +47,24 @@ bool CreateBeside(const std::u16string& path, std::u16string& tempPath, platform
 // in one step, so that the old file stays whole until the new one is complete.
 std::int32_t SaveWhole(Partie& partie) {
     std::string text = WriteGameText(partie);
+    // A file that may not be written stays as it is, although the directory would let a new
+    // file take its place.
+    bool replacing = platform::FileExists(partie.path);
+    if (replacing) {
+        platform::File probe;
+        if (!probe.Open(partie.path, platform::OpenMode::ReadWrite)) {
+            ShowSaveFailure(partie.path, LastErrorText());
+            return SaveFailed;
+        }
+    }
     std::u16string tempPath;
     platform::File temp;
     if (!CreateBeside(partie.path, tempPath, temp)) {
         ShowSaveFailure(partie.path, LastErrorText());
         return SaveFailed;
     }
-    bool ok = temp.Write(text.data(), text.size()) && temp.Flush();
+    bool ok = temp.Write(text.data(), text.size()) && temp.Flush() &&
+              (!replacing || platform::CopyPermissions(partie.path, tempPath));
     int error = platform::LastError();
     ok = temp.Close() && ok;
     if (ok) {

@@ -333,6 +333,15 @@ bool FileExists(const std::u16string& path) {
     return ::stat(NativePath(path).c_str(), &st) == 0;
 }
 
+bool CopyPermissions(const std::u16string& from, const std::u16string& to) {
+    struct stat st;
+    if (::stat(NativePath(from).c_str(), &st) != 0 ||
+        ::chmod(NativePath(to).c_str(), st.st_mode & 07777) != 0) {
+        return Fail();
+    }
+    return true;
+}
+
 std::optional<FileStamp> StampOf(const std::u16string& path) {
     if (Injected(FileOp::Size) != 0) {
         return std::nullopt;

@@ -70,6 +70,8 @@ private:
 // Renames `from` over `to`, replacing it in one step.
 [[nodiscard]] bool RenameFile(const std::u16string& from, const std::u16string& to);
 bool FileExists(const std::u16string& path);
+// Gives `to` the access permissions of `from` (a file that replaces another keeps them).
+[[nodiscard]] bool CopyPermissions(const std::u16string& from, const std::u16string& to);
 [[nodiscard]] std::optional<FileStamp> StampOf(const std::u16string& path);
 
 // The system error code of the last failed file operation (errno values).

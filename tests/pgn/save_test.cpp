@@ -2,6 +2,8 @@
 // game, and a failing file operation at every point of a save.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "pgn_test_support.h"
 
 namespace {
@@ -86,6 +88,36 @@ TEST(SaveWhole, SingleGameFileEndsRightAfterTheNewText) {
     ASSERT_EQ(SaveGame(partie), 0);
     EXPECT_EQ(ReadBytes(path), WriteGameText(partie));
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"one.pgn"});
+}
+
+TEST(SaveWhole, AReadOnlyFileIsNotReplaced) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    }
+    FakeShell shell;
+    TempDir dir;
+    std::string original = "[White \"A\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n1. e4 *\r\n";
+    auto path = dir.File("locked.pgn", original);
+    Partie partie;
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    partie.changed = true;
+    EXPECT_EQ(SaveGame(partie), SaveFailed);
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"locked.pgn"});
+}
+
+TEST(SaveWhole, TheNewFileKeepsThePermissionsOfTheOldOne) {
+    FakeShell shell;
+    TempDir dir;
+    auto path = dir.File("private.pgn", "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n\n1. e4 *\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    Partie partie;
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(SaveGame(partie), 0);
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(SaveAs, AppendsToAnExistingFileAndThenReplacesOnlyThatGame) {
