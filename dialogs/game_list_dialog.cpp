@@ -165,10 +165,10 @@ void GameListModel::Sort(int key) {
     } else {
         // Sort keys once per entry: the locale-aware comparison of a hundred thousand rows would
         // otherwise dominate a tap on a header.
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(entries_.size());
-        for (const auto& entry : entries_)
-            keys.push_back(TextCollator().sortKey(Text(TextOf(*entry, column))));
+        // Kept per column, so that a second tap on a header only reorders.
+        std::vector<QCollatorSortKey>& keys = textKeys_[std::size_t(column)];
+        for (std::size_t i = keys.size(); i < entries_.size(); ++i)
+            keys.push_back(TextCollator().sortKey(Text(TextOf(*entries_[i], column))));
         std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
             const int c = keys[std::size_t(a)].compare(keys[std::size_t(b)]);
             return ascending ? c < 0 : c > 0;

@@ -339,7 +339,16 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
         d.procedure.onInit(*this);
 }
 
-TemplateDialog::~TemplateDialog() = default;
+TemplateDialog::~TemplateDialog() {
+    // The controls go first, while the procedure and the state they report to still exist: a
+    // control that reports while it is being destroyed then finds the dialog ended.
+    impl_->ended = true;
+    removeEventFilter(this);
+    for (const auto& [widget, id] : impl_->ownerDrawn)
+        widget->removeEventFilter(this);
+    delete client_;
+    delete impl_->strip;
+}
 
 void TemplateDialog::LayoutFrame() {
     Impl& d = *impl_;
