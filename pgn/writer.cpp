@@ -113,6 +113,11 @@ void PgnWriter::EmitBytes(std::u16string_view piece, std::string_view bytes, boo
         return;
     }
     NewLine();
+    // The line break stands for a leading blank, as it does wherever a line is broken at a blank:
+    // a reader turns the break back into one blank, so a blank kept here would be read twice.
+    if (!bytes.empty() && bytes.front() == ' ') {
+        bytes.remove_prefix(1);
+    }
     Put(bytes);
 }
 
