@@ -352,8 +352,18 @@ TEST_F(CommandsTest, SaveOfANewGameAsksForAName) {
     ASSERT_EQ(fileRequests.size(), 1u);
     EXPECT_TRUE(fileRequests[0].save);
     EXPECT_EQ(fileRequests[0].fileName, QStringLiteral("Game1.pgn"));
+    EXPECT_EQ(fileRequests[0].filter, QStringLiteral("PGN files (*.pgn);;All files (*.*)"));
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_TRUE(CurrentPartie->hasFile);
+}
+
+TEST_F(CommandsTest, SaveAsAsksForThePropertiesFirst) {
+    // Cancel in the properties dialog saves nothing and asks for no name.
+    QueueDialogScript([](TemplateDialog& dialog) { dialog.End(2); });
+    DispatchCommand(Cmd::SaveAs);
+    EXPECT_EQ(ShownDialogs(), std::vector<int>{PropertiesTemplate});
+    EXPECT_TRUE(fileRequests.empty());
+    EXPECT_FALSE(CurrentPartie->hasFile);
 }
 
 TEST_F(CommandsTest, UnknownCommandsAreIgnored) {
