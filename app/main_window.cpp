@@ -91,8 +91,13 @@ void MainWindow::CreateMenus() {
     // The eight assessments of the "&Position" popup show their glyphs instead of their texts.
     for (int command = Cmd::EvalFirst; command <= Cmd::EvalLast; ++command) {
         QAction* item = MenuBarMenu ? FindMenuAction(MenuBarMenu, command) : nullptr;
-        if (!item || item->icon().isNull())
+        if (!item || item->icon().isNull()) {
             ShowFailure(u"Impossible de paramétrer le menu", this);
+            continue;
+        }
+        // The glyph is the item's only content: it must show even where the desktop hides
+        // icons in menus.
+        item->setIconVisibleInMenu(true);
     }
 }
 
