@@ -1,6 +1,7 @@
 #include "pgn/writer.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "chess/fen.h"
 #include "chess/position.h"
@@ -159,12 +160,35 @@ std::u16string EscapeTagValue(std::u16string_view value) {
 }
 
 void WriteMoves(PgnWriter& writer, const Coup& first, bool withNumber) {
-    bool number = withNumber;
-    bool firstPiece = true;
-    for (const Coup* move = &first; move != nullptr;) {
-        std::u16string piece = firstPiece ? u"" : u" ";
-        firstPiece = false;
-        piece += MoveText(*move, number, true);
+    // A tree built move by move has no depth limit, so the lines still open (the current one
+    // and the lines it branched from) are kept in a list of their own, not on the call stack.
+    struct Line {
+        const Coup* move;        // the next move of the line; null when the line is done
+        bool number;             // write a number before it
+        bool firstPiece;         // it is the first piece of the line: no leading blank
+        const Coup* alternative; // the next variation to open after the move just written
+    };
+    std::vector<Line> lines{{&first, withNumber, true, nullptr}};
+    while (!lines.empty()) {
+        Line& line = lines.back();
+        if (line.alternative != nullptr) {
+            const Coup* alternative = line.alternative;
+            line.alternative = NextAlternative(*alternative);
+            writer.Emit(u" (", true);
+            lines.push_back({alternative, true, true, nullptr});
+            continue;
+        }
+        if (line.move == nullptr) {
+            lines.pop_back();
+            if (!lines.empty()) {
+                writer.Emit(u")", true);
+            }
+            continue;
+        }
+        const Coup* move = line.move;
+        std::u16string piece = line.firstPiece ? u"" : u" ";
+        line.firstPiece = false;
+        piece += MoveText(*move, line.number, true);
         writer.Emit(piece, true);
 
         const Position& after = *move->after;
@@ -178,21 +202,17 @@ void WriteMoves(PgnWriter& writer, const Coup& first, bool withNumber) {
         }
         Coup* alternative = IsAlternative(*move) ? nullptr : FirstAlternative(*move);
         if (alternative != nullptr) {
-            for (; alternative != nullptr; alternative = NextAlternative(*alternative)) {
-                writer.Emit(u" (", true);
-                WriteMoves(writer, *alternative, true);
-                writer.Emit(u")", true);
-            }
-            number = true;
+            line.alternative = alternative;
+            line.number = true;
         } else {
             // A White move after a Black move carries its number; a Black move right after a
             // White move does not.
-            number = ColourOf(move->before->PieceAt(move->from)) == Black;
+            line.number = ColourOf(move->before->PieceAt(move->from)) == Black;
         }
         if (after.comment) {
-            number = true;
+            line.number = true;
         }
-        move = after.firstMove.get();
+        line.move = after.firstMove.get();
     }
 }
 
