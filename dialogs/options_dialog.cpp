@@ -128,8 +128,12 @@ void CommitOptions(TemplateDialog& dialog, OptionsState& state) {
     const std::uint32_t commentMarks = dialog.IsChecked(CommentMarksBox) ? 1 : 0;
     if (commentMarks != IndicateComment) {
         IndicateComment = commentMarks;
-        if (MoveList && CurrentPartie)
+        if (MoveList && CurrentPartie) {
             MoveList->RebuildList(*CurrentPartie);
+            // The rebuilt list has no selection; the row of the position shown keeps it.
+            if (CurrentPosition)
+                MoveList->SelectMoveRow(CurrentPosition->previousMove);
+        }
     }
 
     const std::uint32_t standard = dialog.IsChecked(StandardRadio) ? 1 : 0;

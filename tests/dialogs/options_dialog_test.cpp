@@ -281,4 +281,22 @@ TEST_F(OptionsDialogTest, CommentMarksRebuildTheListOnlyWhenChanged) {
     EXPECT_EQ(MoveList->RowText(0), marked);
 }
 
+TEST_F(OptionsDialogTest, RebuiltListKeepsTheCurrentRowSelected) {
+    Position* afterE4 = ReadSan(CurrentPartie->startPosition, u"e4");
+    ASSERT_NE(afterE4, nullptr);
+    Position* afterE5 = ReadSan(*afterE4, u"e5");
+    ASSERT_NE(afterE5, nullptr);
+    MoveList->RebuildList(*CurrentPartie);
+    CurrentPosition = afterE4;
+    MoveList->SelectMoveRow(afterE4->previousMove);
+    int flag = 0;
+    Run(
+        [](TemplateDialog& dialog) {
+            dialog.Click(CommentMarks);
+            dialog.Click(1);
+        },
+        flag);
+    EXPECT_EQ(MoveList->SelectedMove(), afterE4->previousMove);
+}
+
 } // namespace
