@@ -24,7 +24,8 @@ QVariant MoveRowModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows.size())) {
         return {};
     }
-    if (role == Qt::DisplayRole) {
+    // The column is narrow: the whole row also shows as a tooltip.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         return rows[index.row()].text;
     }
     return {};
@@ -111,7 +112,7 @@ bool ListeCoups::CreateControl(QWidget* parent, int controlId, const QRect& rect
     control->setFrameShape(QFrame::NoFrame);
     control->setEditTriggers(QAbstractItemView::NoEditTriggers);
     control->setSelectionMode(QAbstractItemView::SingleSelection);
-    control->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    control->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     control->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     control->setUniformItemSizes(true);
     control->setTextElideMode(Qt::ElideNone);
