@@ -70,17 +70,25 @@ for t in "${targets[@]}"; do
     log=$build/fuzz-$t.log
     echo "fuzz: $t for ${seconds}s"
     status=0
-    "$exe" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 -max_len=16384 \
-        -print_final_stats=1 -artifact_prefix="$artifacts/" \
+    before=$(ls "$artifacts" | wc -l)
+    # The long run goes on past a failure (each input runs in a child process), so that one
+    # finding does not hide the next; the smoke run stops at the first.
+    mode=()
+    [ $smoke -eq 1 ] || mode=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
+    "$exe" "${mode[@]}" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 \
+        -max_len=16384 -print_final_stats=1 -artifact_prefix="$artifacts/" \
         "$work" "$seeds" >"$log" 2>&1 || status=$?
+    found=$(( $(ls "$artifacts" | wc -l) - before ))
+    [ $found -eq 0 ] || status=${status/#0/1}
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
+    [ -n "$runs" ] || runs=$(grep -o '^#[0-9]*' "$log" | tail -n1 | tr -d '#')
     cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n1 | cut -d' ' -f2 || true)
     ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n1 | cut -d' ' -f2 || true)
     corpus=$(ls "$work" | wc -l)
     line=$(printf '%-10s %10s runs  cov %6s  ft %6s  corpus %5s  %ss' \
         "$t" "${runs:-?}" "${cov:-?}" "${ft:-?}" "$corpus" "$seconds")
     if [ $status -ne 0 ]; then
-        line="$line  FAILED (exit $status, log $log)"
+        line="$line  FAILED (exit $status, $found new failing inputs, log $log)"
         failed+=("$t")
         tail -n 60 "$log" >&2
     fi

@@ -140,11 +140,10 @@ public:
         former = scenario.saveAs ? scenario.other : scenario.file;
         if (scenario.saveAs) {
             expected = scenario.other + "\r\n" + text;
-        } else if (partie.gamesInFile >= 2) {
+        } else {
+            // For a game alone in its file, whose range is the whole file, this is its text.
             expected = scenario.file.substr(0, partie.startOffset) + text +
                        scenario.file.substr(partie.endOffset);
-        } else {
-            expected = text;
         }
         startOffset = partie.startOffset;
         endOffset = partie.endOffset;
