@@ -16,6 +16,7 @@
 namespace {
 
 // Handlers with the dispatcher's signature, one per row of the table below.
+// clang-format off
 
 void OnMoveList(int, int code) {
     // Only a selection change (a tap on a row) moves the board; the list view reports it with
@@ -62,6 +63,8 @@ void OnMaterialBalance(int, int) {
 }
 
 void OnOptions(int, int) { OptionsCommand(); }
+
+// clang-format on
 
 constexpr CommandRoute Routes[] = {
     {Cmd::MoveList, Cmd::MoveList, OnMoveList},

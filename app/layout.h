@@ -9,9 +9,9 @@
 #include "app/globals.h"
 
 struct LayoutInput {
-    Rect client;            // the whole client rectangle, menu bar included
-    int menuBarHeight = 0;  // height of the menu bar along the bottom
-    int lineHeight = 0;     // height of one line of text in the window's default font
+    Rect client;           // the whole client rectangle, menu bar included
+    int menuBarHeight = 0; // height of the menu bar along the bottom
+    int lineHeight = 0;    // height of one line of text in the window's default font
     bool standardBoard = true;
     bool listVisible = true; // only the large board in portrait looks at it
 };

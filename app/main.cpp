@@ -179,8 +179,7 @@ int main(int argc, char* argv[]) {
                          platform::Icon::None, platform::Buttons::Ok);
 
     SingleInstance instance;
-    QObject::connect(&instance, &SingleInstance::RaiseRequested, window,
-                     &MainWindow::BringForward);
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, window, &MainWindow::BringForward);
     QObject::connect(&instance, &SingleInstance::OpenFileRequested, window,
                      [window](std::optional<QString> path) {
                          std::optional<std::u16string> text;

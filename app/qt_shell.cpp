@@ -122,9 +122,8 @@ platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16strin
     default:
         // Escape or the window's close button: the way out that changes nothing.
         return buttons == platform::Buttons::YesNo ? platform::Answer::No
-                                                   : buttons == platform::Buttons::Ok
-                                                         ? platform::Answer::Ok
-                                                         : platform::Answer::Cancel;
+               : buttons == platform::Buttons::Ok  ? platform::Answer::Ok
+                                                   : platform::Answer::Cancel;
     }
 }
 
@@ -145,9 +144,9 @@ int QtShell::EditOtherTags(platform::Window owner, Partie& partie) {
     return ShowOtherTagsDialog(OwnerWidget(owner), partie);
 }
 
-std::optional<std::u16string> QtShell::SaveFileName(
-    platform::Window owner, const std::u16string& initialPath,
-    const std::vector<platform::FileFilter>& filters) {
+std::optional<std::u16string>
+QtShell::SaveFileName(platform::Window owner, const std::u16string& initialPath,
+                      const std::vector<platform::FileFilter>& filters) {
     FileDialogRequest request;
     request.save = true;
     request.directory = DocumentsFolder();

@@ -26,9 +26,9 @@ public:
                      std::int32_t& gamesInFile) override;
     int EditProperties(platform::Window owner, Partie& partie) override;
     int EditOtherTags(platform::Window owner, Partie& partie) override;
-    std::optional<std::u16string> SaveFileName(
-        platform::Window owner, const std::u16string& initialPath,
-        const std::vector<platform::FileFilter>& filters) override;
+    std::optional<std::u16string>
+    SaveFileName(platform::Window owner, const std::u16string& initialPath,
+                 const std::vector<platform::FileFilter>& filters) override;
 };
 
 // The owner window a Shell call carries, as a widget (null for none).
@@ -59,10 +59,10 @@ using MessageBoxHook = std::function<platform::Answer(const MessageBoxRequest&)>
 void SetMessageBoxHook(MessageBoxHook hook);
 
 struct FileDialogRequest {
-    bool save = false;            // save-file dialog, else open-file
-    QString directory;            // initial folder
-    QString fileName;             // initial name (save only)
-    QString filter;               // Qt filter string, "PGN files (*.pgn);;All files (*.*)"
+    bool save = false; // save-file dialog, else open-file
+    QString directory; // initial folder
+    QString fileName;  // initial name (save only)
+    QString filter;    // Qt filter string, "PGN files (*.pgn);;All files (*.*)"
 };
 using FileDialogHook = std::function<std::optional<QString>(const FileDialogRequest&)>;
 void SetFileDialogHook(FileDialogHook hook);

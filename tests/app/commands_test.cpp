@@ -198,8 +198,8 @@ TEST_F(CommandsTest, AnnotationCommandsRewriteTheRow) {
         const char* row;
         int nag;
     } cases[] = {
-        {Cmd::NagGood, "1. e4!", 1},        {Cmd::NagBad, "1. e4?", 2},
-        {Cmd::NagVeryGood, "1. e4!!", 3},   {Cmd::NagVeryBad, "1. e4??", 4},
+        {Cmd::NagGood, "1. e4!", 1},         {Cmd::NagBad, "1. e4?", 2},
+        {Cmd::NagVeryGood, "1. e4!!", 3},    {Cmd::NagVeryBad, "1. e4??", 4},
         {Cmd::NagInteresting, "1. e4!?", 5}, {Cmd::NagDubious, "1. e4?!", 6},
         {Cmd::NagNone, "1. e4", 0},
     };

@@ -46,6 +46,7 @@ TEST_P(LayoutTable, RectanglesComeOutAsDesigned) {
     EXPECT_EQ(out.comment, c.comment);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Layout, LayoutTable,
     testing::Values(
@@ -65,6 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"SquareLarge", 400, 400, false, true, 25, 100, {100, 206, 280, 219},
                    {281, 206, 294, 219}, {303, 3, 403, 400}, {406, 3, 400, 400}}),
     [](const testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
+// clang-format on
 
 TEST(Layout, LargeBoardDiscShrinksToTheLeftMargin) {
     // A narrow portrait window leaves less than one text line beside the large board: the disc

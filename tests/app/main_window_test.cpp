@@ -12,9 +12,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -73,7 +73,7 @@ TEST_F(MainWindowTest, MenuBarHasTheMenuButtonThenTheSevenToolsInOrder) {
             popups << action->text();
     EXPECT_EQ(popups, (QStringList{"&File", "&Line", "&View", "&Position"}));
 
-    const int order[] = {Cmd::Save,          Cmd::Properties,  Cmd::MoveBackward,
+    const int order[] = {Cmd::Save,           Cmd::Properties,  Cmd::MoveBackward,
                          Cmd::ReturnFromLine, Cmd::MoveForward, Cmd::AnnotationPopup,
                          Cmd::Comment};
     int x = bar->MenuButton()->geometry().right();
@@ -124,7 +124,8 @@ bool PixelIs(MainWindow& window, QPoint point, QColor colour) {
     QImage surface(window.size(), QImage::Format_RGB32);
     window.PaintClient(surface);
     const QColor seen = surface.pixelColor(point);
-    return std::abs(seen.red() - colour.red()) < 40 && std::abs(seen.green() - colour.green()) < 40 &&
+    return std::abs(seen.red() - colour.red()) < 40 &&
+           std::abs(seen.green() - colour.green()) < 40 &&
            std::abs(seen.blue() - colour.blue()) < 40;
 }
 
@@ -153,7 +154,8 @@ TEST_F(MainWindowTest, StatusLineShowsTheEvaluationGlyphOnlyForAssessments) {
     const struct {
         int evaluation;
         bool shown;
-    } cases[] = {{0, false}, {9, false}, {10, true}, {11, true}, {12, true}, {19, true}, {20, false}};
+    } cases[] = {{0, false}, {9, false}, {10, true}, {11, true},
+                 {12, true}, {19, true}, {20, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.evaluation);
         CurrentPosition->evaluation = static_cast<std::uint8_t>(c.evaluation);

@@ -8,11 +8,11 @@
 #include "app/qt_shell.h"
 #include "chess/position.h"
 #include "gametree/move_text.h"
+#include "gui_test_support.h"
 #include "pgn/partie.h"
 #include "resources/dialog_builder.h"
 #include "resources/dialog_script.h"
 #include "resources/menus.h"
-#include "gui_test_support.h"
 
 #include <QDir>
 #include <QFile>
