@@ -78,7 +78,9 @@ private:
 // LoadGame does that. Used by LoadGame and to go through every game of a file in one pass.
 [[nodiscard]] ParseError ReadGame(Partie& partie, LineReader& reader);
 
-// Writes the game to its file; 0, or SaveFailed after a message box (text: the path and what
+// Writes the game to its file: rewritten whole when the game is alone in it (and its range is
+// the whole file), else replaced in place among the rest, after checking that no other program
+// changed the file since it was loaded or saved; 0, or SaveFailed after a message box (text: the path and what
 // went wrong, caption "Unable to save game"). A failed save leaves `changed` set and the file
 // as it was.
 [[nodiscard]] std::int32_t SaveGame(Partie& partie);

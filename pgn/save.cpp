@@ -185,8 +185,26 @@ bool CopyBytes(platform::File& destination, platform::File& source, std::int64_t
     }
 }
 
+namespace {
+
+// A game alone in its file is rewritten whole only when its range is the whole file: the list
+// counts only complete games, so text it did not count (a game without a Result tag, notes)
+// may share the file, and is kept by replacing the game in place instead.
+bool RewriteWhole(const Partie& partie) {
+    if (partie.gamesInFile > 1) {
+        return false;
+    }
+    if (partie.gamesInFile == 0 || !partie.fileStamp) {
+        return true;
+    }
+    std::optional<platform::FileStamp> now = platform::StampOf(partie.path);
+    return !now || (partie.startOffset == 0 && partie.endOffset == now->size);
+}
+
+} // namespace
+
 std::int32_t SaveGame(Partie& partie) {
-    std::int32_t result = partie.gamesInFile <= 1 ? SaveWhole(partie) : SaveInPlace(partie);
+    std::int32_t result = RewriteWhole(partie) ? SaveWhole(partie) : SaveInPlace(partie);
     if (result == 0) {
         partie.changed = false;
         partie.hasFile = true;

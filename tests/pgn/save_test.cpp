@@ -90,6 +90,22 @@ TEST(SaveWhole, SingleGameFileEndsRightAfterTheNewText) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"one.pgn"});
 }
 
+TEST(SaveWhole, TextTheListDidNotCountIsKept) {
+    // The list counts one game (the first has no Result tag); saving that game must not
+    // rewrite the file with it alone.
+    FakeShell shell;
+    TempDir dir;
+    std::string original = ReadBytes(DataFile("game_without_result_tag.pgn"));
+    auto path = dir.File("partly.pgn", original);
+    Partie partie;
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    EXPECT_EQ(partie.gamesInFile, 1);
+    partie.SetBlack(u"Edited");
+    ASSERT_EQ(SaveGame(partie), 0);
+    std::size_t start = original.find("[Event \"Listed\"]");
+    EXPECT_EQ(ReadBytes(path), original.substr(0, start) + WriteGameText(partie));
+}
+
 TEST(SaveWhole, AReadOnlyFileIsNotReplaced) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "permissions do not bind the superuser";
