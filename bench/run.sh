@@ -23,7 +23,7 @@ if [ ! -f "$BIG" ]; then
     echo "bench: building $BIG ..."
     "$MAKE_BIG" "$BIG"
 fi
-echo "bench: $(stat -c %s "$BIG") bytes in $BIG"
+echo "bench: $(stat -c %s "$BIG") bytes in $BIG; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 measure() {
     local name=$1; shift
@@ -32,10 +32,16 @@ measure() {
     # Once to bring the file into the page cache, then the measured run.
     "$@" >/dev/null 2>&1 || true
     /usr/bin/time -v "$@" 2>"$log" >"$log.out" || true
-    local wall rss
+    local wall user sys rss
     wall=$(grep 'Elapsed (wall clock)' "$log" | awk '{print $NF}')
+    user=$(grep 'User time' "$log" | awk '{print $NF}')
+    sys=$(grep 'System time' "$log" | awk '{print $NF}')
     rss=$(grep 'Maximum resident set size' "$log" | awk '{print $NF}')
-    printf '%-8s wall %s s   peak memory %s kB   (%s)\n' "$name" "$wall" "$rss" "$(tail -n 1 "$log.out")"
+    # On a busy machine the wall time includes waiting for a processor; user + system is the
+    # work done.
+    printf '%-6s wall %s   user %s s + system %s s   peak memory %s kB\n' \
+        "$name" "$wall" "$user" "$sys" "$rss"
+    printf '       last line: %s\n' "$(tail -n 1 "$log.out")"
     rm -f "$log" "$log.out"
 }
 
