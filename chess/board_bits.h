@@ -44,7 +44,9 @@ inline std::uint64_t SquaresHolding(const PieceCode* board, PieceCode code) {
 #endif
 }
 
-inline std::uint64_t Occupied(const PieceCode* board) { return ~SquaresHolding(board, Empty); }
+inline std::uint64_t Occupied(const PieceCode* board) {
+    return ~SquaresHolding(board, Empty);
+}
 
 // Where the pieces of one side stand, as far as attacks on a square are concerned.
 struct AttackerMasks {

@@ -17,12 +17,14 @@ struct Offset {
     int rank;
 };
 
-constexpr Offset knightJumps[8] = {{1, 2}, {2, 1}, {2, -1}, {1, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
+constexpr Offset knightJumps[8] = {{1, 2},   {2, 1},   {2, -1}, {1, -2},
+                                   {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
 // The first four directions are those of the rook, the last four those of the bishop. Along
 // N, E, NE and NW the square index grows, so the nearest piece is the lowest bit of a ray's
 // mask; along the others it is the highest.
 enum Direction { North, East, South, West, NorthEast, SouthEast, SouthWest, NorthWest };
-constexpr Offset rayDirections[8] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}, {1, 1}, {1, -1}, {-1, -1}, {-1, 1}};
+constexpr Offset rayDirections[8] = {{0, 1}, {1, 0},  {0, -1},  {-1, 0},
+                                     {1, 1}, {1, -1}, {-1, -1}, {-1, 1}};
 constexpr bool ascending[8] = {true, true, false, false, true, false, false, true};
 
 struct Tables {
@@ -33,9 +35,13 @@ struct Tables {
     std::uint64_t pawnAttackers[2][64];
 };
 
-constexpr bool OnBoard(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
+constexpr bool OnBoard(int file, int rank) {
+    return file >= 0 && file < 8 && rank >= 0 && rank < 8;
+}
 
-constexpr std::uint64_t Bit(int square) { return std::uint64_t{1} << square; }
+constexpr std::uint64_t Bit(int square) {
+    return std::uint64_t{1} << square;
+}
 
 constexpr Tables MakeTables() {
     Tables tables{};
@@ -278,7 +284,9 @@ bool Position::IsAttacked(Colour colour, Square square) const {
     return square < 64 && AttackedOn(board.data(), colour, square);
 }
 
-bool Position::IsKingAttacked(Colour colour) const { return KingAttackedOn(board.data(), colour); }
+bool Position::IsKingAttacked(Colour colour) const {
+    return KingAttackedOn(board.data(), colour);
+}
 
 bool Position::IsLegalMove(Square from, Square to) {
     testedFrom = from;
@@ -297,8 +305,8 @@ bool Position::IsLegalMove(Square from, Square to) {
     if (to == enPassant && TypeOf(mover) == Pawn) {
         // The target counts as occupied: only the diagonal step forward reaches it.
         const int rise = RankOf(to) - RankOf(from);
-        legal = std::abs(FileOf(to) - FileOf(from)) == 1 &&
-                rise == (ColourOf(mover) == White ? 1 : -1);
+        legal =
+            std::abs(FileOf(to) - FileOf(from)) == 1 && rise == (ColourOf(mover) == White ? 1 : -1);
         decided = true;
     } else {
         for (int row = 0; row < 4; ++row) {
@@ -306,7 +314,8 @@ bool Position::IsLegalMove(Square from, Square to) {
             if (mover != c.king || from != c.from || to != c.to) {
                 continue;
             }
-            bool allowed = CastlingRight(*this, row) != 0 && board[c.corner] == c.king - King + Rook;
+            bool allowed =
+                CastlingRight(*this, row) != 0 && board[c.corner] == c.king - King + Rook;
             for (int i = 0; i < c.emptyCount && allowed; ++i) {
                 allowed = board[c.mustBeEmpty[i]] == Empty;
             }

@@ -8,10 +8,10 @@
 
 struct MoveEffects {
     bool isCapture = false;
-    PieceCode capturedPiece = 0;   // code on the target; 0 for en passant
-    Square enPassantCapture = 0;   // target of an en-passant capture, else 0
-    std::uint8_t castle = 0;       // 1 king-side, 2 queen-side
-    Square enPassant = NoSquare;   // square passed over by a double pawn step
+    PieceCode capturedPiece = 0; // code on the target; 0 for en passant
+    Square enPassantCapture = 0; // target of an en-passant capture, else 0
+    std::uint8_t castle = 0;     // 1 king-side, 2 queen-side
+    Square enPassant = NoSquare; // square passed over by a double pawn step
 };
 
 // Moves the piece on `from` to `to` on `board`, with the en-passant capture (when a pawn goes

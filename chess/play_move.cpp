@@ -44,7 +44,8 @@ void ClearRights(Position& position, Square square, bool origin) {
 }
 
 bool InList(const Position& position, const Coup* move) {
-    for (const Coup* entry = position.firstMove.get(); entry != nullptr; entry = entry->next.get()) {
+    for (const Coup* entry = position.firstMove.get(); entry != nullptr;
+         entry = entry->next.get()) {
         if (entry == move) {
             return true;
         }

@@ -27,7 +27,9 @@ void Position::operator delete(void* pointer, std::size_t size) noexcept {
     }
 }
 
-Position::Position() { SetInitial(); }
+Position::Position() {
+    SetInitial();
+}
 
 Position::Position(Position& before, Square from, Square to)
     : board(before.board), castleWhiteKing(before.castleWhiteKing),
@@ -55,7 +57,8 @@ Position::~Position() {
 }
 
 void Position::SetInitial() {
-    static constexpr PieceCode backRank[8] = {Rook, Knight, Bishop, Queen, King, Bishop, Knight, Rook};
+    static constexpr PieceCode backRank[8] = {Rook, Knight, Bishop, Queen,
+                                              King, Bishop, Knight, Rook};
     board.fill(Empty);
     for (int file = 0; file < 8; ++file) {
         board[MakeSquare(file, 0)] = backRank[file];
@@ -103,9 +106,13 @@ Position* Position::PreviousPosition() const {
     return previousMove != nullptr ? previousMove->before : nullptr;
 }
 
-int Position::VariationDepth() const { return previousMove != nullptr ? previousMove->depth : 0; }
+int Position::VariationDepth() const {
+    return previousMove != nullptr ? previousMove->depth : 0;
+}
 
-void Position::SetComment(std::optional<std::u16string> text) { comment = std::move(text); }
+void Position::SetComment(std::optional<std::u16string> text) {
+    comment = std::move(text);
+}
 
 Position* Position::FindMove(Square from, Square to) const {
     for (Coup* move = firstMove.get(); move != nullptr; move = move->next.get()) {

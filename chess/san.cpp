@@ -6,8 +6,12 @@
 
 namespace {
 
-bool IsFileLetter(char16_t c) { return c >= u'a' && c <= u'h'; }
-bool IsRankDigit(char16_t c) { return c >= u'1' && c <= u'8'; }
+bool IsFileLetter(char16_t c) {
+    return c >= u'a' && c <= u'h';
+}
+bool IsRankDigit(char16_t c) {
+    return c >= u'1' && c <= u'8';
+}
 
 int PieceTypeOfLetter(char16_t c) {
     switch (c) {
@@ -66,7 +70,8 @@ Position* ReadPawnMove(Position& position, const SanText& san) {
         promotionAt = targetAt + 2;
         const int originRank = RankOf(target) - forward;
         // A capture comes from the neighbouring file, one rank behind.
-        if (originRank < 0 || originRank > 7 || (FileOf(target) - originFile != 1 && originFile - FileOf(target) != 1)) {
+        if (originRank < 0 || originRank > 7 ||
+            (FileOf(target) - originFile != 1 && originFile - FileOf(target) != 1)) {
             return nullptr;
         }
         from = MakeSquare(originFile, originRank);

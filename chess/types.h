@@ -25,16 +25,32 @@ inline constexpr PieceCode King = 6;
 inline constexpr Square NoSquare = 255;
 
 // Black for codes above 32, White otherwise (an empty square counts as White).
-constexpr Colour ColourOf(PieceCode code) { return code > 32 ? Black : White; }
+constexpr Colour ColourOf(PieceCode code) {
+    return code > 32 ? Black : White;
+}
 // The piece type, 0 for an empty square.
-constexpr PieceCode TypeOf(PieceCode code) { return code % 32; }
-constexpr Colour OtherSide(Colour side) { return static_cast<Colour>(Black - side); }
+constexpr PieceCode TypeOf(PieceCode code) {
+    return code % 32;
+}
+constexpr Colour OtherSide(Colour side) {
+    return static_cast<Colour>(Black - side);
+}
 
-constexpr int FileOf(Square square) { return square % 8; }
-constexpr int RankOf(Square square) { return square / 8; }
+constexpr int FileOf(Square square) {
+    return square % 8;
+}
+constexpr int RankOf(Square square) {
+    return square / 8;
+}
 // file 0..7 (a..h), rank 0..7 (1..8).
-constexpr Square MakeSquare(int file, int rank) { return static_cast<Square>(rank * 8 + file); }
+constexpr Square MakeSquare(int file, int rank) {
+    return static_cast<Square>(rank * 8 + file);
+}
 
 // The square's name ("e4") as two characters; callers pass squares 0..63.
-constexpr char16_t FileLetter(Square square) { return static_cast<char16_t>(u'a' + FileOf(square)); }
-constexpr char16_t RankDigit(Square square) { return static_cast<char16_t>(u'1' + RankOf(square)); }
+constexpr char16_t FileLetter(Square square) {
+    return static_cast<char16_t>(u'a' + FileOf(square));
+}
+constexpr char16_t RankDigit(Square square) {
+    return static_cast<char16_t>(u'1' + RankOf(square));
+}

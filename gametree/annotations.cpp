@@ -29,7 +29,9 @@ const std::array<AnnotationItem, 9> PositionAssessmentMenu = {{
     {40036, u"Black wins", 19},
 }};
 
-const char16_t* NagGlyph(int nag) { return nag >= 1 && nag <= 6 ? glyphs[nag - 1] : nullptr; }
+const char16_t* NagGlyph(int nag) {
+    return nag >= 1 && nag <= 6 ? glyphs[nag - 1] : nullptr;
+}
 
 int AnnotationCommandToNag(int command) {
     for (const AnnotationItem& item : MoveAnnotationMenu) {

@@ -50,14 +50,14 @@ private:
     struct FreeBlock {
         FreeBlock* next;
     };
-    static constexpr std::size_t blockBytes =
-        (BlockSize + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-        alignof(std::max_align_t);
+    static constexpr std::size_t blockBytes = (BlockSize + alignof(std::max_align_t) - 1) /
+                                              alignof(std::max_align_t) * alignof(std::max_align_t);
     static constexpr std::size_t blocksPerChunk = 1024;
 
     // Threads a new chunk's blocks onto the free list; the chunk is never returned.
     static bool Grow() noexcept {
-        auto* chunk = static_cast<unsigned char*>(::operator new(blockBytes * blocksPerChunk, std::nothrow));
+        auto* chunk =
+            static_cast<unsigned char*>(::operator new(blockBytes* blocksPerChunk, std::nothrow));
         if (chunk == nullptr) {
             return false;
         }

@@ -2,9 +2,13 @@
 
 #include "chess/position.h"
 
-Coup* FirstAlternative(const Coup& move) { return move.prev == nullptr ? move.next.get() : nullptr; }
+Coup* FirstAlternative(const Coup& move) {
+    return move.prev == nullptr ? move.next.get() : nullptr;
+}
 
-Coup* NextAlternative(const Coup& move) { return move.prev != nullptr ? move.next.get() : nullptr; }
+Coup* NextAlternative(const Coup& move) {
+    return move.prev != nullptr ? move.next.get() : nullptr;
+}
 
 Coup* LastAlternative(Coup& move) {
     Coup* last = &move;
@@ -14,7 +18,9 @@ Coup* LastAlternative(Coup& move) {
     return last;
 }
 
-bool IsAlternative(const Coup& move) { return move.prev != nullptr; }
+bool IsAlternative(const Coup& move) {
+    return move.prev != nullptr;
+}
 
 void AppendAlternative(Coup& mainMove, std::unique_ptr<Coup> node, int parentDepth) {
     Coup* last = LastAlternative(mainMove);

@@ -25,8 +25,9 @@ TEST(BoardBits, MasksMatchASquareBySquareScan) {
         for (PieceCode& square : board) {
             // Mostly real pieces and empty squares, sometimes any byte at all.
             const unsigned roll = random() % 8;
-            square = roll < 3 ? 0 : roll < 7 ? static_cast<PieceCode>((random() % 2) * 32 + 1 + random() % 6)
-                                             : static_cast<PieceCode>(random());
+            square = roll < 3   ? 0
+                     : roll < 7 ? static_cast<PieceCode>((random() % 2) * 32 + 1 + random() % 6)
+                                : static_cast<PieceCode>(random());
         }
         const PieceCode code = board[random() % 64];
         ASSERT_EQ(SquaresHolding(board, code), Naive(board, code));

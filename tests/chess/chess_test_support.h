@@ -18,7 +18,9 @@ inline Square Sq(std::string_view name) {
     return MakeSquare(name[0] - 'a', name[1] - '1');
 }
 
-inline std::u16string U16(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+inline std::u16string U16(std::string_view text) {
+    return std::u16string(text.begin(), text.end());
+}
 
 inline std::string Narrow(const std::u16string& text) {
     std::string out;

@@ -21,7 +21,9 @@ TEST(FenRead, StartEqualsTheStandardStartButSetUp) {
     EXPECT_EQ(read.sideToMove, White);
     EXPECT_EQ(read.moveNumber, 0);
     EXPECT_EQ(read.enPassant, NoSquare);
-    EXPECT_EQ(read.castleWhiteKing + read.castleWhiteQueen + read.castleBlackKing + read.castleBlackQueen, 4);
+    EXPECT_EQ(read.castleWhiteKing + read.castleWhiteQueen + read.castleBlackKing +
+                  read.castleBlackQueen,
+              4);
     EXPECT_EQ(read.setUp, 1);
 }
 
@@ -37,10 +39,14 @@ struct FenReadCase {
 
 std::string Rights(const Position& p) {
     std::string rights;
-    if (p.castleWhiteKing) rights += 'K';
-    if (p.castleWhiteQueen) rights += 'Q';
-    if (p.castleBlackKing) rights += 'k';
-    if (p.castleBlackQueen) rights += 'q';
+    if (p.castleWhiteKing)
+        rights += 'K';
+    if (p.castleWhiteQueen)
+        rights += 'Q';
+    if (p.castleBlackKing)
+        rights += 'k';
+    if (p.castleBlackQueen)
+        rights += 'q';
     return rights.empty() ? "-" : rights;
 }
 
@@ -60,15 +66,19 @@ TEST_P(FenReadTest, ReadsTheFields) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, FenReadTest,
     testing::Values(
-        FenReadCase{"after_e4", "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", Black, "KQkq", 20, 1},
+        FenReadCase{"after_e4", "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
+                    Black, "KQkq", 20, 1},
         FenReadCase{"white_move_12", "4k3/8/8/8/8/8/8/4K3 w - - 0 12", White, "-", NoSquare, 11},
         FenReadCase{"black_move_12", "4k3/8/8/8/8/8/8/4K3 b - - 0 12", Black, "-", NoSquare, 12},
         FenReadCase{"some_rights", "4k3/8/8/8/8/8/8/4K3 w Kq - 0 1", White, "Kq", NoSquare, 0},
-        FenReadCase{"half_move_clock_ignored", "4k3/8/8/8/8/8/8/4K3 w - - 37 5", White, "-", NoSquare, 4},
-        FenReadCase{"move_zero_reads_as_one", "4k3/8/8/8/8/8/8/4K3 w - - 0 0", White, "-", NoSquare, 0},
+        FenReadCase{"half_move_clock_ignored", "4k3/8/8/8/8/8/8/4K3 w - - 37 5", White, "-",
+                    NoSquare, 4},
+        FenReadCase{"move_zero_reads_as_one", "4k3/8/8/8/8/8/8/4K3 w - - 0 0", White, "-", NoSquare,
+                    0},
         FenReadCase{"past_255", "4k3/8/8/8/8/8/8/4K3 w - - 0 300", White, "-", NoSquare, 299},
         FenReadCase{"empty_board", "8/8/8/8/8/8/8/8 w - - 0 1", White, "-", NoSquare, 0},
-        FenReadCase{"other_side_letter_is_black", "4k3/8/8/8/8/8/8/4K3 x - - 0 3", Black, "-", NoSquare, 3},
+        FenReadCase{"other_side_letter_is_black", "4k3/8/8/8/8/8/8/4K3 x - - 0 3", Black, "-",
+                    NoSquare, 3},
         FenReadCase{"only_placement", "4k3/8/8/8/8/8/8/4K3", White, "-", NoSquare, 0},
         FenReadCase{"placement_and_side", "4k3/8/8/8/8/8/8/4K3 b", Black, "-", NoSquare, 1},
         FenReadCase{"no_move_numbers", "4k3/8/8/8/8/8/8/4K3 w KQ e3", White, "KQ", 20, 0},
@@ -117,11 +127,15 @@ INSTANTIATE_TEST_SUITE_P(
                     FenRefusedCase{"en_passant_rank_nine", "4k3/8/8/8/8/8/8/4K3 w - e9 0 1"},
                     FenRefusedCase{"sixty_five_squares", "4k3/8/8/8/8/8/8/4K3p w - - 0 1"},
                     FenRefusedCase{"too_many_empty_squares", "8/8/8/8/8/8/8/8/1 w - - 0 1"},
-                    FenRefusedCase{"absurd_move_number", "4k3/8/8/8/8/8/8/4K3 w - - 0 99999999999"}),
-    [](const testing::TestParamInfo<FenRefusedCase>& info) { return std::string(info.param.name); });
+                    FenRefusedCase{"absurd_move_number",
+                                   "4k3/8/8/8/8/8/8/4K3 w - - 0 99999999999"}),
+    [](const testing::TestParamInfo<FenRefusedCase>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST(FenRead, EveryPrefixReadsOrFailsCleanly) {
-    const std::string full = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R b KQkq e3 0 42";
+    const std::string full =
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R b KQkq e3 0 42";
     for (std::size_t n = 0; n <= full.size(); ++n) {
         Position p;
         const std::u16string text = U16(full.substr(0, n));

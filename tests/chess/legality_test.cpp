@@ -36,43 +36,68 @@ TEST_P(LegalityTest, IsLegalMoveAndPlayMoveAgree) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, LegalityTest,
     testing::Values(
-        LegalityCase{"knight_from_start", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "g1", "f3", true},
-        LegalityCase{"knight_onto_own_pawn", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "b1", "d2", false},
-        LegalityCase{"bishop_blocked", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "f1", "c4", false},
-        LegalityCase{"king_onto_own_queen", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e1", "d1", false},
-        LegalityCase{"pawn_double_step", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2", "e4", true},
-        LegalityCase{"pawn_triple_step", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2", "e5", false},
+        LegalityCase{"knight_from_start",
+                     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "g1", "f3", true},
+        LegalityCase{"knight_onto_own_pawn",
+                     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "b1", "d2", false},
+        LegalityCase{"bishop_blocked", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+                     "f1", "c4", false},
+        LegalityCase{"king_onto_own_queen",
+                     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e1", "d1", false},
+        LegalityCase{"pawn_double_step", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+                     "e2", "e4", true},
+        LegalityCase{"pawn_triple_step", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+                     "e2", "e5", false},
         LegalityCase{"pawn_backwards", "4k3/8/8/8/4P3/8/8/4K3 w - - 0 1", "e4", "e3", false},
-        LegalityCase{"pawn_double_step_over_piece", "4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1", "e2", "e4", false},
-        LegalityCase{"pawn_step_onto_piece", "4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1", "e2", "e3", false},
-        LegalityCase{"pawn_captures_diagonally", "4k3/8/8/8/8/3n4/4P3/4K3 w - - 0 1", "e2", "d3", true},
-        LegalityCase{"pawn_diagonal_to_empty", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e2", "d3", false},
+        LegalityCase{"pawn_double_step_over_piece", "4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1", "e2", "e4",
+                     false},
+        LegalityCase{"pawn_step_onto_piece", "4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1", "e2", "e3",
+                     false},
+        LegalityCase{"pawn_captures_diagonally", "4k3/8/8/8/8/3n4/4P3/4K3 w - - 0 1", "e2", "d3",
+                     true},
+        LegalityCase{"pawn_diagonal_to_empty", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e2", "d3",
+                     false},
         LegalityCase{"black_pawn_double_step", "4k3/4p3/8/8/8/8/8/4K3 b - - 0 1", "e7", "e5", true},
         LegalityCase{"castle_king_side", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1", "g1", true},
         LegalityCase{"castle_queen_side", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1", "c1", true},
-        LegalityCase{"black_castle_king_side", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "g8", true},
-        LegalityCase{"black_castle_queen_side", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "c8", true},
+        LegalityCase{"black_castle_king_side", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "g8",
+                     true},
+        LegalityCase{"black_castle_queen_side", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "c8",
+                     true},
         LegalityCase{"castle_out_of_check", "4k3/8/8/8/8/8/4r3/4K2R w K - 0 1", "e1", "g1", false},
-        LegalityCase{"castle_through_attacked_f1", "4kr2/8/8/8/8/8/8/4K2R w K - 0 1", "e1", "g1", false},
-        LegalityCase{"castle_into_attacked_g1", "4k1r1/8/8/8/8/8/8/4K2R w K - 0 1", "e1", "g1", false},
-        LegalityCase{"castle_queen_side_b1_attacked", "1r2k3/8/8/8/8/8/8/R3K3 w Q - 0 1", "e1", "c1", true},
-        LegalityCase{"castle_queen_side_d1_attacked", "3rk3/8/8/8/8/8/8/R3K3 w Q - 0 1", "e1", "c1", false},
-        LegalityCase{"black_pawn_e2_guards_f1", "4k3/8/8/8/8/8/4p3/4K2R w K - 0 1", "e1", "g1", false},
-        LegalityCase{"black_pawn_g2_guards_f1", "4k3/8/8/8/8/8/6p1/4K2R w K - 0 1", "e1", "g1", false},
+        LegalityCase{"castle_through_attacked_f1", "4kr2/8/8/8/8/8/8/4K2R w K - 0 1", "e1", "g1",
+                     false},
+        LegalityCase{"castle_into_attacked_g1", "4k1r1/8/8/8/8/8/8/4K2R w K - 0 1", "e1", "g1",
+                     false},
+        LegalityCase{"castle_queen_side_b1_attacked", "1r2k3/8/8/8/8/8/8/R3K3 w Q - 0 1", "e1",
+                     "c1", true},
+        LegalityCase{"castle_queen_side_d1_attacked", "3rk3/8/8/8/8/8/8/R3K3 w Q - 0 1", "e1", "c1",
+                     false},
+        LegalityCase{"black_pawn_e2_guards_f1", "4k3/8/8/8/8/8/4p3/4K2R w K - 0 1", "e1", "g1",
+                     false},
+        LegalityCase{"black_pawn_g2_guards_f1", "4k3/8/8/8/8/8/6p1/4K2R w K - 0 1", "e1", "g1",
+                     false},
         LegalityCase{"castle_without_right", "4k3/8/8/8/8/8/8/4K2R w - - 0 1", "e1", "g1", false},
         LegalityCase{"castle_through_piece", "4k3/8/8/8/8/8/8/4KB1R w K - 0 1", "e1", "g1", false},
-        LegalityCase{"castle_queen_side_b1_occupied", "4k3/8/8/8/8/8/8/RN2K3 w Q - 0 1", "e1", "c1", false},
+        LegalityCase{"castle_queen_side_b1_occupied", "4k3/8/8/8/8/8/8/RN2K3 w Q - 0 1", "e1", "c1",
+                     false},
         LegalityCase{"castle_without_rook", "4k3/8/8/8/8/8/8/4K3 w K - 0 1", "e1", "g1", false},
-        LegalityCase{"castle_with_knight_on_corner", "4k3/8/8/8/8/8/8/4K2N w K - 0 1", "e1", "g1", false},
-        LegalityCase{"en_passant_right_after", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5", "d6", true},
-        LegalityCase{"en_passant_without_square", "4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1", "e5", "d6", false},
-        LegalityCase{"en_passant_exposes_king_on_rank", "8/8/8/K2pP2r/8/8/8/7k w - d6 0 1", "e5", "d6", false},
+        LegalityCase{"castle_with_knight_on_corner", "4k3/8/8/8/8/8/8/4K2N w K - 0 1", "e1", "g1",
+                     false},
+        LegalityCase{"en_passant_right_after", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5", "d6",
+                     true},
+        LegalityCase{"en_passant_without_square", "4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1", "e5", "d6",
+                     false},
+        LegalityCase{"en_passant_exposes_king_on_rank", "8/8/8/K2pP2r/8/8/8/7k w - d6 0 1", "e5",
+                     "d6", false},
         LegalityCase{"black_en_passant", "4k3/8/8/8/4pP2/8/8/4K3 b - f3 0 1", "e4", "f3", true},
         LegalityCase{"pinned_knight", "4k3/4r3/8/8/8/8/4N3/4K3 w - - 0 1", "e2", "c3", false},
-        LegalityCase{"pinned_rook_along_pin", "4k3/4r3/8/8/8/8/4R3/4K3 w - - 0 1", "e2", "e7", true},
+        LegalityCase{"pinned_rook_along_pin", "4k3/4r3/8/8/8/8/4R3/4K3 w - - 0 1", "e2", "e7",
+                     true},
         LegalityCase{"king_next_to_king", "8/8/8/3k4/8/3K4/8/8 w - - 0 1", "d3", "d4", false},
         LegalityCase{"king_step_away", "8/8/8/3k4/8/3K4/8/8 w - - 0 1", "d3", "c2", true},
-        LegalityCase{"king_takes_defended_piece", "4k3/8/8/8/8/3r4/3r4/4K3 w - - 0 1", "e1", "d2", false},
+        LegalityCase{"king_takes_defended_piece", "4k3/8/8/8/8/3r4/3r4/4K3 w - - 0 1", "e1", "d2",
+                     false},
         LegalityCase{"no_king_rook_anywhere_open", "r7/8/8/8/8/8/8/R7 w - - 0 1", "a1", "h1", true},
         LegalityCase{"no_king_still_geometric", "8/8/8/8/8/8/8/R7 w - - 0 1", "a1", "b2", false},
         LegalityCase{"empty_origin", "4k3/8/8/8/8/8/8/4K3 w - - 0 1", "d4", "d5", false},
@@ -99,8 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, AttackTest,
     testing::Values(
         AttackCase{"black_pawn_f2_not_f1", "4k3/8/8/8/8/8/5p2/4K2R w K - 0 1", White, "f1", false},
-        AttackCase{"black_pawn_f2_attacks_e1", "4k3/8/8/8/8/8/5p2/4K2R w K - 0 1", White, "e1", true},
-        AttackCase{"pawn_attacks_own_piece_square", "4k3/8/8/8/8/8/5p2/6Q1 w - - 0 1", White, "g1", true},
+        AttackCase{"black_pawn_f2_attacks_e1", "4k3/8/8/8/8/8/5p2/4K2R w K - 0 1", White, "e1",
+                   true},
+        AttackCase{"pawn_attacks_own_piece_square", "4k3/8/8/8/8/8/5p2/6Q1 w - - 0 1", White, "g1",
+                   true},
         AttackCase{"pawn_does_not_wrap_files", "4k3/8/8/8/8/8/p7/7K w - - 0 1", White, "h1", false},
         AttackCase{"white_pawn_up", "4k3/8/8/8/8/8/3P4/4K3 b - - 0 1", Black, "e3", true},
         AttackCase{"knight_jump", "4k3/8/8/8/8/5n2/8/4K3 w - - 0 1", White, "e1", true},
@@ -108,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
         AttackCase{"queen_not_a_knight_jump", "4k3/8/8/8/q7/8/8/4K3 w - - 0 1", White, "c5", false},
         AttackCase{"queen_diagonal_hits", "4k3/8/8/8/q7/8/8/4K3 w - - 0 1", White, "d1", true},
         AttackCase{"bishop_not_orthogonal", "4k3/8/8/8/8/8/8/b3K3 w - - 0 1", White, "e1", false},
-        AttackCase{"own_pieces_do_not_attack", "4k3/8/8/8/8/8/8/R3K3 w - - 0 1", White, "a5", false},
+        AttackCase{"own_pieces_do_not_attack", "4k3/8/8/8/8/8/8/R3K3 w - - 0 1", White, "a5",
+                   false},
         AttackCase{"king_neighbour", "8/8/8/8/8/3k4/8/4K3 w - - 0 1", White, "e2", true}),
     [](const testing::TestParamInfo<AttackCase>& info) { return std::string(info.param.name); });
 
@@ -120,8 +148,10 @@ TEST(Castling, MovesTheRookAndMarksTheMove) {
         const char* rookTo;
         int castle;
     };
-    const Row rows[] = {{"e1", "g1", "h1", "f1", 1}, {"e1", "c1", "a1", "d1", 2},
-                        {"e8", "g8", "h8", "f8", 1}, {"e8", "c8", "a8", "d8", 2}};
+    const Row rows[] = {{"e1", "g1", "h1", "f1", 1},
+                        {"e1", "c1", "a1", "d1", 2},
+                        {"e8", "g8", "h8", "f8", 1},
+                        {"e8", "c8", "a8", "d8", 2}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.to);
         auto root = FromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
@@ -164,9 +194,11 @@ INSTANTIATE_TEST_SUITE_P(
         RightsCase{"king_rook_moves", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "h1", "h5", "Qkq"},
         RightsCase{"black_king_moves", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "d8", "KQ"},
         RightsCase{"rook_takes_rook", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "a1", "a8", "Kk"},
-        RightsCase{"bishop_takes_corner_rook", "r3k2r/8/8/8/8/8/1B6/4K3 w kq - 0 1", "b2", "h8", "q"},
+        RightsCase{"bishop_takes_corner_rook", "r3k2r/8/8/8/8/8/1B6/4K3 w kq - 0 1", "b2", "h8",
+                   "q"},
         RightsCase{"queen_leaves_e1", "r3k2r/8/8/8/8/8/8/4Q3 w KQkq - 0 1", "e1", "e5", "kq"},
-        RightsCase{"other_move_keeps_rights", "r3k2r/8/8/8/8/8/P7/R3K2R w KQkq - 0 1", "a2", "a3", "KQkq"}),
+        RightsCase{"other_move_keeps_rights", "r3k2r/8/8/8/8/8/P7/R3K2R w KQkq - 0 1", "a2", "a3",
+                   "KQkq"}),
     [](const testing::TestParamInfo<RightsCase>& info) { return std::string(info.param.name); });
 
 TEST(EnPassant, CaptureEmptiesThePassedPawnsSquare) {
@@ -279,11 +311,14 @@ TEST_P(CheckFlagTest, MarksMovesThatAttackTheKing) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, CheckFlagTest,
     testing::Values(
-        CheckCase{"quiet_opening", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2", "e4", 0, 0},
+        CheckCase{"quiet_opening", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2",
+                  "e4", 0, 0},
         CheckCase{"rook_check", "4k3/8/8/8/8/8/8/R3K3 w Q - 0 1", "a1", "a8", 0, 1},
         CheckCase{"discovered_check", "4k3/8/8/8/4N3/8/8/4R2K w - - 0 1", "e4", "c5", 0, 1},
-        CheckCase{"promotion_to_queen_checks", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "a8", Queen, 1},
-        CheckCase{"promotion_to_knight_does_not", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "a8", Knight, 0},
+        CheckCase{"promotion_to_queen_checks", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "a8", Queen,
+                  1},
+        CheckCase{"promotion_to_knight_does_not", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "a8",
+                  Knight, 0},
         CheckCase{"castling_rook_checks", "5k2/8/8/8/8/8/8/4K2R w K - 0 1", "e1", "g1", 0, 1},
         CheckCase{"mate_is_just_check", "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "a1", "a8", 0, 1}),
     [](const testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
@@ -358,8 +393,8 @@ TEST(ListMovers, AgreesWithCanMoveEverywhere) {
                     expected.squares[expected.count++] = static_cast<Square>(from);
                 }
             }
-            const SquareList found =
-                root->ListMovers(static_cast<PieceCode>(code), NoSquare, static_cast<Square>(target));
+            const SquareList found = root->ListMovers(static_cast<PieceCode>(code), NoSquare,
+                                                      static_cast<Square>(target));
             ASSERT_EQ(found.count, expected.count) << code << " to " << target;
             for (int i = 0; i < found.count; ++i) {
                 EXPECT_EQ(found.squares[i], expected.squares[i]);

@@ -39,17 +39,18 @@ TEST_P(PerftTest, MatchesPublishedCount) {
     EXPECT_EQ(LiveCount<Coup>::Live(), coupsBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Positions, PerftTest,
-    testing::Values(PerftCase{"start_depth1", startFen, 1, 20},
-                    PerftCase{"start_depth3", startFen, 3, 8902},
-                    PerftCase{"start_depth4", startFen, 4, 197281},
-                    PerftCase{"kiwipete_depth2", kiwipeteFen, 2, 2039},
-                    PerftCase{"kiwipete_depth3", kiwipeteFen, 3, 97862},
-                    PerftCase{"endgame_depth4", endgameFen, 4, 43238},
-                    PerftCase{"promotions_depth3", promotionsFen, 3, 9467},
-                    PerftCase{"checks_depth3", checksFen, 3, 62379}),
-    [](const testing::TestParamInfo<PerftCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Positions, PerftTest,
+                         testing::Values(PerftCase{"start_depth1", startFen, 1, 20},
+                                         PerftCase{"start_depth3", startFen, 3, 8902},
+                                         PerftCase{"start_depth4", startFen, 4, 197281},
+                                         PerftCase{"kiwipete_depth2", kiwipeteFen, 2, 2039},
+                                         PerftCase{"kiwipete_depth3", kiwipeteFen, 3, 97862},
+                                         PerftCase{"endgame_depth4", endgameFen, 4, 43238},
+                                         PerftCase{"promotions_depth3", promotionsFen, 3, 9467},
+                                         PerftCase{"checks_depth3", checksFen, 3, 62379}),
+                         [](const testing::TestParamInfo<PerftCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Every move of the walk is written as text, read back from that text in the same position, and
 // must be the same move with the same text.

@@ -51,7 +51,8 @@ TEST(DeepTree, VariationsNestedTenThousandDeep) {
         Position* p = root.get();
         Position* firstAlternative = nullptr;
         for (int ply = 0; ply < levels; ++ply) {
-            ASSERT_NE(p->PlayMove(Sq(sidestep[ply % 4][0]), Sq(sidestep[ply % 4][1]), nullptr, 0), nullptr);
+            ASSERT_NE(p->PlayMove(Sq(sidestep[ply % 4][0]), Sq(sidestep[ply % 4][1]), nullptr, 0),
+                      nullptr);
             p = p->PlayMove(Sq(shuffle[ply % 4][0]), Sq(shuffle[ply % 4][1]), nullptr, 0);
             ASSERT_NE(p, nullptr) << ply;
             if (firstAlternative == nullptr) {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "chess/san.h"
 #include "chess/chess_test_support.h"
+#include "chess/san.h"
 #include "gametree/move_text.h"
 
 namespace {
@@ -24,7 +24,9 @@ Position* Line(Position* position, std::initializer_list<const char16_t*> moves)
     return position;
 }
 
-Coup* Move(Position* after) { return after->previousMove; }
+Coup* Move(Position* after) {
+    return after->previousMove;
+}
 
 std::vector<std::u16string> ListTexts(const Position& position) {
     std::vector<std::u16string> texts;
@@ -237,12 +239,14 @@ TEST(ListOrder, AgreesWithTheListingOfABushyTree) {
     ASSERT_EQ(order.size(), 28u);
     for (std::size_t i = 0; i < order.size(); ++i) {
         Coup* expected = i == 0 ? nullptr : order[i - 1];
-        EXPECT_EQ(PreviousInListOrder(*order[i]), expected) << Narrow(MoveText(*order[i], true, false));
+        EXPECT_EQ(PreviousInListOrder(*order[i]), expected)
+            << Narrow(MoveText(*order[i], true, false));
         // The last entry of a move's subtree is the one listed just before whatever comes
         // after the move and its line.
         std::vector<Coup*> line{order[i]};
         ListOrder(order[i]->after.get(), line);
-        EXPECT_EQ(LastInSubtree(*order[i]), line.back()) << Narrow(MoveText(*order[i], true, false));
+        EXPECT_EQ(LastInSubtree(*order[i]), line.back())
+            << Narrow(MoveText(*order[i], true, false));
     }
 }
 
