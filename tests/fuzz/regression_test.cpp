@@ -58,7 +58,9 @@ TEST_P(FuzzReplay, EveryRegressionInputPasses) {
 // regressions/. Run them with --gtest_also_run_disabled_tests.
 TEST_P(FuzzReplay, DISABLED_EveryOpenFindingPasses) {
     int replayed = 0;
+    fuzz::PassOverOpenFaults = false;
     Replay(GetParam(), fs::path(PAWNLET_FUZZ_DIR) / "open" / GetParam(), replayed);
+    fuzz::PassOverOpenFaults = true;
 }
 
 TEST_P(FuzzReplay, EverySeedPasses) {
