@@ -50,7 +50,7 @@ private:
 
     platform::File& file;
     std::vector<char> buffer;
-    std::uint64_t base;   // file offset of buffer[0]
+    std::uint64_t base; // file offset of buffer[0]
     std::size_t cursor = 0;
     std::size_t end = 0;
     std::uint64_t lineOffset;

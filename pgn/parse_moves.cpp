@@ -76,8 +76,7 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
         case TokenKind::Nag: {
             // The leading digits after the "$"; none gives 0. Large values keep their low 8 bits.
             std::uint32_t value = 0;
-            for (std::size_t i = 1; i < token.size() && token[i] >= u'0' && token[i] <= u'9';
-                 ++i) {
+            for (std::size_t i = 1; i < token.size() && token[i] >= u'0' && token[i] <= u'9'; ++i) {
                 value = value * 10 + static_cast<std::uint32_t>(token[i] - u'0');
             }
             auto n = static_cast<std::uint8_t>(value & 0xFF);

@@ -38,7 +38,8 @@ void Partie::ClearExtraTags() {
 namespace {
 
 bool StartsWith(std::string_view line, std::string_view prefix) {
-    return line.size() >= prefix.size() && std::memcmp(line.data(), prefix.data(), prefix.size()) == 0;
+    return line.size() >= prefix.size() &&
+           std::memcmp(line.data(), prefix.data(), prefix.size()) == 0;
 }
 
 std::string_view UpToNul(std::string_view line) {

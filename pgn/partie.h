@@ -80,9 +80,9 @@ private:
 
 // Writes the game to its file: rewritten whole when the game is alone in it (and its range is
 // the whole file), else replaced in place among the rest, after checking that no other program
-// changed the file since it was loaded or saved; 0, or SaveFailed after a message box (text: the path and what
-// went wrong, caption "Unable to save game"). A failed save leaves `changed` set and the file
-// as it was.
+// changed the file since it was loaded or saved; 0, or SaveFailed after a message box (text: the
+// path and what went wrong, caption "Unable to save game"). A failed save leaves `changed` set and
+// the file as it was.
 [[nodiscard]] std::int32_t SaveGame(Partie& partie);
 // Binds the game to `newPath` and saves it: appended to the file there when one exists, else
 // as a new file. On failure the game keeps its former binding.

@@ -145,8 +145,10 @@ std::int32_t SaveInPlace(Partie& partie) {
             partie.fileStamp = platform::StampOf(path);
             ShowSaveFailure(path, reason + u"\nThe file was left as it was.");
         } else {
-            ShowSaveFailure(path, reason + u"\nThe file may be incomplete; its former content "
-                                           u"is kept in " + backup + u".");
+            ShowSaveFailure(path, reason +
+                                      u"\nThe file may be incomplete; its former content "
+                                      u"is kept in " +
+                                      backup + u".");
         }
         return SaveFailed;
     }

@@ -10,7 +10,8 @@
 namespace {
 
 bool StartsWith(std::string_view line, std::string_view prefix) {
-    return line.size() >= prefix.size() && std::memcmp(line.data(), prefix.data(), prefix.size()) == 0;
+    return line.size() >= prefix.size() &&
+           std::memcmp(line.data(), prefix.data(), prefix.size()) == 0;
 }
 
 std::u16string Quoted(std::string_view rest) {

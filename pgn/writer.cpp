@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int LineLimit = 80;     // a line holds fewer bytes than this before its CR LF
+constexpr int LineLimit = 80; // a line holds fewer bytes than this before its CR LF
 constexpr std::size_t LongPiece = 511;
 
 std::u16string Number(const char16_t* prefix, int value) {

@@ -10,7 +10,20 @@
 
 namespace platform {
 
-enum class FileOp { Open, Close, Read, Write, Seek, Tell, Size, SetEnd, Flush, Copy, Delete, Rename };
+enum class FileOp {
+    Open,
+    Close,
+    Read,
+    Write,
+    Seek,
+    Tell,
+    Size,
+    SetEnd,
+    Flush,
+    Copy,
+    Delete,
+    Rename
+};
 
 class FaultInjector {
 public:

@@ -82,7 +82,8 @@ void AppendUtf8(std::u16string_view text, std::string& out) {
     for (std::size_t i = ascii; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c >= 0xD800 && c < 0xE000) {
-            if (c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            if (c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] < 0xE000) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
                 ++i;
             } else {
@@ -114,7 +115,10 @@ std::u16string FromUtf8(std::string_view text) {
     while (i < text.size()) {
         unsigned char b = static_cast<unsigned char>(text[i]);
         int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+        char32_t c = extra == 0   ? b
+                     : extra == 1 ? (b & 0x1F)
+                     : extra == 2 ? (b & 0x0F)
+                                  : (b & 0x07);
         bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
         for (int k = 1; ok && k <= extra; ++k) {
             unsigned char next = static_cast<unsigned char>(text[i + k]);
@@ -157,7 +161,8 @@ std::u16string SystemErrorText(int code) {
         text = buffer;
     }
 #endif
-    if (code == 0 || text == nullptr || *text == '\0' || std::strncmp(text, "Unknown error", 13) == 0) {
+    if (code == 0 || text == nullptr || *text == '\0' ||
+        std::strncmp(text, "Unknown error", 13) == 0) {
         char fallback[32];
         std::snprintf(fallback, sizeof fallback, "Err : 0x%08X", static_cast<unsigned>(code));
         return FromUtf8(fallback);

@@ -56,10 +56,12 @@ TEST(CliList, OneRowPerGameAfterTheHeader) {
               "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n"
               "1\t0\tAlpha\tBeta\t1-0\t2024.01.01\tFirst\t1\tHere\tC20\t1. e4 e5 2. Nf3 Nc6 3. "
               "Bb5 a6 \n"
-              "2\t" + std::to_string(bytes.find("[Event \"Second\"]")) +
+              "2\t" +
+                  std::to_string(bytes.find("[Event \"Second\"]")) +
                   "\tGamma\tDelta\t0-1\t2024.01.02\tSecond\t2\tThere\t\t1. d4 d5 2. c4 {Queen's "
                   "gambit\n"
-                  "3\t" + std::to_string(bytes.find("[Event \"Third\"]")) +
+                  "3\t" +
+                  std::to_string(bytes.find("[Event \"Third\"]")) +
                   "\tEpsilon\tZeta\t\xC2\xBD-\xC2\xBD\t2024.01.03\tThird\t3\tEverywhere\t\t1. c4 "
                   "c5 1/2-1/2\n");
 }
@@ -76,7 +78,7 @@ TEST(CliShow, WritesTheGameAsASaveWould) {
     EXPECT_NE(run.out.find("\r\n"), std::string::npos);
 
     Outcome byOffset = Cli({"show", Data("three_games.pgn"), "--offset",
-                        std::to_string(bytes.find("[Event \"Second\"]"))});
+                            std::to_string(bytes.find("[Event \"Second\"]"))});
     EXPECT_EQ(byOffset.out, run.out);
     Outcome first = Cli({"show", Data("three_games.pgn")});
     EXPECT_NE(first.out.find("[White \"Alpha\"]"), std::string::npos);
@@ -92,13 +94,19 @@ struct FailureCase {
 TEST(CliShow, FailuresGiveTheErrorTextAndCode) {
     const FailureCase cases[] = {
         {"illegal move", {"show", Data("illegal_move.pgn")}, IllegalMove, "Illegal move : Ke3"},
-        {"bad headers", {"show", Data("fen_before_setup.pgn")}, BadHeaders,
+        {"bad headers",
+         {"show", Data("fen_before_setup.pgn")},
+         BadHeaders,
          "Incorrect PGN headers"},
         {"missing file", {"show", Data("no_such.pgn")}, OpenFailed, "Unable to open file"},
-        {"game beyond the last", {"show", Data("three_games.pgn"), "--game", "4"}, NoGame,
+        {"game beyond the last",
+         {"show", Data("three_games.pgn"), "--game", "4"},
+         NoGame,
          "holds 3 games; there is no game 4"},
-        {"offset after the last game", {"show", Data("three_games.pgn"), "--offset", "99999"},
-         NoGame, "no game at offset 99999"},
+        {"offset after the last game",
+         {"show", Data("three_games.pgn"), "--offset", "99999"},
+         NoGame,
+         "no game at offset 99999"},
     };
     for (const auto& c : cases) {
         Outcome run = Cli(c.args);

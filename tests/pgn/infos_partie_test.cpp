@@ -31,9 +31,8 @@ TEST(InfosPartie, NewRecordAndScanReset) {
 
 TEST(InfosPartie, ResultTexts) {
     const std::pair<std::u16string, int> reads[] = {
-        {u"1-0", WhiteWins}, {u"0-1", BlackWins},  {u"1/2-1/2", Draw},
-        {u"\u00BD-\u00BD", Draw}, {u"1/2", Unfinished}, {u"*", Unfinished},
-        {u"1-0 ", Unfinished}, {u"", Unfinished},
+        {u"1-0", WhiteWins},  {u"0-1", BlackWins}, {u"1/2-1/2", Draw},    {u"\u00BD-\u00BD", Draw},
+        {u"1/2", Unfinished}, {u"*", Unfinished},  {u"1-0 ", Unfinished}, {u"", Unfinished},
     };
     InfosPartie infos;
     for (const auto& [text, code] : reads) {

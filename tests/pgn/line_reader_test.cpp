@@ -52,8 +52,8 @@ TEST(LineReader, EmptyLinesAreConsumedWithTheLineBreak) {
 }
 
 TEST(LineReader, LongLineIsCutBeforeTheLastBlankOfItsFirst255Bytes) {
-    std::string line = std::string(200, 'x') + " " + std::string(40, 'y') + " " +
-                       std::string(58, 'z');
+    std::string line =
+        std::string(200, 'x') + " " + std::string(40, 'y') + " " + std::string(58, 'z');
     ASSERT_EQ(line.size(), 300u);
     std::vector<Line> expected = {{line.substr(0, 241), 0, 241}, {line.substr(241), 241, 302}};
     EXPECT_EQ(ReadAll(line + "\r\n"), expected);
@@ -67,8 +67,7 @@ TEST(LineReader, LongLineWithoutBlankIsCutAfter255Bytes) {
 
 TEST(LineReader, LineBreakRunCutAtTheLimitGivesAnEmptyLine) {
     std::string bytes = std::string(254, 'x') + "\r\nb\r\n";
-    std::vector<Line> expected = {
-        {std::string(254, 'x'), 0, 255}, {"", 255, 256}, {"b", 256, 259}};
+    std::vector<Line> expected = {{std::string(254, 'x'), 0, 255}, {"", 255, 256}, {"b", 256, 259}};
     EXPECT_EQ(ReadAll(bytes), expected);
 }
 

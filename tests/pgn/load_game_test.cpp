@@ -87,8 +87,9 @@ TEST(LoadGame, RefusalsReturnTheirCode) {
         EXPECT_EQ(Load(DataFile(c.file), 0, 0).code, c.code) << c.file;
     }
     TempDir dir;
-    auto noFen = dir.File("setup_without_fen.pgn",
-                          "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n[SetUp \"1\"]\n\n1. e4 *\n");
+    auto noFen =
+        dir.File("setup_without_fen.pgn",
+                 "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n[SetUp \"1\"]\n\n1. e4 *\n");
     EXPECT_EQ(Load(noFen, 0, 0).code, BadHeaders);
     EXPECT_TRUE(shell.messages.empty()) << "the caller shows load errors, not LoadGame";
 }

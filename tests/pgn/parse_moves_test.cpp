@@ -43,12 +43,12 @@ TEST(ParseMoves, BuildsTheTreeOrReturnsTheExactError) {
     const ParseCase cases[] = {
         {"marker not compared with the tag", "1. e4 e5 2. Nf3 1-0", NoError, "e4 e5 Nf3",
          u"No error"},
-        {"variation replaces the last move", "1. e4 (1. d4 d5) 1... e5 *", NoError,
-         "e4 (d4 d5) e5", u"No error"},
+        {"variation replaces the last move", "1. e4 (1. d4 d5) 1... e5 *", NoError, "e4 (d4 d5) e5",
+         u"No error"},
         {"nested variations", "1. e4 e5 (1... c5 2. Nf3 (2. c3) 2... d6) 2. Nf3 *", NoError,
          "e4 e5 (c5 Nf3 (c3) d6) Nf3", u"No error"},
-        {"two alternatives in order", "1. e4 (1. d4) (1. c4) e5 *", NoError,
-         "e4 (d4) (c4) e5", u"No error"},
+        {"two alternatives in order", "1. e4 (1. d4) (1. c4) e5 *", NoError, "e4 (d4) (c4) e5",
+         u"No error"},
         {"variation before any move", "( 1. d4 ) 1. e4 *", BadVariation, "",
          u"Error in alternate line"},
         {"illegal first move of a variation", "1. e4 (1. e5) *", IllegalVariationMove, "",
@@ -56,8 +56,7 @@ TEST(ParseMoves, BuildsTheTreeOrReturnsTheExactError) {
         {"illegal move", "1. e4 Ke2 *", IllegalMove, "", u"Illegal move : Ke2"},
         {"unknown token", "1. e4 % e5", UnknownToken, "", u"Unknown token : % e5"},
         {"closing bracket ends the game", "1. e4 ) e5 *", NoError, "e4", u"No error"},
-        {"open variation closed by the end", "1. e4 (1. d4 d5", NoError, "e4 (d4 d5)",
-         u"No error"},
+        {"open variation closed by the end", "1. e4 (1. d4 d5", NoError, "e4 (d4 d5)", u"No error"},
         {"line comment dropped", "1. e4 e5 ; a remark 2. Nf3\r\n2. Nc3 *", NoError, "e4 e5 Nc3",
          u"No error"},
         {"numbers need not match", "7. e4 e5 *", NoError, "e4 e5", u"No error"},
@@ -89,9 +88,9 @@ TEST(ParseMoves, AnnotationsGoToTheMoveOrThePosition) {
 
 TEST(ParseMoves, CommentsAttachWhereTheyStand) {
     Partie partie;
-    ASSERT_EQ(ParseText(Header() + "{ opening } 1. e4 {after e4} ({inside} 1. d4) e5 *\r\n",
-                        partie),
-              NoError);
+    ASSERT_EQ(
+        ParseText(Header() + "{ opening } 1. e4 {after e4} ({inside} 1. d4) e5 *\r\n", partie),
+        NoError);
     EXPECT_EQ(partie.startPosition.comment, u"opening ");
     Coup* e4 = partie.startPosition.firstMove.get();
     // A comment after "(" and before the variation's first move goes to the enclosing line.

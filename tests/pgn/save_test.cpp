@@ -126,7 +126,8 @@ TEST(SaveWhole, AReadOnlyFileIsNotReplaced) {
 TEST(SaveWhole, TheNewFileKeepsThePermissionsOfTheOldOne) {
     FakeShell shell;
     TempDir dir;
-    auto path = dir.File("private.pgn", "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n\n1. e4 *\n");
+    auto path =
+        dir.File("private.pgn", "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n\n1. e4 *\n");
     std::filesystem::permissions(path, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::owner_write);
     Partie partie;

@@ -64,9 +64,10 @@ TEST(WriteGame, TagValuesAreEscapedAndReadBackWhole) {
 }
 
 TEST(WriteGame, ResultMarkers) {
-    const std::pair<const char*, const char*> results[] = {
-        {"1-0", " 1-0\r\n\r\n"}, {"0-1", " 0-1\r\n\r\n"},
-        {"1/2-1/2", " 1/2-1/2\r\n\r\n"}, {"*", " *\r\n\r\n"}};
+    const std::pair<const char*, const char*> results[] = {{"1-0", " 1-0\r\n\r\n"},
+                                                           {"0-1", " 0-1\r\n\r\n"},
+                                                           {"1/2-1/2", " 1/2-1/2\r\n\r\n"},
+                                                           {"*", " *\r\n\r\n"}};
     for (const auto& [tag, ending] : results) {
         EXPECT_EQ(Movetext("1. e4", tag), std::string("1. e4") + ending) << tag;
     }
@@ -87,8 +88,7 @@ TEST(WriteMoves, NumbersCommentsAndVariations) {
         {"opening comment", "{Intro} 1. e4", " {Intro}1. e4 *\r\n\r\n"},
         {"annotations", "1. e4 ! $14 e5 $7", "1. e4 $1 $14 e5 $7 *\r\n\r\n"},
         {"evaluation alone does not renumber", "1. e4 $14 e5", "1. e4 $14 e5 *\r\n\r\n"},
-        {"white variation then black", "1. e4 (1. d4) 1... e5",
-         "1. e4 (1. d4) 1... e5 *\r\n\r\n"},
+        {"white variation then black", "1. e4 (1. d4) 1... e5", "1. e4 (1. d4) 1... e5 *\r\n\r\n"},
         {"start evaluation not written", "$14 1. e4", "1. e4 *\r\n\r\n"},
     };
     for (const auto& c : cases) {
@@ -163,7 +163,8 @@ TEST(Emit, WrappingRules) {
 TEST(Emit, FindBreak) {
     using B = PgnWriter::Break;
     auto same = [](std::optional<B> a, std::optional<B> b) {
-        return a.has_value() == b.has_value() && (!a || (a->index == b->index && a->skip == b->skip));
+        return a.has_value() == b.has_value() &&
+               (!a || (a->index == b->index && a->skip == b->skip));
     };
     EXPECT_TRUE(same(PgnWriter::FindBreak("ab cd", 4), B{2, 1}));
     EXPECT_TRUE(same(PgnWriter::FindBreak("ab(cd", 4), B{3, 0}));
@@ -196,8 +197,7 @@ TEST(EmitLong, CommentWithLineBreakKeepsItAndCountsColumnsAfterIt) {
     ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
     partie.startPosition.firstMove->after->SetComment(u"first\r\nsecond");
     std::string written = WriteGameText(partie);
-    EXPECT_NE(written.find("1. e4 {first\r\nsecond} 1... e5 *\r\n"), std::string::npos)
-        << written;
+    EXPECT_NE(written.find("1. e4 {first\r\nsecond} 1... e5 *\r\n"), std::string::npos) << written;
 }
 
 TEST(WriteGame, FailedWriteIsReported) {

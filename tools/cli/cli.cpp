@@ -111,8 +111,8 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Optio
     }
     options.command = positional[0];
     options.file = positional[1];
-    bool gameOptions = options.command == "show" || options.command == "fen" ||
-                       options.command == "resave";
+    bool gameOptions =
+        options.command == "show" || options.command == "fen" || options.command == "resave";
     if ((options.game || options.offset || options.ply) && !gameOptions) {
         return options.command + " takes no options";
     }
@@ -149,8 +149,8 @@ int List(const Options& options, std::string& out, std::string& err) {
         AppendField(e->black, out);
         out += '\t';
         platform::AppendUtf8(e->ResultText(true), out);
-        for (const auto* text : {&e->date, &e->event, &e->round, &e->site, &e->eco,
-                                 &e->firstMoves}) {
+        for (const auto* text :
+             {&e->date, &e->event, &e->round, &e->site, &e->eco, &e->firstMoves}) {
             AppendField(*text, out);
         }
         out += '\n';
@@ -167,8 +167,8 @@ int List(const Options& options, std::string& out, std::string& err) {
 int Load(const Options& options, Partie& partie, std::string& err) {
     CliShell shell(options.game.value_or(1));
     platform::Shell* previous = platform::SetShell(&shell);
-    ParseError result = LoadGame(partie, nullptr, platform::FromUtf8(options.file),
-                                 options.offset.value_or(0), 0);
+    ParseError result =
+        LoadGame(partie, nullptr, platform::FromUtf8(options.file), options.offset.value_or(0), 0);
     platform::SetShell(previous);
     switch (result) {
     case NoError:
@@ -183,8 +183,8 @@ int Load(const Options& options, Partie& partie, std::string& err) {
                std::to_string(options.offset.value_or(0)) + "\n";
         return NoGame;
     case OpenFailed:
-        err += "pawnlet-cli: " + options.file + ": " + platform::ToUtf8(ErrorText(result)) +
-               ": " + platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+        err += "pawnlet-cli: " + options.file + ": " + platform::ToUtf8(ErrorText(result)) + ": " +
+               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
         return result;
     case BadStartPosition:
     case BadHeaders:
@@ -248,9 +248,10 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
     }
     std::vector<std::uint32_t> starts;
     std::int32_t count = 0;
-    if (!ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
-            starts.push_back(entry->startOffset);
-        }) ||
+    if (!ScanGames(file, count,
+                   [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
+                       starts.push_back(entry->startOffset);
+                   }) ||
         !file.Seek(0)) {
         err += "pawnlet-cli: " + options.file + ": " +
                platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";

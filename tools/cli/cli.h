@@ -18,7 +18,6 @@ inline constexpr int ExitUsage = 64;      // the command line is not understood
 extern const char* const HelpText;
 
 // `args` are the arguments after the program name.
-int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err,
-           bool progress);
+int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err, bool progress);
 
 } // namespace cli
