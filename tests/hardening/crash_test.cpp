@@ -8,12 +8,14 @@
 //     or, when the kill came while the file itself was being rewritten, "<file>.bak" holds the
 //     complete former content, and renaming it over the file restores the file. A ".bak" beside
 //     a file that is whole may be incomplete (the kill came while the copy was being made).
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <random>
 #include <variant>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <time.h>
@@ -79,7 +81,7 @@ public:
         std::fflush(nullptr);
         const pid_t child = fork();
         if (child == 0) {
-            _exit(SaveGame(partie) == 0 ? 0 : 1);
+            _exit(save(partie) == 0 ? 0 : 1);
         }
         if (delay >= 0) {
             const timespec pause{static_cast<time_t>(delay),
@@ -116,6 +118,7 @@ public:
         return Outcome::Restorable;
     }
 
+    std::int32_t (*save)(Partie&) = SaveGame;
     const Layout& layout;
     TempDir dir;
     RecordingShell shell;
@@ -126,49 +129,88 @@ public:
     bool ok = false;
 };
 
-class SaveKilled : public testing::TestWithParam<Layout> {};
-
-TEST_P(SaveKilled, DiskHoldsTheFormerOrNewFileOrACompleteCopy) {
+// Kills `save` at random moments over its usual duration; the broken guarantees, one a kill.
+std::vector<std::string> KillRepeatedly(const Layout& layout, std::int32_t (*save)(Partie&),
+                                        int kills, std::string& summary) {
     // How long a save takes when nothing stops it: the kills are spread over that time.
     double duration = 0;
     {
-        KilledSave save(GetParam());
-        ASSERT_TRUE(save.ok) << "the game to save does not load";
+        KilledSave clean(layout);
+        clean.save = save;
         const double start = Now();
-        ASSERT_EQ(save.SaveAndKill(-1), 0) << "the save fails when nothing stops it";
+        if (!clean.ok || clean.SaveAndKill(-1) != 0) {
+            return {"the save fails when nothing stops it"};
+        }
         duration = Now() - start;
-        const auto outcome = save.Inspect();
-        ASSERT_TRUE(std::holds_alternative<Outcome>(outcome) &&
-                    std::get<Outcome>(outcome) == Outcome::New);
+        const auto outcome = clean.Inspect();
+        if (!std::holds_alternative<Outcome>(outcome) ||
+            std::get<Outcome>(outcome) != Outcome::New) {
+            return {"a save that nothing stopped did not write the new file"};
+        }
     }
     const unsigned seed = std::random_device{}();
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> when(0.0, duration * 1.2);
     int counts[3] = {0, 0, 0};
     int finished = 0;
-    constexpr int Kills = 30;
-    for (int i = 0; i < Kills; ++i) {
-        KilledSave save(GetParam());
-        ASSERT_TRUE(save.ok);
+    std::vector<std::string> faults;
+    for (int i = 0; i < kills; ++i) {
+        KilledSave killed(layout);
+        killed.save = save;
+        if (!killed.ok) {
+            return {"the game to save does not load"};
+        }
         const double delay = when(random);
-        const int exit = save.SaveAndKill(delay);
+        const int exit = killed.SaveAndKill(delay);
         finished += exit == 0;
-        const auto outcome = save.Inspect();
+        const auto outcome = killed.Inspect();
         if (const auto* fault = std::get_if<std::string>(&outcome)) {
-            ADD_FAILURE() << *fault << " (killed after " << delay * 1e3 << " ms; seed " << seed
-                          << ")";
+            faults.push_back(*fault + " (killed after " + std::to_string(delay * 1e3) +
+                             " ms; seed " + std::to_string(seed) + ")");
             continue;
         }
         const Outcome result = std::get<Outcome>(outcome);
         ++counts[static_cast<int>(result)];
-        if (exit == 0) {
-            EXPECT_EQ(result, Outcome::New) << "a save that completed did not leave the new file";
+        if (exit == 0 && result != Outcome::New) {
+            faults.push_back("a save that completed did not leave the new file");
         }
     }
-    std::cout << GetParam().name << ": " << Kills << " kills within " << duration * 1.2e3
-              << " ms; former file " << counts[0] << ", new file " << counts[1]
-              << ", restorable from .bak " << counts[2] << ", saves completed " << finished
-              << " (seed " << seed << ")\n";
+    summary = std::string(layout.name) + ": " + std::to_string(kills) + " kills within " +
+              std::to_string(duration * 1.2e3) + " ms; former file " + std::to_string(counts[0]) +
+              ", new file " + std::to_string(counts[1]) + ", restorable from .bak " +
+              std::to_string(counts[2]) + ", saves completed " + std::to_string(finished) +
+              " (seed " + std::to_string(seed) + ")";
+    return faults;
+}
+
+class SaveKilled : public testing::TestWithParam<Layout> {};
+
+TEST_P(SaveKilled, DiskHoldsTheFormerOrNewFileOrACompleteCopy) {
+    std::string summary;
+    const auto faults = KillRepeatedly(GetParam(), SaveGame, 30, summary);
+    for (const std::string& fault : faults) {
+        ADD_FAILURE() << fault;
+    }
+    std::cout << summary << "\n";
+}
+
+// The check must see a save that cuts the file before writing it again, without a copy.
+std::int32_t TruncatingSave(Partie& partie) {
+    const std::string text = WriteGameText(partie);
+    platform::File file;
+    bool ok = file.Open(partie.path, platform::OpenMode::Create) && file.SetEnd() && file.Flush();
+    for (std::size_t at = 0; ok && at < text.size(); at += 4096) {
+        ok = file.Write(text.data() + at, std::min<std::size_t>(4096, text.size() - at)) &&
+             file.Flush();
+    }
+    return file.Close() && ok ? 0 : SaveFailed;
+}
+
+TEST(SaveKilledChecks, CatchASaveThatTruncatesBeforeWriting) {
+    std::string summary;
+    const auto faults = KillRepeatedly(
+        Layout{"Truncating", "", Game("Alone", 1500), ""}, TruncatingSave, 30, summary);
+    EXPECT_FALSE(faults.empty()) << summary;
 }
 
 INSTANTIATE_TEST_SUITE_P(
