@@ -24,10 +24,9 @@ char16_t AnsiToWideChar(unsigned char byte) {
 }
 
 void AppendAnsiToWide(std::string_view bytes, std::u16string& out) {
-    std::size_t base = out.size();
-    out.resize(base + bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        out[base + i] = AnsiToWideChar(static_cast<unsigned char>(bytes[i]));
+    out.reserve(out.size() + bytes.size());
+    for (char byte : bytes) {
+        out.push_back(AnsiToWideChar(static_cast<unsigned char>(byte)));
     }
 }
 
@@ -70,16 +69,12 @@ std::string ToUtf8(std::u16string_view text) {
 }
 
 void AppendUtf8(std::u16string_view text, std::string& out) {
-    std::size_t ascii = 0;
-    while (ascii < text.size() && text[ascii] < 0x80) {
-        ++ascii;
-    }
-    std::size_t base = out.size();
-    out.resize(base + ascii);
-    for (std::size_t i = 0; i < ascii; ++i) {
-        out[base + i] = static_cast<char>(text[i]);
-    }
-    for (std::size_t i = ascii; i < text.size(); ++i) {
+    out.reserve(out.size() + text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] < 0x80) {
+            out.push_back(static_cast<char>(text[i]));
+            continue;
+        }
         char32_t c = text[i];
         if (c >= 0xD800 && c < 0xE000) {
             if (c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&

@@ -143,8 +143,10 @@ int List(const Options& options, std::string& out, std::string& err) {
     std::int32_t count = 0;
     bool read = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> e, std::uint64_t) {
         char numbers[32];
-        int n = std::snprintf(numbers, sizeof numbers, "%d\t%u", count, e->startOffset);
-        out.append(numbers, static_cast<std::size_t>(n));
+        char* end = std::to_chars(numbers, numbers + 12, count).ptr;
+        *end++ = '\t';
+        end = std::to_chars(end, numbers + sizeof numbers, e->startOffset).ptr;
+        out.append(numbers, end);
         AppendField(e->white, out);
         AppendField(e->black, out);
         out += '\t';
