@@ -66,8 +66,8 @@ std::unique_ptr<Position> MakePreviewPosition() {
 }
 
 void InitOptions(TemplateDialog& dialog, OptionsState& state) {
-    state.previewBoard = std::make_unique<Echiquier>(dialog.Client(), PreviewSquare, PreviewLeft,
-                                                     PreviewTop, 0);
+    state.previewBoard =
+        std::make_unique<Echiquier>(dialog.Client(), PreviewSquare, PreviewLeft, PreviewTop, 0);
     state.previewPosition = MakePreviewPosition();
     SetColourEdits(dialog, BlackColor, DarkRedEdit, DarkGreenEdit, DarkBlueEdit);
     SetColourEdits(dialog, SelColor, SelRedEdit, SelGreenEdit, SelBlueEdit);

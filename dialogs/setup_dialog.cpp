@@ -186,8 +186,8 @@ bool TapSetupBoard(TemplateDialog& dialog, SetupState& state, QPoint pos) {
     if (!state.board->HitTest(pos.x(), pos.y(), file, rank))
         return false;
     const Square square = MakeSquare(file, rank);
-    state.position->SetPiece(square,
-                             TappedSquarePiece(state.position->PieceAt(square), SelectedSetupPiece));
+    state.position->SetPiece(
+        square, TappedSquarePiece(state.position->PieceAt(square), SelectedSetupPiece));
     dialog.Invalidate(state.board->SquareRect(file, rank));
     return true;
 }
@@ -326,8 +326,8 @@ std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow) {
         if (state.board)
             state.board->PaintBoard(painter, *state.position, false);
     };
-    procedure.onDrawItem = [](TemplateDialog& dialog, int id, QPainter& painter,
-                              const QRect& rect, bool pushed) {
+    procedure.onDrawItem = [](TemplateDialog& dialog, int id, QPainter& painter, const QRect& rect,
+                              bool pushed) {
         DrawPieceButton(painter, rect, SetupButtonPiece(id), pushed, dialog.Control(id));
     };
     procedure.onMouseDown = [&state](TemplateDialog& dialog, QPoint pos) {

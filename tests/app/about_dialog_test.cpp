@@ -3,9 +3,9 @@
 #include "app/about_dialog.h"
 #include "app/commands.h"
 #include "app/main_window.h"
-#include "resources/menus.h"
 #include "resources/dialog_builder.h"
 #include "resources/dialog_script.h"
+#include "resources/menus.h"
 #include "tests/gui_test_support.h"
 
 #include <QLabel>
@@ -18,8 +18,8 @@ namespace {
 TEST(AboutDialog, ShowsVersionAndBuildStamp) {
     GuiTestApp();
     ClearDialogScripts();
-    const QRegularExpression stamp(
-        QStringLiteral("^Built : [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]$"));
+    const QRegularExpression stamp(QStringLiteral(
+        "^Built : [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]$"));
     EXPECT_TRUE(stamp.match(BuildStampText()).hasMatch()) << BuildStampText().toStdString();
 
     QStringList labels;

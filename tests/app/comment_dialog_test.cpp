@@ -1,8 +1,8 @@
 // The comment editor and the "&Comment..." command: Done with an empty edit clears the comment
 // to none, "&Clear" alone changes nothing, Cancel keeps the comment, and the move list row gains
 // or loses its " [...]" mark when the comment appears or disappears.
-#include "app/comment_dialog.h"
 #include "app/commands.h"
+#include "app/comment_dialog.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
 #include "app/main_window.h"

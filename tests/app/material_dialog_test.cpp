@@ -51,20 +51,34 @@ std::vector<std::pair<int, int>> Pairs(const std::vector<MaterialSlot>& placed) 
 TEST(MaterialSlots, PlacesAndDrawingOrder) {
     struct Row {
         const char* name;
-        std::array<int, 6> counts; // pawn, rook, knight, bishop, queen, king
+        std::array<int, 6> counts;              // pawn, rook, knight, bishop, queen, king
         std::vector<std::pair<int, int>> drawn; // type, slot in drawing order
     };
     const Row rows[] = {
         {"full set",
          {8, 2, 2, 2, 1, 1},
-         {{King, 0}, {Queen, 1}, {Rook, 2}, {Rook, 3}, {Bishop, 4}, {Bishop, 5}, {Knight, 6},
-          {Knight, 7}, {Pawn, 8}, {Pawn, 9}, {Pawn, 10}, {Pawn, 11}, {Pawn, 12}, {Pawn, 13},
-          {Pawn, 14}, {Pawn, 15}}},
+         {{King, 0},
+          {Queen, 1},
+          {Rook, 2},
+          {Rook, 3},
+          {Bishop, 4},
+          {Bishop, 5},
+          {Knight, 6},
+          {Knight, 7},
+          {Pawn, 8},
+          {Pawn, 9},
+          {Pawn, 10},
+          {Pawn, 11},
+          {Pawn, 12},
+          {Pawn, 13},
+          {Pawn, 14},
+          {Pawn, 15}}},
         {"bare king", {0, 0, 0, 0, 0, 1}, {{King, 0}}},
         {"second queen in the first rook slot, drawn before the rook",
          {0, 1, 0, 0, 2, 1},
          {{King, 0}, {Queen, 1}, {Queen, 2}, {Rook, 2}}},
-        {"one knight, one bishop: gaps stay", {1, 0, 1, 1, 0, 1},
+        {"one knight, one bishop: gaps stay",
+         {1, 0, 1, 1, 0, 1},
          {{King, 0}, {Bishop, 4}, {Knight, 6}, {Pawn, 8}}},
     };
     for (const Row& row : rows) {

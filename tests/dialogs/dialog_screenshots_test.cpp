@@ -92,7 +92,8 @@ TEST_F(DialogScreenshots, EveryDialogCoversTheScreenArea) {
     AddExtraTag(game, u"Annotator \"Pawnlet team\"]");
     AddExtraTag(game, u"PlyCount \"33\"]");
 
-    ExpectScreenSized(Shoot("properties", [&] { (void)ShowGamePropertiesDialog(window.get(), game); }));
+    ExpectScreenSized(
+        Shoot("properties", [&] { (void)ShowGamePropertiesDialog(window.get(), game); }));
     ExpectScreenSized(Shoot("other_tags", [&] { (void)ShowOtherTagsDialog(window.get(), game); }));
 
     std::optional<std::u16string> comment = u"The famous game played during the opera.";

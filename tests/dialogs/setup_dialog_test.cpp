@@ -1,6 +1,7 @@
 // The setup-position dialog: every verdict of ValidateSetup with its exact text, the castling
 // summary, the move number both ways, taps that place and remove pieces, "Clear", "Copy board",
 // the program-long selected piece, and the New Position command installing the game.
+#include "app/commands.h"
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/qt_shell.h"
@@ -11,7 +12,6 @@
 #include "resources/dialog_builder.h"
 #include "resources/dialog_script.h"
 #include "resources/menus.h"
-#include "app/commands.h"
 #include "tests/gui_test_support.h"
 
 #include <QTest>
@@ -50,13 +50,26 @@ void Place(Position& position, std::initializer_list<const char*> pieces) {
         const char upper = black ? char(letter - 'a' + 'A') : letter;
         PieceCode type = Empty;
         switch (upper) {
-        case 'P': type = Pawn; break;
-        case 'R': type = Rook; break;
-        case 'N': type = Knight; break;
-        case 'B': type = Bishop; break;
-        case 'Q': type = Queen; break;
-        case 'K': type = King; break;
-        default: ADD_FAILURE() << "bad piece " << piece;
+        case 'P':
+            type = Pawn;
+            break;
+        case 'R':
+            type = Rook;
+            break;
+        case 'N':
+            type = Knight;
+            break;
+        case 'B':
+            type = Bishop;
+            break;
+        case 'Q':
+            type = Queen;
+            break;
+        case 'K':
+            type = King;
+            break;
+        default:
+            ADD_FAILURE() << "bad piece " << piece;
         }
         position.SetPiece(Sq(piece + 1), PieceCode((black ? Black : White) + type));
     }
@@ -78,30 +91,78 @@ TEST(ValidateSetup, Verdicts) {
         {"empty board", {}, true, u"1", false, u"I need a white king !"},
         {"no black king", {"Ke1"}, true, u"1", false, u"I need a black king !"},
         {"no white king", {"ke8"}, true, u"1", false, u"I need a white king !"},
-        {"two white kings", {"Ke1", "Kh1", "ke8"}, true, u"1", false,
+        {"two white kings",
+         {"Ke1", "Kh1", "ke8"},
+         true,
+         u"1",
+         false,
          u"Only one white king please"},
-        {"two black kings", {"Ke1", "ke8", "kh8"}, true, u"1", false,
+        {"two black kings",
+         {"Ke1", "ke8", "kh8"},
+         true,
+         u"1",
+         false,
          u"Only one black king please"},
         // The second White king (g8, 62) comes before the second Black king (h8, 63).
-        {"two of each: the first second king found", {"Kb1", "Kg8", "ka8", "kh8"}, true, u"1",
-         false, u"Only one white king please"},
-        {"two of each, black second king first", {"Kb1", "Kh8", "ka8", "kg8"}, true, u"1", false,
+        {"two of each: the first second king found",
+         {"Kb1", "Kg8", "ka8", "kh8"},
+         true,
+         u"1",
+         false,
+         u"Only one white king please"},
+        {"two of each, black second king first",
+         {"Kb1", "Kh8", "ka8", "kg8"},
+         true,
+         u"1",
+         false,
          u"Only one black king please"},
-        {"black in check with white to play", {"Ke1", "Re7", "ke8"}, true, u"1", false,
+        {"black in check with white to play",
+         {"Ke1", "Re7", "ke8"},
+         true,
+         u"1",
+         false,
          u"Black in check incompatible with white to move"},
-        {"white in check with black to play", {"Ke1", "ke8", "re2"}, false, u"1", false,
+        {"white in check with black to play",
+         {"Ke1", "ke8", "re2"},
+         false,
+         u"1",
+         false,
          u"White in check incompatible with black to move"},
-        {"black in check with black to play", {"Ke1", "Re7", "ke8"}, false, u"1", true,
+        {"black in check with black to play",
+         {"Ke1", "Re7", "ke8"},
+         false,
+         u"1",
+         true,
          std::nullopt},
-        {"pawns on the last rank are accepted", {"Ke1", "ke8", "Pa8", "ph1"}, true, u"1", true,
+        {"pawns on the last rank are accepted",
+         {"Ke1", "ke8", "Pa8", "ph1"},
+         true,
+         u"1",
+         true,
          std::nullopt},
-        {"move number zero", {"Ke1", "ke8"}, true, u"0", false,
+        {"move number zero",
+         {"Ke1", "ke8"},
+         true,
+         u"0",
+         false,
          u"The move number must be a whole number from 1 to 9999"},
-        {"move number not a number", {"Ke1", "ke8"}, true, u"abc", false,
+        {"move number not a number",
+         {"Ke1", "ke8"},
+         true,
+         u"abc",
+         false,
          u"The move number must be a whole number from 1 to 9999"},
-        {"move number too large", {"Ke1", "ke8"}, true, u"10000", false,
+        {"move number too large",
+         {"Ke1", "ke8"},
+         true,
+         u"10000",
+         false,
          u"The move number must be a whole number from 1 to 9999"},
-        {"move number with trailing text", {"Ke1", "ke8"}, true, u"12b", false,
+        {"move number with trailing text",
+         {"Ke1", "ke8"},
+         true,
+         u"12b",
+         false,
          u"The move number must be a whole number from 1 to 9999"},
     };
     for (const VerdictRow& row : rows) {
