@@ -104,7 +104,8 @@ int CompareGameEntries(const GameListEntry& a, const GameListEntry& b, int key) 
     case EventColumn:
     case DateColumn:
     case StartColumn:
-        return sign * Sign(TextCollator().compare(Text(TextOf(a, column)), Text(TextOf(b, column))));
+        return sign *
+               Sign(TextCollator().compare(Text(TextOf(a, column)), Text(TextOf(b, column))));
     case ResultColumn:
         if (a.result < b.result)
             return sign;
@@ -239,7 +240,7 @@ QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     static const char* const headers[GameListColumnCount] = {"White", "Black", "Result", "ECO",
-                                                             "Event", "Round", "Date",  "Start"};
+                                                             "Event", "Round", "Date",   "Start"};
     if (section < 0 || section >= GameListColumnCount)
         return {};
     return QString::fromLatin1(headers[section]);

@@ -85,7 +85,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<GameListEntry>> entries_;
-    std::vector<int> order_; // row -> index into entries_
+    std::vector<int> order_;                                      // row -> index into entries_
     std::vector<QCollatorSortKey> textKeys_[GameListColumnCount]; // by entry, filled on demand
     int shownRows_ = 0;
 };

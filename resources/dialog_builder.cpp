@@ -107,8 +107,7 @@ public:
 
 TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
                                DialogProcedure procedure, void* parameter)
-    : QDialog(owner), templateId_(tmpl.id), parameter_(parameter),
-      impl_(std::make_unique<Impl>()) {
+    : QDialog(owner), templateId_(tmpl.id), parameter_(parameter), impl_(std::make_unique<Impl>()) {
     Impl& d = *impl_;
     d.procedure = std::move(procedure);
     d.tmpl = &tmpl;
@@ -282,8 +281,9 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
                 view->header()->setSectionsClickable(false);
             } else {
                 view->header()->setSectionsClickable(true);
-                connect(view->header(), &QHeaderView::sectionClicked, this,
-                        [this, id](int column) { Notify(id, ListNotification::ColumnClick, column); });
+                connect(view->header(), &QHeaderView::sectionClicked, this, [this, id](int column) {
+                    Notify(id, ListNotification::ColumnClick, column);
+                });
             }
             connect(view, &QTreeView::activated, this, [this, id](const QModelIndex& index) {
                 Notify(id, ListNotification::ItemActivate, index.row());
@@ -478,8 +478,8 @@ void TemplateDialog::SelectRow(int id, int row) {
         if (!view->model())
             return;
         const QModelIndex index = view->model()->index(row, 0);
-        view->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
     }
 }
 

@@ -29,10 +29,10 @@ class QWidget;
 class TemplateDialog;
 
 // Notification codes that travel with a command, as the controls report them.
-inline constexpr int BnClicked = 0;     // push button, check box or radio button clicked
-inline constexpr int LbnSelChange = 1;  // list box: the selection changed (Notify style only)
-inline constexpr int LbnDblClk = 2;     // list box: a row was double-clicked (Notify style only)
-inline constexpr int EnChange = 0x300;  // edit: the text changed (also when an up-down wrote it)
+inline constexpr int BnClicked = 0;    // push button, check box or radio button clicked
+inline constexpr int LbnSelChange = 1; // list box: the selection changed (Notify style only)
+inline constexpr int LbnDblClk = 2;    // list box: a row was double-clicked (Notify style only)
+inline constexpr int EnChange = 0x300; // edit: the text changed (also when an up-down wrote it)
 
 // Notifications of a list view (sent to onNotify with a row or column index).
 enum class ListNotification {

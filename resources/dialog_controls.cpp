@@ -119,8 +119,8 @@ std::optional<QDate> DatePicker::Date() const {
 }
 
 void DatePicker::SetDate(std::optional<QDate> date) {
-    const bool held = date && date->isValid() && *date >= edit_->minimumDate() &&
-                      *date <= edit_->maximumDate();
+    const bool held =
+        date && date->isValid() && *date >= edit_->minimumDate() && *date <= edit_->maximumDate();
     if (held)
         edit_->setDate(*date);
     check_->setChecked(held);

@@ -44,16 +44,16 @@ enum class ControlKind {
 // Style flags of a control; only the ones that change what a widget does are kept.
 namespace ControlStyle {
 inline constexpr std::uint32_t None = 0;
-inline constexpr std::uint32_t Border = 1u << 0;     // a framed edit, list or static
-inline constexpr std::uint32_t Centered = 1u << 1;   // static text centred
-inline constexpr std::uint32_t MultiLine = 1u << 2;  // edit with several lines, wrapping
-inline constexpr std::uint32_t AutoHScroll = 1u << 3; // edit that scrolls sideways
-inline constexpr std::uint32_t VScroll = 1u << 4;    // vertical scroll bar
-inline constexpr std::uint32_t Notify = 1u << 5;     // list box reports selection changes
-inline constexpr std::uint32_t GroupStart = 1u << 6; // starts a new group of radio buttons
+inline constexpr std::uint32_t Border = 1u << 0;       // a framed edit, list or static
+inline constexpr std::uint32_t Centered = 1u << 1;     // static text centred
+inline constexpr std::uint32_t MultiLine = 1u << 2;    // edit with several lines, wrapping
+inline constexpr std::uint32_t AutoHScroll = 1u << 3;  // edit that scrolls sideways
+inline constexpr std::uint32_t VScroll = 1u << 4;      // vertical scroll bar
+inline constexpr std::uint32_t Notify = 1u << 5;       // list box reports selection changes
+inline constexpr std::uint32_t GroupStart = 1u << 6;   // starts a new group of radio buttons
 inline constexpr std::uint32_t NoSortHeader = 1u << 7; // list view whose headers do not sort
-inline constexpr std::uint32_t ShowNone = 1u << 8;   // date picker with a no-date state
-inline constexpr std::uint32_t PushLike = 1u << 9;   // radio button drawn as a push button
+inline constexpr std::uint32_t ShowNone = 1u << 8;     // date picker with a no-date state
+inline constexpr std::uint32_t PushLike = 1u << 9;     // radio button drawn as a push button
 inline constexpr std::uint32_t ReadOnly = 1u << 10;
 } // namespace ControlStyle
 

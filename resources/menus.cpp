@@ -34,56 +34,55 @@ std::vector<MenuResource> MakeMenus() {
                                             })}});
     menus.push_back(
         {MainMenuId,
-         {Popup(u"Menu",
-                {
-                    Popup(u"&File",
-                          {
-                              Item(Cmd::New, u"&New"),
-                              Item(Cmd::NewPosition, u"New Pos&ition"),
-                              Item(Cmd::Open, u"&Open\tCtrl-O"),
-                              Item(Cmd::OpenNextGame, u"Open next &Game"),
-                              Item(Cmd::Reopen, u"&Reopen"),
-                              Item(Cmd::Save, u"&Save\tCtrl-S"),
-                              Item(Cmd::SaveAs, u"Save &As..."),
-                              Separator(),
-                              Item(Cmd::Properties, u"&Properties..."),
-                          }),
-                    Popup(u"&Line",
-                          {
-                              Item(Cmd::DeleteAfter, u"&Delete after"),
-                              Item(Cmd::Promote, u"&Promote"),
-                          }),
-                    Popup(u"&View",
-                          {
-                              Item(Cmd::MoveForward, u"Move &Forward\tCtrl-F"),
-                              Item(Cmd::MoveBackward, u"Move &Backward\tCtrl-B"),
-                              Item(Cmd::ReturnFromLine, u"&Return from line\tCtrl-R"),
-                              Item(Cmd::GoToEnd, u"Go to &end of game\tCtrl-E"),
-                              Separator(),
-                              Item(Cmd::RevertBoard, u"Re&vert board"),
-                              Item(Cmd::HideList, u"&Hide list"),
-                          }),
-                    Popup(u"&Position",
-                          {
-                              Item(Cmd::Comment, u"&Comment..."),
-                              Item(Cmd::MaterialBalance, u"&Material balance"),
-                              Separator(),
-                              Item(Cmd::EvalNone, u"(none)"),
-                              Item(40029, u"=", true),
-                              Item(40030, u"oo", true),
-                              Item(40031, u"White better", true),
-                              Item(40032, u"Black better", true),
-                              Item(40033, u"White better2", true),
-                              Item(40034, u"Black better2", true),
-                              Item(40035, u"White wins", true),
-                              Item(40036, u"Black wins", true),
-                          }),
-                    Item(Cmd::Options, u"&Options..."),
-                    Separator(),
-                    Item(Cmd::About, u"&About Pawnlet"),
-                    Separator(),
-                    Item(Cmd::Exit, u"E&xit"),
-                })}});
+         {Popup(u"Menu", {
+                             Popup(u"&File",
+                                   {
+                                       Item(Cmd::New, u"&New"),
+                                       Item(Cmd::NewPosition, u"New Pos&ition"),
+                                       Item(Cmd::Open, u"&Open\tCtrl-O"),
+                                       Item(Cmd::OpenNextGame, u"Open next &Game"),
+                                       Item(Cmd::Reopen, u"&Reopen"),
+                                       Item(Cmd::Save, u"&Save\tCtrl-S"),
+                                       Item(Cmd::SaveAs, u"Save &As..."),
+                                       Separator(),
+                                       Item(Cmd::Properties, u"&Properties..."),
+                                   }),
+                             Popup(u"&Line",
+                                   {
+                                       Item(Cmd::DeleteAfter, u"&Delete after"),
+                                       Item(Cmd::Promote, u"&Promote"),
+                                   }),
+                             Popup(u"&View",
+                                   {
+                                       Item(Cmd::MoveForward, u"Move &Forward\tCtrl-F"),
+                                       Item(Cmd::MoveBackward, u"Move &Backward\tCtrl-B"),
+                                       Item(Cmd::ReturnFromLine, u"&Return from line\tCtrl-R"),
+                                       Item(Cmd::GoToEnd, u"Go to &end of game\tCtrl-E"),
+                                       Separator(),
+                                       Item(Cmd::RevertBoard, u"Re&vert board"),
+                                       Item(Cmd::HideList, u"&Hide list"),
+                                   }),
+                             Popup(u"&Position",
+                                   {
+                                       Item(Cmd::Comment, u"&Comment..."),
+                                       Item(Cmd::MaterialBalance, u"&Material balance"),
+                                       Separator(),
+                                       Item(Cmd::EvalNone, u"(none)"),
+                                       Item(40029, u"=", true),
+                                       Item(40030, u"oo", true),
+                                       Item(40031, u"White better", true),
+                                       Item(40032, u"Black better", true),
+                                       Item(40033, u"White better2", true),
+                                       Item(40034, u"Black better2", true),
+                                       Item(40035, u"White wins", true),
+                                       Item(40036, u"Black wins", true),
+                                   }),
+                             Item(Cmd::Options, u"&Options..."),
+                             Separator(),
+                             Item(Cmd::About, u"&About Pawnlet"),
+                             Separator(),
+                             Item(Cmd::Exit, u"E&xit"),
+                         })}});
     return menus;
 }
 
@@ -115,8 +114,8 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
                 // The evaluation items show their glyph; the text stays as the tooltip.
                 const int cell = item.command - Cmd::EvalFirst;
                 if (!glyphs.isNull())
-                    action->setIcon(QIcon(QPixmap::fromImage(glyphs.copy(
-                        cell * GlyphCellWidth, 0, GlyphCellWidth, GlyphCellHeight))));
+                    action->setIcon(QIcon(QPixmap::fromImage(
+                        glyphs.copy(cell * GlyphCellWidth, 0, GlyphCellWidth, GlyphCellHeight))));
                 action->setToolTip(action->text());
                 action->setText(QString());
             }
@@ -180,8 +179,8 @@ const MenuBarResource* FindMenuBar(int menuBarId) {
 
 const std::vector<ToolButton>& ToolButtons() {
     static const std::vector<ToolButton> buttons = {
-        {0, Cmd::Save},           {1, Cmd::Properties},      {2, Cmd::MoveBackward},
-        {3, Cmd::ReturnFromLine}, {4, Cmd::MoveForward},     {5, Cmd::AnnotationPopup},
+        {0, Cmd::Save},           {1, Cmd::Properties},  {2, Cmd::MoveBackward},
+        {3, Cmd::ReturnFromLine}, {4, Cmd::MoveForward}, {5, Cmd::AnnotationPopup},
         {6, Cmd::Comment},
     };
     return buttons;

@@ -45,7 +45,7 @@ inline constexpr int RevertBoard = 40013;
 inline constexpr int NewPosition = 40019;
 inline constexpr int Promote = 40020;
 inline constexpr int Comment = 40021;
-inline constexpr int EvalNone = 40028;  // 40029..40036: evaluations 12..19
+inline constexpr int EvalNone = 40028; // 40029..40036: evaluations 12..19
 inline constexpr int EvalFirst = 40029;
 inline constexpr int EvalLast = 40036;
 inline constexpr int GoToEnd = 40037;
@@ -62,9 +62,9 @@ inline constexpr int AnnotationPopup = 40114;
 struct MenuItem {
     enum class Kind { Command, Separator, Popup };
     Kind kind = Kind::Command;
-    int command = 0;            // Command items only
-    std::u16string_view text;   // "&Open\tCtrl-O": mnemonic '&', accelerator after a tab
-    bool ownerDrawn = false;    // drawn from the glyph strip instead of the text (40029..40036)
+    int command = 0;             // Command items only
+    std::u16string_view text;    // "&Open\tCtrl-O": mnemonic '&', accelerator after a tab
+    bool ownerDrawn = false;     // drawn from the glyph strip instead of the text (40029..40036)
     std::vector<MenuItem> items; // Popup items only
 };
 
@@ -96,11 +96,11 @@ struct Accelerator {
 
 // Menu-bar resource 450: one "Menu" drop-down button that opens popup 0 of menu 450.
 struct MenuBarButton {
-    int command = 0;          // 401
-    int stringId = 0;         // 410
+    int command = 0;           // 401
+    int stringId = 0;          // 410
     std::u16string_view label; // "Menu"
-    int menuId = 0;           // 450
-    int popupIndex = 0;       // 0
+    int menuId = 0;            // 450
+    int popupIndex = 0;        // 0
 };
 struct MenuBarResource {
     int id = 0;

@@ -99,10 +99,11 @@ TEST_F(GameListSorting, RoundNumbersReadTheirLeadingInteger) {
         long number;
     };
     const Row rows[] = {
-        {"plain", u"12", 12},        {"sub-round", u"3.1", 3},   {"question mark", u"?", 0},
-        {"empty", u"", 0},           {"none", std::nullopt, 0},  {"letters", u"final", 0},
-        {"spaces", u"  7", 7},       {"sign", u"-2", -2},        {"trailing", u"5b", 5},
-        {"huge", u"99999999999999999999999", LONG_MAX},
+        {"plain", u"12", 12},       {"sub-round", u"3.1", 3},
+        {"question mark", u"?", 0}, {"empty", u"", 0},
+        {"none", std::nullopt, 0},  {"letters", u"final", 0},
+        {"spaces", u"  7", 7},      {"sign", u"-2", -2},
+        {"trailing", u"5b", 5},     {"huge", u"99999999999999999999999", LONG_MAX},
     };
     for (const Row& row : rows)
         EXPECT_EQ(RoundNumber(row.text), row.number) << row.name;
@@ -266,8 +267,10 @@ TEST_F(GameListDialog, ColumnBoxesShowAndHideTheirColumns) {
         EXPECT_EQ(list->columnWidth(ResultColumn), 0);
         dialog.Click(1001);
         EXPECT_GT(list->columnWidth(ResultColumn), 0);
-        const std::pair<int, int> boxes[] = {{1005, EcoColumn},   {1003, EventColumn},
-                                             {1004, RoundColumn}, {1002, DateColumn},
+        const std::pair<int, int> boxes[] = {{1005, EcoColumn},
+                                             {1003, EventColumn},
+                                             {1004, RoundColumn},
+                                             {1002, DateColumn},
                                              {1056, StartColumn}};
         for (auto [box, column] : boxes) {
             dialog.Click(box);

@@ -79,8 +79,8 @@ TEST_F(SettingsStore, OnlyThePresentValuesAreTakenFromTheStore) {
         {"large board", "Standard layout", 0u, DefaultBlackColor, DefaultSelColor, 1, 0},
         {"a flag other than 1", "Standard layout", 7u, DefaultBlackColor, DefaultSelColor, 1, 7},
         {"all 32 bits kept", "BlackColor", 0xFFFFFFFFu, 0xFFFFFFFFu, DefaultSelColor, 1, 1},
-        {"not a number", "SelColor", QStringLiteral("yellow"), DefaultBlackColor,
-         DefaultSelColor, 1, 1},
+        {"not a number", "SelColor", QStringLiteral("yellow"), DefaultBlackColor, DefaultSelColor,
+         1, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -132,8 +132,8 @@ TEST_F(Bitmaps, EveryPieceTypeLooksDifferent) {
         std::set<QByteArray> shapes;
         for (int cell = 1; cell <= 24; ++cell) {
             const QImage image = Cell(strip, size, cell);
-            shapes.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()),
-                                     image.sizeInBytes()));
+            shapes.insert(
+                QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
         }
         EXPECT_EQ(shapes.size(), 24u) << id;
     }
@@ -149,8 +149,8 @@ TEST_F(Bitmaps, GlyphsAndToolImagesAreDistinctAndNotEmpty) {
         EXPECT_EQ(CountPixels(glyph, Black) + CountPixels(glyph, White),
                   GlyphCellWidth * GlyphCellHeight)
             << cell;
-        seen.insert(QByteArray(reinterpret_cast<const char*>(glyph.constBits()),
-                               glyph.sizeInBytes()));
+        seen.insert(
+            QByteArray(reinterpret_cast<const char*>(glyph.constBits()), glyph.sizeInBytes()));
     }
     EXPECT_EQ(seen.size(), 8u);
 

@@ -223,9 +223,8 @@ TEST_F(DialogBuilder, TheTitleStripOkSendsCommandOne) {
         seen.push_back({id, code});
         return false;
     };
-    QueueDialogScript([](TemplateDialog& dialog) {
-        QTest::mouseClick(dialog.Control(1), Qt::LeftButton);
-    });
+    QueueDialogScript(
+        [](TemplateDialog& dialog) { QTest::mouseClick(dialog.Control(1), Qt::LeftButton); });
     EXPECT_EQ(RunDialog(MaterialTemplate, nullptr, procedure), 1);
     EXPECT_EQ(seen, std::vector<Command>{Command(1, BnClicked)});
 }
@@ -309,9 +308,7 @@ TEST_F(DialogBuilder, ScriptsRunInOrderAndNestedDialogsTakeTheNextOne) {
 TEST_F(DialogBuilder, ScriptsSetTextsTheProcedureReadsBack) {
     QString read;
     DialogProcedure procedure;
-    procedure.onInit = [](TemplateDialog& dialog) {
-        dialog.SetText(1043, QStringLiteral("old"));
-    };
+    procedure.onInit = [](TemplateDialog& dialog) { dialog.SetText(1043, QStringLiteral("old")); };
     procedure.onCommand = [&](TemplateDialog& dialog, int id, int) {
         if (id == 1012) {
             dialog.SetText(1043, QString());

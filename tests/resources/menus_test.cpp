@@ -72,12 +72,18 @@ TEST_F(Menus, ItemTextsAreTheProgramsOwn) {
         const char* text;
     };
     const Row rows[] = {
-        {32776, "&Open\tCtrl-O"},          {32777, "&Save\tCtrl-S"},
-        {32778, "Save &As..."},            {40110, "Open next &Game"},
-        {32773, "Move &Forward\tCtrl-F"},  {40113, "&Return from line\tCtrl-R"},
-        {40037, "Go to &end of game\tCtrl-E"}, {40109, "&Hide list"},
-        {40028, "(none)"},                 {32779, "&About Pawnlet"},
-        {103, "E&xit"},                    {40019, "New Pos&ition"},
+        {32776, "&Open\tCtrl-O"},
+        {32777, "&Save\tCtrl-S"},
+        {32778, "Save &As..."},
+        {40110, "Open next &Game"},
+        {32773, "Move &Forward\tCtrl-F"},
+        {40113, "&Return from line\tCtrl-R"},
+        {40037, "Go to &end of game\tCtrl-E"},
+        {40109, "&Hide list"},
+        {40028, "(none)"},
+        {32779, "&About Pawnlet"},
+        {103, "E&xit"},
+        {40019, "New Pos&ition"},
     };
     for (const Row& row : rows) {
         QAction* action = FindMenuAction(menu, row.command);
@@ -159,9 +165,8 @@ TEST_F(Menus, MenuBarHasOneMenuButtonAndSevenToolButtons) {
     std::vector<std::pair<int, int>> buttons;
     for (const ToolButton& button : ToolButtons())
         buttons.push_back({button.image, button.command});
-    const std::vector<std::pair<int, int>> expected = {{0, 32777}, {1, 32774}, {2, 32772},
-                                                       {3, 40113}, {4, 32773}, {5, 40114},
-                                                       {6, 40021}};
+    const std::vector<std::pair<int, int>> expected = {
+        {0, 32777}, {1, 32774}, {2, 32772}, {3, 40113}, {4, 32773}, {5, 40114}, {6, 40021}};
     EXPECT_EQ(buttons, expected);
 }
 

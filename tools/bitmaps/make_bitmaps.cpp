@@ -114,8 +114,8 @@ void DrawPieceCells(QImage& strip, int x, const QFont& font, char16_t whiteFigur
             // Outlines are thin at 19 pixels: a third of a pixel of ink is enough to keep them.
             const bool ink = outline.ink[at] >= 0.33;
             const bool inside = ink || outline.inside[at] >= 0.5 || solid.ink[at] >= 0.5;
-            const bool blackDetail = inside && !ink && solid.ink[at] < 0.35 &&
-                                     outline.inside[at] >= 0.5;
+            const bool blackDetail =
+                inside && !ink && solid.ink[at] < 0.35 && outline.inside[at] >= 0.5;
             const QRgb black = qRgb(0, 0, 0), paper = qRgb(255, 255, 255);
             // White: the figure's body in white on black; the mask keeps only its outline black,
             // so that a White piece shows as an outline where it is drawn on white alone.
@@ -353,14 +353,15 @@ QImage Preview(const QString& dir) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (argc == 4 && QByteArray(argv[1]) == "--preview")
-        return Save(Preview(QString::fromLocal8Bit(argv[2])), QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+        return Save(Preview(QString::fromLocal8Bit(argv[2])), QString::fromLocal8Bit(argv[3])) ? 0
+                                                                                               : 1;
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_bitmaps OUTPUT_DIR\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
-    const int fontId =
-        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+    const int fontId = QFontDatabase::addApplicationFont(
+        QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
     if (fontId < 0) {
         std::fprintf(stderr, "DejaVu Sans not found (install fonts-dejavu-core)\n");
         return 1;
