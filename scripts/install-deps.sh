@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth
     mingw-w64 wine wine64
     time
