@@ -1,9 +1,44 @@
 #include "pgn/line_reader.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/file.h"
 #include "platform/text.h"
+
+namespace {
+
+// The first CR or LF among the first `n` bytes at `p`, or null. `readable` (at least `n`) is
+// how many bytes from `p` may be read: looking at bytes beyond `n` costs nothing, and they are
+// not taken.
+const char* FindLineBreak(const char* p, std::size_t n, std::size_t readable) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i < n && i + 16 <= readable; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        if (n - i < 16) {
+            mask &= (1u << (n - i)) - 1;
+        }
+        if (mask != 0) {
+            return p + i + __builtin_ctz(mask);
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        if (p[i] == '\r' || p[i] == '\n') {
+            return p + i;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
 
 LineReader::LineReader(platform::File& source, std::uint64_t offset, std::size_t blockSize)
     : file(source), buffer(std::max(blockSize, 2 * MaxLine)), base(offset), lineOffset(offset) {}
@@ -63,10 +98,7 @@ bool LineReader::Next(std::string_view& line) {
     lineOffset = base + cursor;
 
     // The first CR or LF among the bytes of the window.
-    const char* lf = static_cast<const char*>(std::memchr(start, '\n', window));
-    std::size_t searchCr = lf != nullptr ? static_cast<std::size_t>(lf - start) : window;
-    const char* cr = static_cast<const char*>(std::memchr(start, '\r', searchCr));
-    const char* brk = cr != nullptr ? cr : lf;
+    const char* brk = FindLineBreak(start, window, end - cursor);
     if (brk != nullptr) {
         std::size_t length = static_cast<std::size_t>(brk - start);
         std::size_t run = length;
@@ -124,6 +156,35 @@ std::u16string ExtractQuoted(std::u16string_view source) {
 
 std::string ExtractQuoted(std::string_view source) {
     return Extract(source);
+}
+
+void ExtractQuotedTo(std::string_view source, std::string& value) {
+    value.clear();
+    std::size_t open = source.find('"');
+    if (open == std::string_view::npos) {
+        return;
+    }
+    std::string_view rest = source.substr(open + 1);
+    // Most values hold no backslash: copy them in one go.
+    for (;;) {
+        const char* quote = static_cast<const char*>(std::memchr(rest.data(), '"', rest.size()));
+        std::size_t stop = quote != nullptr ? static_cast<std::size_t>(quote - rest.data())
+                                            : rest.size();
+        const char* slash = static_cast<const char*>(std::memchr(rest.data(), '\\', stop));
+        if (slash == nullptr) {
+            value.append(rest.data(), stop);
+            return;
+        }
+        std::size_t at = static_cast<std::size_t>(slash - rest.data());
+        value.append(rest.data(), at);
+        if (at + 1 < rest.size() && (rest[at + 1] == '"' || rest[at + 1] == '\\')) {
+            value += rest[at + 1];
+            rest.remove_prefix(at + 2);
+        } else {
+            value += '\\';
+            rest.remove_prefix(at + 1);
+        }
+    }
 }
 
 std::u16string ExtractQuotedWide(std::string_view source) {

@@ -63,5 +63,7 @@ private:
 // for a backslash; any other backslash is kept as it is. Without a double quote, empty.
 std::u16string ExtractQuoted(std::u16string_view source);
 std::string ExtractQuoted(std::string_view source);
+// The same into `value` (replacing what it held), which keeps its room from call to call.
+void ExtractQuotedTo(std::string_view source, std::string& value);
 // The same, from the bytes of a line in the ANSI code page.
 std::u16string ExtractQuotedWide(std::string_view source);

@@ -14,45 +14,60 @@ bool StartsWith(std::string_view line, std::string_view prefix) {
            std::memcmp(line.data(), prefix.data(), prefix.size()) == 0;
 }
 
-std::u16string Quoted(std::string_view rest) {
-    return ExtractQuotedWide(rest);
+// The result code of a Result tag's value; only the exact texts count ("½" is 0xBD).
+GameResult ResultOf(std::string_view value) {
+    if (value == "1-0") {
+        return WhiteWins;
+    }
+    if (value == "0-1") {
+        return BlackWins;
+    }
+    if (value == "1/2-1/2" || value == "\xBD-\xBD") {
+        return Draw;
+    }
+    return Unfinished;
 }
 
-// Tag names are ASCII, so the prefixes compare on the file's bytes; only values are converted.
-void ApplyTag(GameListEntry& entry, std::string_view line, bool& setUp) {
+// Tag names are ASCII, so the prefixes compare on the file's bytes.
+void ApplyTag(ScannedGame& game, std::string_view line, bool& hasWhite, bool& hasBlack,
+              bool& setUp, std::string& scratch) {
     switch (line.size() > 1 ? line[1] : 0) {
     case 'W':
         if (StartsWith(line, "[White ")) {
-            entry.SetWhite(Quoted(line.substr(7)));
+            ExtractQuotedTo(line.substr(7), game.white);
+            hasWhite = true;
         }
         break;
     case 'B':
         if (StartsWith(line, "[Black ")) {
-            entry.SetBlack(Quoted(line.substr(7)));
+            ExtractQuotedTo(line.substr(7), game.black);
+            hasBlack = true;
         }
         break;
     case 'R':
         if (StartsWith(line, "[Result ")) {
-            entry.SetResultText(Quoted(line.substr(8)));
+            ExtractQuotedTo(line.substr(8), scratch);
+            game.result = ResultOf(scratch);
         } else if (StartsWith(line, "[Round ")) {
-            entry.SetRound(Quoted(line.substr(7)));
+            ExtractQuotedTo(line.substr(7), game.round);
         }
         break;
     case 'E':
         if (StartsWith(line, "[Event ")) {
-            entry.SetEvent(Quoted(line.substr(7)));
+            ExtractQuotedTo(line.substr(7), game.event);
         } else if (StartsWith(line, "[ECO ")) {
-            entry.SetEco(Quoted(line.substr(5)));
+            ExtractQuotedTo(line.substr(5), game.eco);
+            game.hasEco = true;
         }
         break;
     case 'D':
         if (StartsWith(line, "[Date ")) {
-            entry.SetDate(Quoted(line.substr(6)));
+            ExtractQuotedTo(line.substr(6), game.date);
         }
         break;
     case 'S':
         if (StartsWith(line, "[Site ")) {
-            entry.SetSite(Quoted(line.substr(6)));
+            ExtractQuotedTo(line.substr(6), game.site);
         } else if (StartsWith(line, "[SetUp ")) {
             setUp = true;
         }
@@ -67,15 +82,29 @@ std::string_view UpToNul(std::string_view line) {
     return nul == nullptr ? line : line.substr(0, static_cast<const char*>(nul) - line.data());
 }
 
+// Replaces the text of `text`, keeping its room.
+void SetTo(std::string& text, std::string_view value) {
+    text.clear();
+    text.append(value.data(), value.size());
+}
+
+std::optional<std::u16string> WideOf(std::string_view bytes) {
+    return platform::AnsiToWide(bytes);
+}
+
 } // namespace
 
-bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCallback& found) {
+bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
+                   const GameScannedCallback& found) {
     if (!file.Seek(0)) {
         return false;
     }
     LineReader reader(file, 0);
-    std::unique_ptr<GameListEntry> entry;
+    ScannedGame game;
+    std::string scratch;
     bool collecting = false;
+    bool hasWhite = false;
+    bool hasBlack = false;
     bool setUp = false;
     std::string_view line;
     while (reader.Next(line)) {
@@ -84,28 +113,30 @@ bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCal
         }
         if (!line.empty() && line[0] == '[') {
             if (!collecting) {
-                if (!entry) {
-                    entry = std::make_unique<GameListEntry>();
-                }
-                entry->ResetForScan();
-                entry->SetEco(std::nullopt);
-                entry->startOffset = static_cast<std::uint32_t>(reader.LineOffset());
-                collecting = true;
+                // A new game: no White, Black or result yet, and the defaults of the others.
+                hasWhite = false;
+                hasBlack = false;
                 setUp = false;
+                game.result = NoResult;
+                SetTo(game.date, "??\\??");
+                SetTo(game.round, "?");
+                SetTo(game.site, "?");
+                SetTo(game.event, "?");
+                game.hasEco = false;
+                game.eco.clear();
+                game.startOffset = static_cast<std::uint32_t>(reader.LineOffset());
+                collecting = true;
             }
-            ApplyTag(*entry, UpToNul(line), setUp);
-        } else if (collecting && entry->IsComplete()) {
+            ApplyTag(game, UpToNul(line), hasWhite, hasBlack, setUp, scratch);
+        } else if (collecting && hasWhite && hasBlack && game.result != NoResult) {
             if (setUp) {
-                entry->SetFirstMoves(std::u16string_view(u"(Position)"));
+                game.firstMoves = "(Position)";
             } else {
-                std::string_view head = UpToNul(line).substr(0, GameListEntry::FirstMovesLength);
-                entry->SetFirstMoves(platform::AnsiToWide(head));
+                game.firstMoves = UpToNul(line).substr(0, GameListEntry::FirstMovesLength);
             }
             ++gameCount;
-            found(std::move(entry), reader.Offset());
-            entry = std::make_unique<GameListEntry>();
+            found(game, reader.Offset());
             collecting = false;
-            setUp = false;
         } else if (collecting) {
             // The movetext of a game without White, Black or Result: the game is passed over,
             // and the next tag line starts a game of its own.
@@ -113,4 +144,23 @@ bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCal
         }
     }
     return !reader.Failed();
+}
+
+bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCallback& found) {
+    return ScanGameBytes(file, gameCount, [&](const ScannedGame& game, std::uint64_t next) {
+        auto entry = std::make_unique<GameListEntry>();
+        entry->startOffset = game.startOffset;
+        entry->white = WideOf(game.white);
+        entry->black = WideOf(game.black);
+        entry->result = game.result;
+        entry->event = WideOf(game.event);
+        entry->date = WideOf(game.date);
+        entry->round = WideOf(game.round);
+        entry->site = WideOf(game.site);
+        if (game.hasEco) {
+            entry->eco = WideOf(game.eco);
+        }
+        entry->SetFirstMoves(platform::AnsiToWide(game.firstMoves));
+        found(std::move(entry), next);
+    });
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "pgn/infos_partie.h"
 
@@ -22,3 +24,28 @@ using GameFoundCallback = std::function<void(std::unique_ptr<GameListEntry>, std
 // up to there have been delivered). Offsets beyond 4 GiB cannot be stored in an entry: the scan
 // stops there.
 bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCallback& found);
+
+// One game of a scan as the bytes of the file (Windows-1252), for readers that need no UTF-16
+// texts: the tag values with their escapes resolved, the fields ScanGames would give their
+// texts, set the same way.
+struct ScannedGame {
+    std::uint32_t startOffset = 0;
+    std::string white;
+    std::string black;
+    std::string event;
+    std::string date;
+    std::string round;
+    std::string site;
+    std::string eco;
+    bool hasEco = false;
+    GameResult result = NoResult;
+    // At most the first 30 bytes of the first movetext line, or "(Position)" for a set-up
+    // game; valid only during the callback.
+    std::string_view firstMoves;
+};
+
+// The same scan as ScanGames, giving each game as bytes; the record is reused from one game to
+// the next (its strings keep their room), so a game costs no allocation.
+using GameScannedCallback = std::function<void(const ScannedGame&, std::uint64_t)>;
+bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
+                   const GameScannedCallback& found);

@@ -1,6 +1,9 @@
 #include "tools/cli/cli.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <cstdio>
 #include <optional>
 
@@ -54,19 +57,52 @@ template <class Number> bool ParseNumber(const std::string& text, Number& value)
     return ec == std::errc() && ptr == end && !text.empty();
 }
 
-// Appends a tab and the field; tabs and line breaks inside a value would break the row.
-void AppendField(const std::optional<std::u16string>& text, std::string& out) {
-    out += '\t';
-    if (!text) {
-        return;
-    }
-    std::size_t start = out.size();
-    platform::AppendUtf8(*text, out);
-    for (std::size_t i = start; i < out.size(); ++i) {
-        if (out[i] == '\t' || out[i] == '\r' || out[i] == '\n') {
-            out[i] = ' ';
+// The UTF-8 form of every byte of the ANSI code page; tabs and line breaks inside a value would
+// break a row of the list, so they become blanks.
+struct Utf8Table {
+    std::array<std::array<char, 3>, 256> bytes{};
+    std::array<std::uint8_t, 256> length{};
+
+    Utf8Table() {
+        for (unsigned b = 0; b < 256; ++b) {
+            char16_t c = platform::AnsiToWideChar(static_cast<unsigned char>(b));
+            if (c == u'\t' || c == u'\r' || c == u'\n') {
+                c = u' ';
+            }
+            std::string utf8 = platform::ToUtf8(std::u16string_view(&c, 1));
+            length[b] = static_cast<std::uint8_t>(utf8.size());
+            std::copy(utf8.begin(), utf8.end(), bytes[b].begin());
         }
     }
+};
+
+// Writes a tab and the field at `at`, which has room for three bytes per byte of `field`.
+char* PutField(std::string_view field, char* at) {
+    static const Utf8Table table;
+    *at++ = '\t';
+    // Eight bytes at a time while none of them is beyond ASCII or a control character.
+    constexpr std::uint64_t ones = 0x0101010101010101;
+    constexpr std::uint64_t highs = 0x8080808080808080;
+    while (field.size() >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, field.data(), 8);
+        if (((word | (word - 0x20 * ones)) & highs) != 0) {
+            break;
+        }
+        std::memcpy(at, &word, 8);
+        at += 8;
+        field.remove_prefix(8);
+    }
+    for (char c : field) {
+        auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 || b == '\t' || b == '\r' || b == '\n') {
+            std::memcpy(at, table.bytes[b].data(), 3);
+            at += table.length[b];
+        } else {
+            *at++ = c;
+        }
+    }
+    return at;
 }
 
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Options& options) {
@@ -141,21 +177,35 @@ int List(const Options& options, std::string& out, std::string& err) {
     }
     out += "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n";
     std::int32_t count = 0;
-    bool read = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> e, std::uint64_t) {
-        char numbers[32];
-        char* end = std::to_chars(numbers, numbers + 12, count).ptr;
-        *end++ = '\t';
-        end = std::to_chars(end, numbers + sizeof numbers, e->startOffset).ptr;
-        out.append(numbers, end);
-        AppendField(e->white, out);
-        AppendField(e->black, out);
-        out += '\t';
-        platform::AppendUtf8(e->ResultText(true), out);
-        for (const auto* text :
-             {&e->date, &e->event, &e->round, &e->site, &e->eco, &e->firstMoves}) {
-            AppendField(*text, out);
+    std::string row;
+    bool read = ScanGameBytes(file, count, [&](const ScannedGame& game, std::uint64_t) {
+        // Room for the numbers, the tabs and the longest UTF-8 form of every field.
+        std::size_t room = 64 + 3 * (game.white.size() + game.black.size() + game.date.size() +
+                                     game.event.size() + game.round.size() + game.site.size() +
+                                     game.eco.size() + game.firstMoves.size());
+        if (row.size() < room) {
+            row.resize(room);
         }
-        out += '\n';
+        char* start = row.data();
+        char* end = std::to_chars(start, start + 12, count).ptr;
+        *end++ = '\t';
+        end = std::to_chars(end, end + 12, game.startOffset).ptr;
+        end = PutField(game.white, end);
+        end = PutField(game.black, end);
+        std::string_view result = game.result == WhiteWins ? "1-0"
+                                  : game.result == Draw    ? "\xC2\xBD-\xC2\xBD"
+                                  : game.result == BlackWins ? "0-1"
+                                                             : "*";
+        *end++ = '\t';
+        end = std::copy(result.begin(), result.end(), end);
+        end = PutField(game.date, end);
+        end = PutField(game.event, end);
+        end = PutField(game.round, end);
+        end = PutField(game.site, end);
+        end = PutField(game.hasEco ? std::string_view(game.eco) : std::string_view(), end);
+        end = PutField(game.firstMoves, end);
+        *end++ = '\n';
+        out.append(start, end);
     });
     if (!read) {
         err += "pawnlet-cli: " + options.file + ": " +
@@ -250,10 +300,10 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
     }
     std::vector<std::uint32_t> starts;
     std::int32_t count = 0;
-    if (!ScanGames(file, count,
-                   [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
-                       starts.push_back(entry->startOffset);
-                   }) ||
+    if (!ScanGameBytes(file, count,
+                       [&](const ScannedGame& game, std::uint64_t) {
+                           starts.push_back(game.startOffset);
+                       }) ||
         !file.Seek(0)) {
         err += "pawnlet-cli: " + options.file + ": " +
                platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
