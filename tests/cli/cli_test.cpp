@@ -66,6 +66,27 @@ TEST(CliList, OneRowPerGameAfterTheHeader) {
                   "c5 1/2-1/2\n");
 }
 
+TEST(CliList, ConvertsTheFileBytesToUtf8AndKeepsRowsWhole) {
+    TempCopy copy(Data("three_games.pgn"));
+    {
+        std::ofstream pgn(copy.path, std::ios::binary | std::ios::trunc);
+        pgn << "[Event \"O\\\"Kelly \\\\ Memorial\"]\n"
+               "[White \"Caf\xE9\tX\"]\n"
+               "[Black \"Nimzowitsch\x80\x81\"]\n"
+               "[Round \"Aaaaaaaa\x0B" "bbbbbbbbb\"]\n"
+               "[Result \"\xBD-\xBD\"]\n"
+               "\n"
+               "1. e4 {Caf\xE9} e5 2. Nf3 Nc6 3. Bb5 a6 1/2-1/2\n";
+    }
+    Outcome run = Cli({"list", copy.path.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n"
+              "1\t0\tCaf\xC3\xA9 X\tNimzowitsch\xE2\x82\xAC\xC2\x81\t\xC2\xBD-\xC2\xBD\t??\\??\t"
+              "O\"Kelly \\ Memorial\tAaaaaaaa\x0B" "bbbbbbbbb\t?\t\t1. e4 {Caf\xC3\xA9} e5 2. Nf3 Nc6 "
+              "3. \n");
+}
+
 TEST(CliShow, WritesTheGameAsASaveWould) {
     Outcome run = Cli({"show", Data("three_games.pgn"), "--game", "2"});
     ASSERT_EQ(run.status, 0) << run.err;

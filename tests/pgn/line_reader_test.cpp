@@ -159,9 +159,14 @@ TEST(ExtractQuoted, ReadsTheValueWithItsEscapes) {
         {"other backslash kept", u" \"C:\\dir\"]", u"C:\\dir"},
         {"trailing backslash", u" \"a\\", u"a\\"},
         {"empty", u" \"\"]", u""},
+        {"escaped quote at the end", u" \"a\\\"", u"a\""},
+        {"two escapes in a row", u" \"\\\\\\\"b\" c\"", u"\\\"b"},
     };
+    std::string reused = "what the buffer held before";
     for (const auto& c : cases) {
         EXPECT_EQ(ExtractQuoted(c.source), c.value) << c.name;
+        ExtractQuotedTo(platform::WideToAnsi(c.source), reused);
+        EXPECT_EQ(platform::AnsiToWide(reused), c.value) << c.name << " (into a buffer)";
         EXPECT_EQ(platform::AnsiToWide(ExtractQuoted(platform::WideToAnsi(c.source))), c.value)
             << c.name << " (bytes)";
     }
