@@ -87,6 +87,33 @@ TEST(CliList, ConvertsTheFileBytesToUtf8AndKeepsRowsWhole) {
               "3. \n");
 }
 
+TEST(CliList, ALongListGoesToTheSinkInOrderAndLosesNoRow) {
+    TempCopy copy(Data("three_games.pgn"));
+    {
+        std::ofstream pgn(copy.path, std::ios::binary | std::ios::trunc);
+        for (int i = 0; i < 30000; ++i) {
+            pgn << "[White \"White player " << i << "\"]\n[Black \"Black player\"]\n"
+                << "[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 1-0\n\n";
+        }
+    }
+    Outcome whole = Cli({"list", copy.path.string()});
+    ASSERT_EQ(whole.status, 0) << whole.err;
+
+    std::string streamed;
+    int pieces = 0;
+    std::string out;
+    std::string err;
+    int status = cli::RunCli({"list", copy.path.string()}, out, err, false,
+                             [&](std::string_view piece) {
+                                 streamed += piece;
+                                 ++pieces;
+                             });
+    EXPECT_EQ(status, 0);
+    EXPECT_GE(pieces, 1);
+    EXPECT_EQ(streamed + out, whole.out);
+    EXPECT_NE(whole.out.find("\n30000\t"), std::string::npos);
+}
+
 TEST(CliShow, WritesTheGameAsASaveWould) {
     Outcome run = Cli({"show", Data("three_games.pgn"), "--game", "2"});
     ASSERT_EQ(run.status, 0) << run.err;

@@ -164,15 +164,19 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Optio
     return std::nullopt;
 }
 
-int List(const Options& options, std::string& out, std::string& err) {
+int List(const Options& options, std::string& out, std::string& err, const OutputSink& sink) {
     platform::File file;
     if (!file.Open(platform::FromUtf8(options.file), platform::OpenMode::Read)) {
         err += "pawnlet-cli: " + options.file + ": " +
                platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
         return OpenFailed;
     }
-    // A row is a small fraction of its game's text: reserve once rather than grow by copies.
-    if (auto size = file.Size()) {
+    // Rows go to the sink in pieces of about this size; without a sink, a row is a small
+    // fraction of its game's text: reserve once rather than grow by copies.
+    constexpr std::size_t piece = std::size_t{1} << 20;
+    if (sink) {
+        out.reserve(out.size() + piece + 8192);
+    } else if (auto size = file.Size()) {
         out.reserve(out.size() + static_cast<std::size_t>(*size / 4));
     }
     out += "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n";
@@ -206,6 +210,10 @@ int List(const Options& options, std::string& out, std::string& err) {
         end = PutField(game.firstMoves, end);
         *end++ = '\n';
         out.append(start, end);
+        if (sink && out.size() >= piece) {
+            sink(out);
+            out.clear();
+        }
     });
     if (!read) {
         err += "pawnlet-cli: " + options.file + ": " +
@@ -344,8 +352,8 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
 
 } // namespace
 
-int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err,
-           bool progress) {
+int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err, bool progress,
+           const OutputSink& sink) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             out += HelpText;
@@ -358,7 +366,7 @@ int RunCli(const std::vector<std::string>& args, std::string& out, std::string& 
         return ExitUsage;
     }
     if (options.command == "list") {
-        return List(options, out, err);
+        return List(options, out, err, sink);
     }
     if (options.command == "show") {
         return Show(options, out, err);

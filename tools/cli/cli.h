@@ -5,7 +5,9 @@
 // `err` (standard error). Progress, when asked for, is written to standard error directly.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -17,7 +19,13 @@ inline constexpr int ExitUsage = 64;      // the command line is not understood
 
 extern const char* const HelpText;
 
-// `args` are the arguments after the program name.
-int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err, bool progress);
+// Takes what a command has put in `out` so far, while it runs: a long list is then written in
+// large pieces as it is made, in memory that does not grow with the file.
+using OutputSink = std::function<void(std::string_view)>;
+
+// `args` are the arguments after the program name. With a `sink`, part of the output may go to
+// it (in order) before the rest is left in `out`; without one, all of it is in `out`.
+int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err, bool progress,
+           const OutputSink& sink = {});
 
 } // namespace cli
