@@ -1,32 +1,17 @@
 #include "platform/text.h"
 
-#include <array>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace platform {
-namespace {
-
-// Windows-1252 bytes 0x80..0x9F; the five undefined bytes keep their own value.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-} // namespace
-
-char16_t AnsiToWideChar(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0) {
-        return kHighControls[byte - 0x80];
-    }
-    return byte;
-}
 
 void AppendAnsiToWide(std::string_view bytes, std::u16string& out) {
-    out.reserve(out.size() + bytes.size());
+    const std::size_t base = out.size();
+    out.resize(base + bytes.size());
+    char16_t* to = out.data() + base;
     for (char byte : bytes) {
-        out.push_back(AnsiToWideChar(static_cast<unsigned char>(byte)));
+        *to++ = AnsiToWideChar(static_cast<unsigned char>(byte));
     }
 }
 
@@ -40,8 +25,8 @@ char WideToAnsiChar(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
         return static_cast<char>(c);
     }
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == c) {
+    for (std::size_t i = 0; i < std::size(AnsiHighControls); ++i) {
+        if (AnsiHighControls[i] == c) {
             return static_cast<char>(0x80 + i);
         }
     }
