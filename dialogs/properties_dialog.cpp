@@ -12,17 +12,7 @@
 
 namespace {
 
-constexpr int WhiteEdit = 1002;
-constexpr int BlackEdit = 1003;
-constexpr int SiteEdit = 1004;
-constexpr int EventEdit = 1005;
-constexpr int RoundEdit = 1006;
-constexpr int BlackWinsRadio = 1007;
-constexpr int DatePickerId = 1008;
-constexpr int DrawRadio = 1009;
-constexpr int WhiteWinsRadio = 1010;
-constexpr int UnfinishedRadio = 1011;
-constexpr int MoreButton = 1012;
+using namespace PropertiesControl;
 
 constexpr int MaxTagLength = 64;
 constexpr char16_t UnknownDate[] = u"????.??.??";

@@ -18,6 +18,21 @@
 class Partie;
 class QWidget;
 
+// Control identifiers of template 138.
+namespace PropertiesControl {
+inline constexpr int WhiteEdit = 1002;
+inline constexpr int BlackEdit = 1003;
+inline constexpr int SiteEdit = 1004;
+inline constexpr int EventEdit = 1005;
+inline constexpr int RoundEdit = 1006;
+inline constexpr int BlackWinsRadio = 1007;
+inline constexpr int DatePickerId = 1008;
+inline constexpr int DrawRadio = 1009;
+inline constexpr int WhiteWinsRadio = 1010;
+inline constexpr int UnfinishedRadio = 1011;
+inline constexpr int MoreButton = 1012;
+} // namespace PropertiesControl
+
 // The date the picker shows for a Date text: the text is read as three decimal numbers separated
 // by single dots (blanks before a number skipped, a sign allowed, anything after the third number
 // ignored). None when the text is none, when three numbers cannot be read ("????.??.??",

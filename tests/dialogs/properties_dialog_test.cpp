@@ -27,17 +27,8 @@
 
 namespace {
 
-constexpr int WhiteEdit = 1002;
-constexpr int BlackEdit = 1003;
-constexpr int SiteEdit = 1004;
-constexpr int EventEdit = 1005;
-constexpr int RoundEdit = 1006;
-constexpr int BlackWinsRadio = 1007;
-constexpr int DatePickerId = 1008;
-constexpr int DrawRadio = 1009;
-constexpr int WhiteWinsRadio = 1010;
-constexpr int LineRadio = 1011;
-constexpr int MoreButton = 1012;
+using namespace PropertiesControl;
+constexpr int LineRadio = UnfinishedRadio;
 
 std::u16string U16(const QString& text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
