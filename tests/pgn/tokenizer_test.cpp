@@ -1,6 +1,8 @@
 // Tokens of movetext, and brace comments across lines.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "chess/position.h"
 #include "pgn/parser.h"
 #include "pgn_test_support.h"
@@ -19,16 +21,30 @@ std::ostream& operator<<(std::ostream& out, const Token& token) {
     return out << static_cast<int>(token.kind) << ":" << platform::ToUtf8(token.text);
 }
 
+// A parser standing on the first line of a file that holds `text`.
+struct ParserOnText {
+    explicit ParserOnText(const std::string& text) {
+        opened = file.Open(U16(dir.File("movetext.pgn", text)), platform::OpenMode::Read);
+        reader = std::make_unique<LineReader>(file, 0);
+        std::string_view first;
+        hasFirstLine = reader->Next(first);
+        parser = std::make_unique<Parser>(*reader, first);
+    }
+
+    TempDir dir;
+    platform::File file;
+    std::unique_ptr<LineReader> reader;
+    std::unique_ptr<Parser> parser;
+    bool opened = false;
+    bool hasFirstLine = false;
+};
+
 // The tokens of `text` up to the first GameEnd or BadToken, without the blanks.
 std::vector<Token> Tokens(const std::string& text) {
-    TempDir dir;
-    auto path = dir.File("tokens.pgn", text);
-    platform::File file;
-    EXPECT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
-    LineReader reader(file, 0);
-    std::string_view first;
-    EXPECT_TRUE(reader.Next(first));
-    Parser parser(reader, first);
+    ParserOnText on(text);
+    EXPECT_TRUE(on.opened);
+    EXPECT_TRUE(on.hasFirstLine);
+    Parser& parser = *on.parser;
     std::vector<Token> tokens;
     std::u16string token;
     for (int guard = 0; guard < 100; ++guard) {
@@ -84,15 +100,11 @@ TEST(Tokenizer, CutsMovetextIntoTokens) {
 }
 
 TEST(Tokenizer, NextGameTagLineEndsTheGameAndEveryLevelAfterIt) {
-    TempDir dir;
     std::string text = "1. e4 (1. d4\r\n[Event \"next\"]\r\n[White \"x\"]\r\n";
-    auto path = dir.File("next.pgn", text);
-    platform::File file;
-    ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
-    LineReader reader(file, 0);
-    std::string_view first;
-    ASSERT_TRUE(reader.Next(first));
-    Parser parser(reader, first);
+    ParserOnText on(text);
+    ASSERT_TRUE(on.opened);
+    ASSERT_TRUE(on.hasFirstLine);
+    Parser& parser = *on.parser;
     std::u16string token;
     TokenKind kind;
     while ((kind = parser.NextToken(token)) != TokenKind::GameEnd) {
@@ -100,9 +112,9 @@ TEST(Tokenizer, NextGameTagLineEndsTheGameAndEveryLevelAfterIt) {
     EXPECT_TRUE(parser.StoppedAtTagLine());
     EXPECT_EQ(parser.TagLineOffset(), text.find("[Event"));
     // An enclosing level asking again gets the end at once, without reading the next line.
-    std::uint64_t after = reader.Offset();
+    std::uint64_t after = on.reader->Offset();
     EXPECT_EQ(parser.NextToken(token), TokenKind::GameEnd);
-    EXPECT_EQ(reader.Offset(), after);
+    EXPECT_EQ(on.reader->Offset(), after);
 }
 
 struct CommentCase {
@@ -121,14 +133,10 @@ TEST(ReadComment, CollectsTheTextAcrossLines) {
         {"open at the end of the file", "{never closed\r\nstill", std::nullopt},
     };
     for (const auto& c : cases) {
-        TempDir dir;
-        auto path = dir.File("comment.pgn", c.text);
-        platform::File file;
-        ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
-        LineReader reader(file, 0);
-        std::string_view first;
-        ASSERT_TRUE(reader.Next(first));
-        Parser parser(reader, first);
+        ParserOnText on(c.text);
+        ASSERT_TRUE(on.opened);
+        ASSERT_TRUE(on.hasFirstLine);
+        Parser& parser = *on.parser;
         std::u16string token;
         ASSERT_EQ(parser.NextToken(token), TokenKind::CommentStart) << c.name;
         Position position;
