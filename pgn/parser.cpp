@@ -26,6 +26,7 @@ bool IsDigit(char16_t c) {
 
 Parser::Parser(LineReader& lineReader, std::string_view firstLine) : reader(lineReader) {
     currentLineOffset = reader.LineOffset();
+    endsAtBreak = reader.Offset() > currentLineOffset + firstLine.size();
     SetLine(firstLine);
     pos = 0;
 }
@@ -44,6 +45,8 @@ bool Parser::ReadNextLine(std::string_view& bytes) {
         return false;
     }
     currentLineOffset = reader.LineOffset();
+    // The reader consumed a line break after the line exactly when it moved past its bytes.
+    endsAtBreak = reader.Offset() > currentLineOffset + bytes.size();
     return true;
 }
 
@@ -149,7 +152,10 @@ TokenKind Parser::NextToken(std::u16string& token) {
 bool ReadComment(Parser& parser, Position& position) {
     std::u16string text;
     for (;;) {
+        bool freshLine = false;
+        bool afterBreak = false;
         if (parser.Pos() == -1) {
+            afterBreak = parser.LineEndsAtBreak();
             std::string_view bytes;
             if (!parser.ReadNextLine(bytes)) {
                 return true;
@@ -157,11 +163,12 @@ bool ReadComment(Parser& parser, Position& position) {
             // Inside a comment a line that begins with "[" is ordinary text.
             parser.SetLine(bytes);
             parser.SetPos(0);
+            freshLine = true;
         }
         const char16_t* line = parser.Line();
         int pos = parser.Pos();
         // Every line break inside the comment becomes one blank.
-        if (pos == 0 && line[0] != 0 && line[0] != u'}') {
+        if (freshLine && afterBreak && line[0] != 0 && line[0] != u'}') {
             text += u' ';
         }
         const char16_t* start = line + pos;

@@ -57,6 +57,9 @@ public:
 
     // Reads the next line into `line`; false at the end of the file.
     bool ReadNextLine(std::string_view& bytes);
+    // The current line ended at a line break of the file, not at the reader's length limit
+    // or at the end of the file.
+    bool LineEndsAtBreak() const { return endsAtBreak; }
     void SetLine(std::string_view bytes);
     void SetPos(int index) { pos = index; }
 
@@ -67,11 +70,14 @@ private:
     std::uint64_t currentLineOffset = 0;
     std::uint64_t tagLineOffset = 0;
     bool stoppedAtTag = false;
+    bool endsAtBreak = false;
     LiveCount<Parser> counter;
 };
 
 // Collects a brace comment (the parser stands just after its "{") across lines and gives it to
-// `position`: line breaks become one blank each, leading blanks and tabs are dropped. A comment
-// still open at the end of the file is dropped. Returns false only when the text could not be
+// `position`: line breaks become one blank each, leading blanks and tabs are dropped. A line that
+// the reader cut for its length goes on without a blank, so a comment reads back as it was
+// written whatever the length of its lines. A comment still open at the end of the file is
+// dropped. Returns false only when the text could not be
 // stored.
 [[nodiscard]] bool ReadComment(Parser& parser, Position& position);

@@ -1,5 +1,6 @@
 #include "pgn/writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -25,6 +26,20 @@ std::u16string Number(const char16_t* prefix, int value) {
         text += static_cast<char16_t>(*d);
     }
     return text;
+}
+
+// An extra tag that the loader would take for one of the tags it reads itself: one made from a
+// malformed line such as "[White" alone. Written out it would replace the game's own tag when
+// the file is read again (or, as a FEN or SetUp tag, make the game unreadable), so it is left
+// out; its line carried nothing the game uses.
+bool ReadsBackAsOwnTag(const PGNHeader& header) {
+    for (const char16_t* name :
+         {u"White", u"Black", u"Result", u"Event", u"Round", u"Site", u"Date", u"FEN"}) {
+        if (header.tag == name) {
+            return true;
+        }
+    }
+    return header.tag == u"SetUp" && header.value == u"1";
 }
 
 } // namespace
@@ -68,6 +83,10 @@ void PgnWriter::Emit(std::u16string_view piece, bool breakable) {
 // The code page has one byte per character, so an index into the bytes is an index into the
 // piece as well.
 void PgnWriter::EmitBytes(std::u16string_view piece, std::string_view bytes, bool breakable) {
+    if (inComment) {
+        EmitCommentBytes(bytes);
+        return;
+    }
     int len = static_cast<int>(bytes.size());
     if (outputColumn + len < LineLimit) {
         Put(bytes);
@@ -120,6 +139,49 @@ void PgnWriter::EmitBytes(std::u16string_view piece, std::string_view bytes, boo
         bytes.remove_prefix(1);
     }
     Put(bytes);
+}
+
+void PgnWriter::EmitCommentBytes(std::string_view bytes) {
+    for (;;) {
+        const int len = static_cast<int>(bytes.size());
+        if (outputColumn + len < LineLimit) {
+            Put(bytes);
+            return;
+        }
+        // The last blank that keeps the line within 79 bytes, else the first one after it. On a
+        // fresh line the first byte is no break: the line before already ends at a blank the
+        // break stands for, and an empty line would read back as no blank at all.
+        const int first = outputColumn > 0 ? 0 : 1;
+        const int limit = LineLimit - 1 - outputColumn;
+        int at = -1;
+        for (int i = std::min(limit, len - 1); i >= first && at < 0; --i) {
+            if (bytes[static_cast<std::size_t>(i)] == ' ') {
+                at = i;
+            }
+        }
+        for (int i = std::max(limit + 1, first); i < len && at < 0; ++i) {
+            if (bytes[static_cast<std::size_t>(i)] == ' ') {
+                at = i;
+            }
+        }
+        if (at < 0) {
+            Put(bytes);
+            return;
+        }
+        Put(bytes.substr(0, static_cast<std::size_t>(at)));
+        NewLine();
+        bytes.remove_prefix(static_cast<std::size_t>(at) + 1);
+    }
+}
+
+void PgnWriter::EmitComment(std::u16string_view comment) {
+    Emit(u" {", true);
+    std::u16string text(comment);
+    std::replace(text.begin(), text.end(), u'}', u')');
+    inComment = true;
+    EmitLong(text, false);
+    inComment = false;
+    Emit(u"}", true);
 }
 
 void PgnWriter::EmitLong(std::u16string_view comment, bool breakable) {
@@ -196,9 +258,7 @@ void WriteMoves(PgnWriter& writer, const Coup& first, bool withNumber) {
             writer.Emit(Number(u" $", after.evaluation), true);
         }
         if (after.comment) {
-            writer.Emit(u" {", true);
-            writer.EmitLong(*after.comment, false);
-            writer.Emit(u"}", true);
+            writer.EmitComment(*after.comment);
         }
         Coup* alternative = IsAlternative(*move) ? nullptr : FirstAlternative(*move);
         if (alternative != nullptr) {
@@ -259,14 +319,15 @@ std::string WriteGameText(const Partie& partie) {
     }
     for (const PGNHeader* header = partie.extraTags.get(); header != nullptr;
          header = header->next.get()) {
+        if (ReadsBackAsOwnTag(*header)) {
+            continue;
+        }
         writer.EmitLine(u"[" + header->tag + u" \"" + EscapeTagValue(header->value) + u"\"]\r\n");
     }
     writer.Emit(u"\r\n", true);
 
     if (start.comment) {
-        writer.Emit(u" {", true);
-        writer.EmitLong(*start.comment, false);
-        writer.Emit(u"}", true);
+        writer.EmitComment(*start.comment);
     }
     if (start.firstMove) {
         WriteMoves(writer, *start.firstMove, true);

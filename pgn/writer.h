@@ -33,6 +33,12 @@ public:
     void Emit(std::u16string_view piece, bool breakable);
     // Cuts a text of any length (a comment) into pieces of at most 511 characters for Emit.
     void EmitLong(std::u16string_view text, bool breakable);
+    // A brace comment: " {", the text and "}". Within the text a line is broken only at a blank,
+    // which the line break then stands for, and never before a piece that does not begin with
+    // one: a reader turns every line break inside a comment into one blank, so the comment reads
+    // back exactly as it is written. A "}" of the text, which would end the comment early, is
+    // written as ")".
+    void EmitComment(std::u16string_view comment);
     // Writes a whole tag line (its CR LF included), never broken.
     void EmitLine(std::u16string_view line);
     void ResetColumn() { outputColumn = 0; }
@@ -43,12 +49,15 @@ public:
 
 private:
     void EmitBytes(std::u16string_view piece, std::string_view bytes, bool breakable);
+    void EmitCommentBytes(std::string_view bytes);
     void Put(std::string_view bytes);
     void NewLine();
 
     std::string& text;
     // Bytes on the current output line.
     int outputColumn = 0;
+    // The pieces are the text of a comment.
+    bool inComment = false;
 };
 
 // Writes a line of moves starting with `first`, the moves that follow it and the variations met

@@ -131,6 +131,16 @@ TEST(ReadComment, CollectsTheTextAcrossLines) {
         {"tag-like line inside", "{see\r\n[Event \"x\"] too}", u"see [Event \"x\"] too"},
         {"brace starting a line adds no blank", "{end\r\n}", u"end"},
         {"open at the end of the file", "{never closed\r\nstill", std::nullopt},
+        {"empty lines between count once", "{a\r\n\r\n\nb}", u"a b"},
+        // The reader cuts lines of more than 255 bytes; such a cut is not a line break.
+        {"long word cut by the reader stays whole", "{" + std::string(300, 'w') + "}",
+         std::u16string(300, u'w')},
+        {"long line cut at a blank keeps one blank",
+         "{" + std::string(200, 'x') + " " + std::string(100, 'y') + "}",
+         std::u16string(200, u'x') + u" " + std::u16string(100, u'y')},
+        {"long line of runs of blanks keeps them",
+         "{" + std::string(250, 'z') + "   " + std::string(60, 'q') + "}",
+         std::u16string(250, u'z') + u"   " + std::u16string(60, u'q')},
     };
     for (const auto& c : cases) {
         ParserOnText on(c.text);

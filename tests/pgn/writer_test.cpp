@@ -200,6 +200,85 @@ TEST(EmitLong, CommentWithLineBreakKeepsItAndCountsColumnsAfterIt) {
     EXPECT_NE(written.find("1. e4 {first\r\nsecond} 1... e5 *\r\n"), std::string::npos) << written;
 }
 
+// Whatever a comment holds and wherever on the line it starts, it reads back as it was written:
+// the writer breaks its lines only at blanks, which the reader turns back into one blank each.
+TEST(EmitComment, EveryCommentReadsBackExactly) {
+    const std::string longWord(300, 'w');
+    const struct {
+        const char* name;
+        std::u16string comment;
+    } cases[] = {
+        {"brackets near the line ends",
+         u"see (a b c d e f g h i j k l m n o p q r s t u v w x y z) and {braces {too (and "
+         u"again (and again (and (again (and again (and again (and again) ) ) ) ) ) )"},
+        {"runs of blanks and tabs",
+         u"one  two   three    four\tfive \t six       seven        eight         nine ten "
+         u"eleven    twelve     thirteen      fourteen       fifteen        end"},
+        {"a word longer than a line then more",
+         u"short " + std::u16string(120, u'x') + u" then more words after the long one"},
+        {"a word longer than the reader's lines", u"a " + std::u16string(longWord.begin(), longWord.end()) + u" b"},
+        {"a comment of more than 511 characters without a blank",
+         std::u16string(700, u'y') + u" tail"},
+        {"a trailing blank", u"ends with a blank "},
+    };
+    for (const auto& c : cases) {
+        // Moves of different lengths put the comment at different columns.
+        for (const char* moves : {"1. e4", "1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Ba4 Nf6 5. O-O Be7",
+                                  "1. d4 d5 2. c4 e6 3. Nc3 Nf6 4. Bg5 Be7 5. e3 O-O 6. Nf3"}) {
+            Partie partie;
+            ASSERT_EQ(ParseText(Header() + moves, partie), NoError);
+            const Coup* last = partie.startPosition.firstMove.get();
+            while (last->after->firstMove) {
+                last = last->after->firstMove.get();
+            }
+            last->after->SetComment(c.comment);
+            const std::string written = WriteGameText(partie);
+            Partie back;
+            ASSERT_EQ(ParseText(written, back), NoError) << c.name << "\n" << written;
+            const Coup* backLast = back.startPosition.firstMove.get();
+            while (backLast->after->firstMove) {
+                backLast = backLast->after->firstMove.get();
+            }
+            ASSERT_TRUE(backLast->after->comment.has_value()) << c.name;
+            EXPECT_EQ(*backLast->after->comment, c.comment) << c.name << "\n" << written;
+            EXPECT_EQ(WriteGameText(back), written) << c.name;
+        }
+    }
+}
+
+TEST(EmitComment, AClosingBraceInTheTextCannotEndTheComment) {
+    Partie partie;
+    ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
+    partie.startPosition.firstMove->after->SetComment(u"a {nested} remark");
+    const std::string written = WriteGameText(partie);
+    EXPECT_NE(written.find("1. e4 {a {nested) remark} 1... e5 *"), std::string::npos) << written;
+    Partie back;
+    ASSERT_EQ(ParseText(written, back), NoError) << written;
+    EXPECT_EQ(back.startPosition.firstMove->after->firstMove->to,
+              partie.startPosition.firstMove->after->firstMove->to);
+}
+
+// Malformed tag lines such as "[White" alone become extra tags named like the game's own tags.
+// Written back they would replace those tags (or, as FEN or SetUp, make the game unreadable).
+TEST(WriteGame, ExtraTagsNamedLikeOwnTagsAreLeftOut) {
+    Partie partie;
+    ASSERT_EQ(ParseText("[White \"Real\"]\r\n[Black \"B\"]\r\n[White\r\n[FEN\r\n"
+                        "[SetUp  \"1\"]\r\n[SetUp \"0\"]\r\n[Site]\r\n\r\n1. e4 *\r\n",
+                        partie),
+              NoError);
+    const std::string written = WriteGameText(partie);
+    EXPECT_EQ(written.find("[White \"\"]"), std::string::npos) << written;
+    EXPECT_EQ(written.find("[FEN"), std::string::npos) << written;
+    EXPECT_EQ(written.find("[SetUp \"1\"]"), std::string::npos) << written;
+    // What does not collide is kept: SetUp with another value, and "Site]" as a name.
+    EXPECT_NE(written.find("[SetUp \"0\"]\r\n[Site] \"\"]\r\n"), std::string::npos) << written;
+    Partie back;
+    ASSERT_EQ(ParseText(written, back), NoError) << written;
+    EXPECT_EQ(back.white, u"Real");
+    EXPECT_EQ(back.startPosition.setUp, 0);
+    EXPECT_EQ(WriteGameText(back), written);
+}
+
 TEST(WriteGame, FailedWriteIsReported) {
     TempDir dir;
     auto path = dir.File("out.pgn", "");
