@@ -67,10 +67,9 @@ int MoveText(const Coup& move, char16_t* buffer, bool withNumber, bool numericAn
         if (type >= Rook && type <= King) {
             *out++ = pieceLetters[type];
         }
-        // Kings never need a hint: there is one of each colour.
-        if (type != King) {
-            out += CopyWide(out, move.disambiguation);
-        }
+        // A king has a hint only in a set-up position that gives its side a second king which
+        // reaches the same square; without it the text would read back as that king's move.
+        out += CopyWide(out, move.disambiguation);
         if (move.isCapture) {
             *out++ = u'x';
         }
