@@ -35,10 +35,6 @@ std::optional<std::string> ScanEntry(Input input);
 // Whatever loads, written and loaded again, writes the same bytes.
 std::optional<std::string> RoundTripEntry(Input input);
 
-// Whether the entries pass over inputs that show a fault still open (true by default, so that
-// the fuzzers look for new faults); the replay of the open findings clears it.
-extern bool PassOverOpenFaults;
-
 // The entry of a target by name ("fen", "san", "load", "scan", "roundtrip"), or null.
 Entry FindEntry(std::string_view name);
 

@@ -54,15 +54,6 @@ TEST_P(FuzzReplay, EveryRegressionInputPasses) {
     }
 }
 
-// Inputs that still fail, kept apart until their fault is mended; then they move to
-// regressions/. Run them with --gtest_also_run_disabled_tests.
-TEST_P(FuzzReplay, DISABLED_EveryOpenFindingPasses) {
-    int replayed = 0;
-    fuzz::PassOverOpenFaults = false;
-    Replay(GetParam(), fs::path(PAWNLET_FUZZ_DIR) / "open" / GetParam(), replayed);
-    fuzz::PassOverOpenFaults = true;
-}
-
 TEST_P(FuzzReplay, EverySeedPasses) {
     int replayed = 0;
     const std::string target = GetParam();
