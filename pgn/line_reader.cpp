@@ -96,6 +96,7 @@ bool LineReader::Next(std::string_view& line) {
     }
     const char* start = buffer.data() + cursor;
     lineOffset = base + cursor;
+    cut = false;
 
     // The first CR or LF among the bytes of the window.
     const char* brk = FindLineBreak(start, window, end - cursor);
@@ -117,13 +118,24 @@ bool LineReader::Next(std::string_view& line) {
             if (start[i] == ' ') {
                 line = std::string_view(start, i);
                 cursor += i;
+                cut = true;
                 return true;
             }
         }
     }
     line = std::string_view(start, window);
     cursor += window;
+    cut = window == MaxLine;
     return true;
+}
+
+void ReadRestOfLine(LineReader& reader, std::string& whole, std::size_t limit) {
+    std::string_view piece;
+    while (reader.CutForLength() && reader.Next(piece)) {
+        if (whole.size() < limit) {
+            whole.append(piece.substr(0, limit - whole.size()));
+        }
+    }
 }
 
 namespace {

@@ -41,6 +41,9 @@ public:
     // starts, and where a reader of single lines would have left the file.
     std::uint64_t Offset() const { return base + cursor; }
     bool Failed() const { return failed; }
+    // The line that Next returned last was cut at the length limit: its text goes on in the
+    // next line(s).
+    bool CutForLength() const { return cut; }
     // Goes back or forward to `offset`: within the block already read when it lies there,
     // else by seeking the file. False when the seek failed.
     [[nodiscard]] bool SeekTo(std::uint64_t offset);
@@ -56,7 +59,13 @@ private:
     std::uint64_t lineOffset;
     bool atEnd = false;
     bool failed = false;
+    bool cut = false;
 };
+
+// Completes a line that the reader cut for its length: appends the following pieces to `whole`
+// until one ends at a line break or the file ends. Past `limit` bytes the text is passed over
+// but still consumed, so memory stays bounded whatever the line's length.
+void ReadRestOfLine(LineReader& reader, std::string& whole, std::size_t limit);
 
 // The value of a tag line: the text after the first double quote of `source` up to the next
 // double quote that is not escaped, or to the end. Inside it `\"` stands for a quote and `\\`

@@ -65,6 +65,9 @@ void ForgetTags(Partie& partie) {
     partie.startPosition.SetInitial();
 }
 
+// How much of an overlong tag line is kept; the rest is passed over.
+constexpr std::size_t MaxTagLine = 1 << 16;
+
 enum class TagOutcome { Read, White, SetUp, Fen, Other };
 
 TagOutcome ApplyTag(Partie& partie, std::string_view line) {
@@ -135,6 +138,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     bool tagsRead = false;
     bool haveMovetext = false;
     std::uint64_t sectionStart = reader.Offset();
+    std::string longLine;
     // A file that ends right after the tag section gives a game without moves.
     for (bool more = reader.Next(line); more; more = reader.Next(line)) {
         if (!line.empty() && line[0] == '[') {
@@ -149,7 +153,15 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
                 inSection = true;
             }
             tagsRead = true;
-            std::string_view tag = UpToNul(line);
+            // A tag line longer than the reader's lines is read whole: its value must not
+            // spill into what follows as if it were movetext.
+            std::string_view whole = line;
+            if (reader.CutForLength()) {
+                longLine.assign(line);
+                ReadRestOfLine(reader, longLine, MaxTagLine);
+                whole = longLine;
+            }
+            std::string_view tag = UpToNul(whole);
             switch (ApplyTag(partie, tag)) {
             case TagOutcome::Read:
                 break;
@@ -172,6 +184,10 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
                 AddExtraTag(partie, platform::AnsiToWide(tag.substr(1)));
                 break;
             }
+        } else if (line.empty()) {
+            // The rest of a line break that the reader's length limit cut in two: the tag
+            // section goes on.
+            continue;
         } else if (whiteSeen) {
             haveMovetext = true;
             break;

@@ -188,4 +188,40 @@ TEST(LoadGame, ATagRightAfterTheResultMarkerIsLeftToTheNextGame) {
     EXPECT_EQ(game.partie->endOffset, bytes.find("[White \"B\"]"));
 }
 
+// Tag lines longer than the reader's lines, and a line break that its length limit cuts in two,
+// stay within the tag section: the game keeps its tags, its moves and its neighbour.
+TEST(LoadGame, LongTagLinesAreReadWhole) {
+    const std::string longValue(600, 'v');
+    const struct {
+        const char* name;
+        std::string line; // a tag line between White and Black, without its line break
+        std::u16string value;
+    } cases[] = {
+        {"a value of 600 bytes", "[Annotator \"" + longValue + "\"]",
+         std::u16string(longValue.begin(), longValue.end())},
+        {"a value with blanks", "[Annotator \"" + std::string(200, 'a') + " " +
+                                    std::string(200, 'b') + "\"]",
+         std::u16string(200, u'a') + u" " + std::u16string(200, u'b')},
+        // 254 bytes: the window of 255 bytes ends between its CR and LF.
+        {"a line that ends where the reader cuts", "[Annotator \"" + std::string(240, 'c') + "\"]",
+         std::u16string(240, u'c')},
+    };
+    for (const auto& c : cases) {
+        const std::string bytes = "\n[White \"A\"]\r\n" + c.line + "\r\n[Black \"B\"]\r\n"
+                                  "[Result \"*\"]\r\n\r\n1. e4 e5 *\r\n\r\n[White \"C\"]\r\n"
+                                  "[Black \"D\"]\r\n[Result \"1-0\"]\r\n\r\n1. d4 1-0\r\n";
+        TempDir dir;
+        auto path = dir.File("long_tag.pgn", bytes);
+        Loaded game = Load(path, 1, 2);
+        ASSERT_EQ(game.code, NoError) << c.name;
+        EXPECT_EQ(game.partie->black, u"B") << c.name;
+        ASSERT_NE(game.partie->extraTags, nullptr) << c.name;
+        EXPECT_EQ(game.partie->extraTags->value, c.value) << c.name;
+        EXPECT_EQ(MainLineLength(*game.partie), 2) << c.name;
+        EXPECT_EQ(game.partie->endOffset, bytes.find("[White \"C\"]")) << c.name;
+        // Written back, the long line reads back the same.
+        EXPECT_EQ(Rewrite(WriteGameText(*game.partie)), WriteGameText(*game.partie)) << c.name;
+    }
+}
+
 } // namespace

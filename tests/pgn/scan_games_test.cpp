@@ -115,6 +115,23 @@ TEST(ScanGames, SetUpGamesShowPositionAndLongLinesAreCut) {
     EXPECT_EQ(games[1].entry->firstMoves, std::u16string(30, u'a'));
 }
 
+TEST(ScanGames, LongTagLinesStayInTheTagSection) {
+    for (const std::string& line :
+         {"[Annotator \"" + std::string(600, 'v') + "\"]",
+          "[Annotator \"" + std::string(240, 'c') + "\"]", // its CR LF is cut in two
+          "[Annotator \"" + std::string(300, 'w') + " [White \"X\"]\"]"}) {
+        const std::string bytes = "[White \"A\"]\r\n[Result \"*\"]\r\n" + line +
+                                  "\r\n[Black \"B\"]\r\n\r\n1. e4 *\r\n\r\n[White \"C\"]\r\n"
+                                  "[Black \"D\"]\r\n[Result \"1-0\"]\r\n\r\n1. d4 1-0\r\n";
+        auto games = Scan(bytes);
+        ASSERT_EQ(games.size(), 2u) << line.size();
+        EXPECT_EQ(games[0].entry->white, u"A");
+        EXPECT_EQ(games[0].entry->black, u"B");
+        EXPECT_EQ(games[0].entry->firstMoves, u"1. e4 *");
+        EXPECT_EQ(games[1].entry->startOffset, bytes.find("[White \"C\"]"));
+    }
+}
+
 TEST(ScanGames, ReadsTheDrawSignAndEscapedQuotes) {
     auto draw = Scan(ReadBytes(DataFile("half_symbol_draw_result.pgn")));
     ASSERT_EQ(draw.size(), 1u);
