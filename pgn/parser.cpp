@@ -102,12 +102,14 @@ TokenKind Parser::NextToken(std::u16string& token) {
             ++pos;
         }
         return TokenKind::Space;
-    case u'$':
-        token += line[pos++];
+    case u'$': {
+        const int start = pos++;
         while (IsDigit(line[pos])) {
-            token += line[pos++];
+            ++pos;
         }
+        token.assign(line + start, line + pos);
         return TokenKind::Nag;
+    }
     case u'!':
     case u'?':
         token += line[pos++];
@@ -126,21 +128,24 @@ TokenKind Parser::NextToken(std::u16string& token) {
     if (c == u'0' && !(next == u'-' && line[pos + 2] == u'0')) {
         return TokenKind::GameEnd;
     }
+    const int start = pos;
     if (c >= u'1' && c <= u'9') {
         while (IsDigit(line[pos])) {
-            token += line[pos++];
+            ++pos;
         }
         while (line[pos] == u'.') {
-            token += line[pos++];
+            ++pos;
         }
+        token.assign(line + start, line + pos);
         return TokenKind::MoveNumber;
     }
     if (c == u'0' || c == u'B' || c == u'K' || c == u'N' || c == u'O' || c == u'Q' || c == u'R' ||
         (c >= u'a' && c <= u'h')) {
-        token += line[pos++];
+        ++pos;
         while (IsMoveChar(line[pos])) {
-            token += line[pos++];
+            ++pos;
         }
+        token.assign(line + start, line + pos);
         return TokenKind::Move;
     }
     for (int i = pos; i < pos + BadTokenLength && line[i] != 0; ++i) {
