@@ -1,7 +1,7 @@
 // Move legality. There is no move generator: every test starts from an origin and a target.
 // Attacks and movers are found by looking outward from the target square (knight jumps, the
 // nearest piece along each ray, pawn and king neighbours), and king safety is tested by making
-// the move on a copy of the board; both give exactly the answers of trying every square with
+// the move on the board's masks; both give exactly the answers of trying every square with
 // CanMove.
 #include <bit>
 #include <cstdlib>
@@ -19,18 +19,21 @@ struct Offset {
 
 constexpr Offset knightJumps[8] = {{1, 2},   {2, 1},   {2, -1}, {1, -2},
                                    {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
-// The first four directions are those of the rook, the last four those of the bishop. Along
-// N, E, NE and NW the square index grows, so the nearest piece is the lowest bit of a ray's
-// mask; along the others it is the highest.
+// The first four directions are those of the rook, the last four those of the bishop.
 enum Direction { North, East, South, West, NorthEast, SouthEast, SouthWest, NorthWest };
 constexpr Offset rayDirections[8] = {{0, 1}, {1, 0},  {0, -1},  {-1, 0},
                                      {1, 1}, {1, -1}, {-1, -1}, {-1, 1}};
-constexpr bool ascending[8] = {true, true, false, false, true, false, false, true};
 
 struct Tables {
     std::uint64_t knight[64];
     std::uint64_t king[64];
-    std::uint64_t rays[64][8];
+    // Indexed by Direction; [8], for squares that share no line, stays empty.
+    std::uint64_t rays[64][9];
+    // The rook's four rays together, and the bishop's.
+    std::uint64_t rookLines[64];
+    std::uint64_t bishopLines[64];
+    // The direction from the first square to the second, when they share a line (else 8).
+    std::uint8_t direction[64][64];
     // The squares from which a pawn of each side (index side / 32) attacks the square.
     std::uint64_t pawnAttackers[2][64];
 };
@@ -45,6 +48,11 @@ constexpr std::uint64_t Bit(int square) {
 
 constexpr Tables MakeTables() {
     Tables tables{};
+    for (auto& row : tables.direction) {
+        for (std::uint8_t& direction : row) {
+            direction = 8;
+        }
+    }
     for (int square = 0; square < 64; ++square) {
         const int file = square % 8;
         const int rank = square / 8;
@@ -73,7 +81,10 @@ constexpr Tables MakeTables() {
             for (int f = file + step.file, r = rank + step.rank; OnBoard(f, r);
                  f += step.file, r += step.rank) {
                 tables.rays[square][direction] |= Bit(MakeSquare(f, r));
+                tables.direction[square][MakeSquare(f, r)] = static_cast<std::uint8_t>(direction);
             }
+            (direction < NorthEast ? tables.rookLines : tables.bishopLines)[square] |=
+                tables.rays[square][direction];
         }
     }
     return tables;
@@ -81,49 +92,43 @@ constexpr Tables MakeTables() {
 
 constexpr Tables tables = MakeTables();
 
-// The nearest occupied square along a ray from `square`, or NoSquare.
-Square NearestOnRay(std::uint64_t occupied, Square square, int direction) {
-    const std::uint64_t blockers = tables.rays[square][direction] & occupied;
-    if (blockers == 0) {
-        return NoSquare;
+// The pieces of `candidates` (all on lines through `square`) with nothing between them and
+// `square`. Seen from `square` towards a candidate, the ray from the candidate onwards is part
+// of the ray from `square`; what the two do not share is the squares between and the
+// candidate itself.
+std::uint64_t UnblockedOnLines(std::uint64_t occupied, std::uint64_t candidates, Square square) {
+    std::uint64_t unblocked = 0;
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const int candidate = std::countr_zero(candidates);
+        const int direction = tables.direction[square][candidate];
+        const std::uint64_t upTo =
+            tables.rays[square][direction] ^ tables.rays[candidate][direction];
+        const std::uint64_t bit = Bit(candidate);
+        unblocked |= (upTo & occupied) == bit ? bit : 0;
     }
-    return static_cast<Square>(ascending[direction] ? std::countr_zero(blockers)
-                                                    : 63 - std::countl_zero(blockers));
+    return unblocked;
 }
 
 // Is `square` attacked by the side other than `colour`: an enemy knight a jump away, king next
 // to it, pawn on one of its attacking diagonals (occupied or not), or slider of the ray's kind
-// as the nearest piece along a ray. Rays are walked only where such a slider stands on them.
-bool AttackedOn(const PieceCode* board, Colour colour, Square square) {
-    const Colour enemy = OtherSide(colour);
-    const AttackerMasks enemies = AttackerMasksOf(board, enemy);
-    if ((tables.knight[square] & enemies.knights) != 0 ||
-        (tables.king[square] & enemies.king) != 0 ||
-        (tables.pawnAttackers[enemy / Black][square] & enemies.pawns) != 0) {
+// as the nearest piece along a ray. A colour other than White and Black has no enemy.
+bool AttackedOn(const BoardMasks& masks, Colour colour, Square square) {
+    if (colour != White && colour != Black) {
+        return false;
+    }
+    const int enemy = colour == White ? 1 : 0;
+    const std::uint64_t enemies = masks.bySide[enemy];
+    if ((tables.knight[square] & enemies & masks.byType[Knight]) != 0 ||
+        (tables.king[square] & enemies & masks.byType[King]) != 0 ||
+        (tables.pawnAttackers[enemy][square] & enemies & masks.byType[Pawn]) != 0) {
         return true;
     }
-    for (int direction = 0; direction < 8; ++direction) {
-        const std::uint64_t sliders = direction < 4 ? enemies.rooksQueens : enemies.bishopsQueens;
-        if ((tables.rays[square][direction] & sliders) == 0) {
-            continue;
-        }
-        const Square nearest = NearestOnRay(enemies.occupied, square, direction);
-        if ((Bit(nearest) & sliders) != 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The first square from a1 up holding the king of `colour`, or NoSquare.
-Square FindKing(const PieceCode* board, Colour colour) {
-    const std::uint64_t kings = SquaresHolding(board, colour + King);
-    return kings == 0 ? NoSquare : static_cast<Square>(std::countr_zero(kings));
-}
-
-bool KingAttackedOn(const PieceCode* board, Colour colour) {
-    const Square king = FindKing(board, colour);
-    return king != NoSquare && AttackedOn(board, colour, king);
+    const std::uint64_t queens = masks.byType[Queen];
+    const std::uint64_t rooks = enemies & (masks.byType[Rook] | queens);
+    const std::uint64_t bishops = enemies & (masks.byType[Bishop] | queens);
+    const std::uint64_t candidates =
+        (tables.rookLines[square] & rooks) | (tables.bishopLines[square] & bishops);
+    return candidates != 0 && UnblockedOnLines(masks.occupied, candidates, square) != 0;
 }
 
 // The castling rows: king code, origin, target, squares that must be empty, the rook's corner,
@@ -159,39 +164,103 @@ std::uint8_t CastlingRight(const Position& position, int row) {
     return 0;
 }
 
-void InsertSorted(SquareList& list, Square square) {
-    int i = list.count++;
-    while (i > 0 && list.squares[i - 1] > square) {
-        list.squares[i] = list.squares[i - 1];
-        --i;
+// The squares a move changes besides its origin and target: the pawn taken en passant, and the
+// rook of a castling king. The test of both is kept this small because every legality trial
+// makes it.
+struct SideSquares {
+    Square taken = NoSquare;
+    Square rookFrom = NoSquare;
+    Square rookTo = NoSquare;
+};
+
+SideSquares SideSquaresOf(const PieceCode* board, Square from, Square to, Square enPassantBefore) {
+    SideSquares side;
+    if (board[to] != Empty) {
+        return side;
     }
-    list.squares[i] = square;
+    const PieceCode mover = board[from];
+    if (TypeOf(mover) == Pawn && to == enPassantBefore) {
+        // The pawn taken en passant stands beside the origin, on the target's file.
+        side.taken = MakeSquare(FileOf(to), RankOf(from));
+    } else if ((mover == White + King && from == 4) || (mover == Black + King && from == 60)) {
+        if (to == from + 2) {
+            side.rookFrom = static_cast<Square>(from + 3);
+            side.rookTo = static_cast<Square>(from + 1);
+        } else if (to == from - 2) {
+            side.rookFrom = static_cast<Square>(from - 4);
+            side.rookTo = static_cast<Square>(from - 1);
+        }
+    }
+    return side;
+}
+
+// The squares holding pawn `code` from which it reaches `target`: one rank behind, diagonally
+// onto an occupied target, straight onto an empty one, or two ranks behind from its start rank
+// over an empty square.
+std::uint64_t PawnMovers(const PieceCode* board, PieceCode code, Square target) {
+    std::uint64_t movers = 0;
+    const auto consider = [&](Square square) {
+        if (board[square] == code) {
+            movers |= Bit(square);
+        }
+    };
+    const int back = ColourOf(code) == White ? -1 : 1;
+    const int rank = RankOf(target) + back;
+    if (rank < 0 || rank > 7) {
+        return 0;
+    }
+    const int file = FileOf(target);
+    if (board[target] != Empty) {
+        if (file > 0) {
+            consider(MakeSquare(file - 1, rank));
+        }
+        if (file < 7) {
+            consider(MakeSquare(file + 1, rank));
+        }
+        return movers;
+    }
+    const Square behind = MakeSquare(file, rank);
+    consider(behind);
+    const int startRank = ColourOf(code) == White ? 1 : 6;
+    if (rank + back == startRank && board[behind] == Empty) {
+        consider(MakeSquare(file, startRank));
+    }
+    return movers;
+}
+
+// The squares of `pieces`, all of piece type `type` (Rook .. King), from which it reaches
+// `target` on a board whose occupied squares are `occupied`.
+std::uint64_t PieceMovers(std::uint64_t pieces, std::uint64_t occupied, int type, Square target) {
+    if (type == Knight) {
+        return tables.knight[target] & pieces;
+    }
+    if (type == King) {
+        return tables.king[target] & pieces;
+    }
+    const std::uint64_t lines = type == Rook ? tables.rookLines[target]
+                                : type == Bishop
+                                    ? tables.bishopLines[target]
+                                    : tables.rookLines[target] | tables.bishopLines[target];
+    return UnblockedOnLines(occupied, lines & pieces, target);
 }
 
 } // namespace
 
 MoveEffects ApplyMoveToBoard(PieceCode* board, Square from, Square to, Square enPassantBefore) {
-    MoveEffects effects;
+    const SideSquares side = SideSquaresOf(board, from, to, enPassantBefore);
     const PieceCode mover = board[from];
+    MoveEffects effects;
     if (board[to] != Empty) {
         effects.isCapture = true;
         effects.capturedPiece = board[to];
-    } else if (TypeOf(mover) == Pawn && to == enPassantBefore) {
-        // The pawn taken en passant stands beside the origin, on the target's file.
+    } else if (side.taken != NoSquare) {
         effects.isCapture = true;
         effects.enPassantCapture = to;
-        board[MakeSquare(FileOf(to), RankOf(from))] = Empty;
-    } else if ((mover == White + King && from == 4) || (mover == Black + King && from == 60)) {
-        const int base = from - 4;
-        if (to == base + 6) {
-            board[base + 5] = board[base + 7];
-            board[base + 7] = Empty;
-            effects.castle = 1;
-        } else if (to == base + 2) {
-            board[base + 3] = board[base + 0];
-            board[base + 0] = Empty;
-            effects.castle = 2;
-        }
+        board[side.taken] = Empty;
+    } else if (side.rookFrom != NoSquare) {
+        board[side.rookTo] = board[side.rookFrom];
+        board[side.rookFrom] = Empty;
+        effects.castle = to > from ? 1 : 2;
     } else if (mover == White + Pawn && RankOf(from) == 1 && RankOf(to) == 3) {
         effects.enPassant = MakeSquare(FileOf(from), 2);
     } else if (mover == Black + Pawn && RankOf(from) == 6 && RankOf(to) == 4) {
@@ -200,6 +269,26 @@ MoveEffects ApplyMoveToBoard(PieceCode* board, Square from, Square to, Square en
     board[to] = mover;
     board[from] = Empty;
     return effects;
+}
+
+void ApplyMoveToMasks(BoardMasks& masks, const PieceCode* board, Square from, Square to,
+                      Square enPassantBefore) {
+    // The steps of ApplyMoveToBoard in the same order, each square emptied with the code it
+    // holds at that step. The codes are read from the board before the move: no step reads a
+    // square an earlier one wrote, except the origin, emptied twice when a pawn steps straight
+    // onto the en-passant square.
+    const SideSquares side = SideSquaresOf(board, from, to, enPassantBefore);
+    const PieceCode mover = board[from];
+    if (side.taken != NoSquare) {
+        masks.Remove(side.taken, board[side.taken]);
+    } else if (side.rookFrom != NoSquare) {
+        masks.Remove(side.rookTo, board[side.rookTo]);
+        masks.Put(side.rookTo, board[side.rookFrom]);
+        masks.Remove(side.rookFrom, board[side.rookFrom]);
+    }
+    masks.Remove(to, board[to]);
+    masks.Put(to, mover);
+    masks.Remove(from, mover);
 }
 
 bool Position::PathClear(Square from, Square to, int step) const {
@@ -280,15 +369,28 @@ bool Position::CanMove(Square from, Square to) const {
     }
 }
 
+bool KingAttackedOn(const BoardMasks& masks, Colour colour) {
+    if (colour != White && colour != Black) {
+        return false;
+    }
+    const std::uint64_t kings = masks.bySide[colour / Black] & masks.byType[King];
+    return kings != 0 && AttackedOn(masks, colour, static_cast<Square>(std::countr_zero(kings)));
+}
+
 bool Position::IsAttacked(Colour colour, Square square) const {
-    return square < 64 && AttackedOn(board.data(), colour, square);
+    return square < 64 && AttackedOn(MasksOf(board.data()), colour, square);
 }
 
 bool Position::IsKingAttacked(Colour colour) const {
-    return KingAttackedOn(board.data(), colour);
+    return KingAttackedOn(MasksOf(board.data()), colour);
 }
 
 bool Position::IsLegalMove(Square from, Square to) {
+    BoardMasks after;
+    return TestMove(from, to, after);
+}
+
+bool Position::TestMove(Square from, Square to, BoardMasks& after) {
     testedFrom = from;
     testedTo = to;
     testedLegal = 0;
@@ -327,14 +429,20 @@ bool Position::IsLegalMove(Square from, Square to) {
             break;
         }
     }
+    // Nothing below asks about another board, so `known` stays this board's.
+    const RememberedBoard& known = RememberedFor(board.data());
     if (!decided) {
-        legal = CanMove(from, to);
+        // A move just found by ListMovers needs no second look at its geometry.
+        legal = (mover != Empty && known.moversCode == mover && known.moversTarget == to &&
+                 ((known.movers >> from) & 1) != 0) ||
+                CanMove(from, to);
     }
     if (legal) {
-        // The trial: the mover's king must not be attacked once the move is made.
-        std::array<PieceCode, 64> trial = board;
-        (void)ApplyMoveToBoard(trial.data(), from, to, enPassant);
-        legal = !KingAttackedOn(trial.data(), ColourOf(mover));
+        // The trial: the mover's king must not be attacked once the move is made. The move is
+        // made on the masks alone; the board is not copied.
+        after = known.masks;
+        ApplyMoveToMasks(after, board.data(), from, to, enPassant);
+        legal = !KingAttackedOn(after, ColourOf(mover));
     }
     testedLegal = legal ? 1 : 0;
     return legal;
@@ -349,69 +457,28 @@ SquareList Position::ListMovers(PieceCode code, Square excluded, Square target) 
     if (target > 63 || type < Pawn || type > King) {
         return list;
     }
-    const auto consider = [&](Square square) {
-        if (square != excluded && board[square] == code) {
-            InsertSorted(list, square);
+    // The movers are gathered as a mask, which gives them in square order.
+    std::uint64_t movers;
+    if (type == Pawn) {
+        movers = PawnMovers(board.data(), code, target);
+    } else if (!IsPieceCode(code)) {
+        // A byte that is no piece (a damaged board) is looked for byte by byte.
+        movers =
+            PieceMovers(SquaresHolding(board.data(), code), Occupied(board.data()), type, target);
+    } else {
+        RememberedBoard& known = RememberedFor(board.data());
+        if (known.moversCode != code || known.moversTarget != target) {
+            known.movers = PieceMovers(known.masks.Of(code), known.masks.occupied, type, target);
+            known.moversCode = code;
+            known.moversTarget = target;
         }
-    };
-    switch (type) {
-    case Pawn: {
-        // A pawn comes from one rank behind: diagonally onto an occupied target, straight onto
-        // an empty one, or two ranks behind from its start rank over an empty square.
-        const int back = ColourOf(code) == White ? -1 : 1;
-        const int rank = RankOf(target) + back;
-        if (rank < 0 || rank > 7) {
-            break;
-        }
-        const int file = FileOf(target);
-        if (board[target] != Empty) {
-            if (file > 0) {
-                consider(MakeSquare(file - 1, rank));
-            }
-            if (file < 7) {
-                consider(MakeSquare(file + 1, rank));
-            }
-            break;
-        }
-        const Square behind = MakeSquare(file, rank);
-        consider(behind);
-        const int startRank = ColourOf(code) == White ? 1 : 6;
-        if (rank + back == startRank && board[behind] == Empty) {
-            consider(MakeSquare(file, startRank));
-        }
-        break;
+        movers = known.movers;
     }
-    case Knight:
-    case King: {
-        const std::uint64_t reach = type == Knight ? tables.knight[target] : tables.king[target];
-        for (std::uint64_t from = reach & SquaresHolding(board.data(), code); from != 0;
-             from &= from - 1) {
-            consider(static_cast<Square>(std::countr_zero(from)));
-        }
-        break;
+    if (excluded < 64) {
+        movers &= ~Bit(excluded);
     }
-    case Rook:
-    case Bishop:
-    case Queen: {
-        // Only rays that hold a piece of this code anywhere can lead to a mover.
-        const std::uint64_t pieces = SquaresHolding(board.data(), code);
-        const int first = type == Bishop ? 4 : 0;
-        const int last = type == Rook ? 4 : 8;
-        std::uint64_t occupied = 0;
-        for (int direction = first; direction < last; ++direction) {
-            if ((tables.rays[target][direction] & pieces) == 0) {
-                continue;
-            }
-            if (occupied == 0) {
-                occupied = Occupied(board.data());
-            }
-            const Square nearest = NearestOnRay(occupied, target, direction);
-            if ((Bit(nearest) & pieces) != 0) {
-                consider(nearest);
-            }
-        }
-        break;
-    }
+    for (; movers != 0; movers &= movers - 1) {
+        list.squares[list.count++] = static_cast<Square>(std::countr_zero(movers));
     }
     return list;
 }

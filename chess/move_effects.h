@@ -6,6 +6,8 @@
 
 #include "chess/types.h"
 
+struct BoardMasks;
+
 struct MoveEffects {
     bool isCapture = false;
     PieceCode capturedPiece = 0; // code on the target; 0 for en passant
@@ -18,3 +20,7 @@ struct MoveEffects {
 // to `enPassantBefore`, the square of the position before the move), the rook of a castling
 // king, and the en-passant square of a double step. No promotion, no rights.
 MoveEffects ApplyMoveToBoard(PieceCode* board, Square from, Square to, Square enPassantBefore);
+// The same move made on the masks of `board` (the board before the move, left unchanged): the
+// masks afterwards are exactly those of the board ApplyMoveToBoard leaves.
+void ApplyMoveToMasks(BoardMasks& masks, const PieceCode* board, Square from, Square to,
+                      Square enPassantBefore);

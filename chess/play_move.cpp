@@ -2,6 +2,8 @@
 #include <cassert>
 #include <new>
 
+#include "chess/board_bits.h"
+#include "chess/move_effects.h"
 #include "chess/position.h"
 #include "gametree/tree_ops.h"
 #include "platform/shell.h"
@@ -59,8 +61,12 @@ Position* Position::PlayMove(Square from, Square to, Coup* replaced, int promoti
     if (from > 63 || to > 63) {
         return nullptr;
     }
+    // The masks of the board after the move come with the legality test; a result taken from
+    // the tested-move cache comes without them.
+    BoardMasks masks;
+    bool masksKnown = false;
     if (from != testedFrom || to != testedTo) {
-        (void)IsLegalMove(from, to);
+        masksKnown = TestMove(from, to, masks);
     }
     if (testedLegal == 0) {
         return nullptr;
@@ -113,7 +119,17 @@ Position* Position::PlayMove(Square from, Square to, Coup* replaced, int promoti
         move->promotion = static_cast<std::uint8_t>(promotion);
         after->board[to] = static_cast<PieceCode>(colour + promotion);
     }
-    move->givesCheck = after->IsKingAttacked(after->sideToMove) ? 1 : 0;
+    // Remembered, the masks of the new board serve the next move's tests as well.
+    if (!masksKnown) {
+        masks = MasksOf(board.data());
+        ApplyMoveToMasks(masks, board.data(), from, to, enPassant);
+    }
+    if (promoting) {
+        masks.Remove(to, mover);
+        masks.Put(to, after->board[to]);
+    }
+    RememberMasks(after->board.data(), masks);
+    move->givesCheck = KingAttackedOn(masks, after->sideToMove) ? 1 : 0;
 
     assert(IsConsistent() && after->IsConsistent());
     return after;

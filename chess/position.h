@@ -22,6 +22,8 @@
 #include "gametree/coup.h"
 #include "platform/live_count.h"
 
+struct BoardMasks;
+
 // The squares ListMovers finds, in square order a1..h8.
 struct SquareList {
     std::array<Square, 64> squares;
@@ -144,5 +146,8 @@ public:
     std::unique_ptr<Coup> firstMove;
 
 private:
+    // IsLegalMove, also giving the masks of the board after the move when it is legal.
+    bool TestMove(Square from, Square to, BoardMasks& after);
+
     LiveCount<Position> counter;
 };

@@ -2,6 +2,7 @@
 // the check flag, the castling rights and the tested-move cache.
 #include <gtest/gtest.h>
 
+#include "chess/san.h"
 #include "chess_test_support.h"
 
 namespace {
@@ -401,6 +402,33 @@ TEST(ListMovers, AgreesWithCanMoveEverywhere) {
             }
         }
     }
+}
+
+// The search for movers and the legality test remember what they found on the last board; a
+// board changed since, by a move or by a direct write, is never answered from that memory.
+TEST(ListMovers, AnswersFollowTheBoardAsItIsNow) {
+    auto root = FromFen("4k3/8/8/8/8/8/8/R3K1N1 w - - 0 1");
+    ASSERT_EQ(root->ListMovers(White + Knight, NoSquare, Sq("f3")).count, 1);
+    Position* after = ReadSan(*root, u"Nf3");
+    ASSERT_NE(after, nullptr);
+    // The knight's old square is empty now: nothing moves from it.
+    EXPECT_FALSE(after->IsLegalMove(Sq("g1"), Sq("f3")));
+    EXPECT_EQ(after->ListMovers(White + Knight, NoSquare, Sq("f3")).count, 0);
+
+    ASSERT_EQ(root->ListMovers(White + Rook, NoSquare, Sq("a5")).count, 1);
+    root->board[Sq("a3")] = Black + Pawn;
+    EXPECT_EQ(root->ListMovers(White + Rook, NoSquare, Sq("a5")).count, 0);
+    EXPECT_FALSE(root->IsLegalMove(Sq("a1"), Sq("a5")));
+    root->board[Sq("a3")] = Empty;
+    EXPECT_TRUE(root->IsLegalMove(Sq("a1"), Sq("a5")));
+
+    ASSERT_EQ(root->ListMovers(White + Knight, NoSquare, Sq("f3")).count, 1);
+    root->board[Sq("g1")] = Empty;
+    EXPECT_FALSE(root->IsLegalMove(Sq("g1"), Sq("f3")));
+    // Another piece on the searched piece's square is tested by its own rules.
+    root->board[Sq("g1")] = White + Bishop;
+    EXPECT_FALSE(root->IsLegalMove(Sq("g1"), Sq("f3")));
+    EXPECT_TRUE(root->IsLegalMove(Sq("g1"), Sq("f2")));
 }
 
 } // namespace
