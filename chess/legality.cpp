@@ -109,14 +109,10 @@ std::uint64_t UnblockedOnLines(std::uint64_t occupied, std::uint64_t candidates,
     return unblocked;
 }
 
-// Is `square` attacked by the side other than `colour`: an enemy knight a jump away, king next
-// to it, pawn on one of its attacking diagonals (occupied or not), or slider of the ray's kind
-// as the nearest piece along a ray. A colour other than White and Black has no enemy.
-bool AttackedOn(const BoardMasks& masks, Colour colour, Square square) {
-    if (colour != White && colour != Black) {
-        return false;
-    }
-    const int enemy = colour == White ? 1 : 0;
+// Is `square` attacked by the side `enemy` (0 White, 1 Black): a knight of that side a jump away,
+// its king next to it, a pawn on one of its attacking diagonals (occupied or not), or a slider
+// of the ray's kind as the nearest piece along a ray.
+inline bool AttackedBy(const BoardMasks& masks, int enemy, Square square) {
     const std::uint64_t enemies = masks.bySide[enemy];
     if ((tables.knight[square] & enemies & masks.byType[Knight]) != 0 ||
         (tables.king[square] & enemies & masks.byType[King]) != 0 ||
@@ -373,12 +369,15 @@ bool KingAttackedOn(const BoardMasks& masks, Colour colour) {
     if (colour != White && colour != Black) {
         return false;
     }
-    const std::uint64_t kings = masks.bySide[colour / Black] & masks.byType[King];
-    return kings != 0 && AttackedOn(masks, colour, static_cast<Square>(std::countr_zero(kings)));
+    const int own = colour / Black;
+    const std::uint64_t kings = masks.bySide[own] & masks.byType[King];
+    return kings != 0 && AttackedBy(masks, 1 - own, static_cast<Square>(std::countr_zero(kings)));
 }
 
+// A colour other than White and Black has no enemy.
 bool Position::IsAttacked(Colour colour, Square square) const {
-    return square < 64 && AttackedOn(MasksOf(board.data()), colour, square);
+    return square < 64 && (colour == White || colour == Black) &&
+           AttackedBy(MasksOf(board.data()), colour == White ? 1 : 0, square);
 }
 
 bool Position::IsKingAttacked(Colour colour) const {
@@ -410,7 +409,7 @@ bool Position::TestMove(Square from, Square to, BoardMasks& after) {
         legal =
             std::abs(FileOf(to) - FileOf(from)) == 1 && rise == (ColourOf(mover) == White ? 1 : -1);
         decided = true;
-    } else {
+    } else if ((mover == White + King && from == 4) || (mover == Black + King && from == 60)) {
         for (int row = 0; row < 4; ++row) {
             const CastlingRow& c = castlingRows[row];
             if (mover != c.king || from != c.from || to != c.to) {

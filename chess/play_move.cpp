@@ -17,6 +17,11 @@ bool IsPromotionPiece(int piece) {
 // Castling rights go with the king's and rooks' home squares: a move from one of them, or onto a
 // rook's corner (a captured rook takes its right with it), clears the rights that depend on it.
 void ClearRights(Position& position, Square square, bool origin) {
+    constexpr std::uint64_t homeSquares =
+        (1ULL << 0) | (1ULL << 4) | (1ULL << 7) | (1ULL << 56) | (1ULL << 60) | (1ULL << 63);
+    if (((homeSquares >> square) & 1) == 0) {
+        return;
+    }
     switch (square) {
     case 4:
         if (origin) {

@@ -106,10 +106,6 @@ Position* Position::PreviousPosition() const {
     return previousMove != nullptr ? previousMove->before : nullptr;
 }
 
-int Position::VariationDepth() const {
-    return previousMove != nullptr ? previousMove->depth : 0;
-}
-
 void Position::SetComment(std::optional<std::u16string> text) {
     comment = std::move(text);
 }

@@ -73,7 +73,7 @@ public:
     // The position before the move that led here, or null at the root.
     Position* PreviousPosition() const;
     // The depth of the move that led here (0 on the main line and at the root).
-    int VariationDepth() const;
+    int VariationDepth() const { return previousMove != nullptr ? previousMove->depth : 0; }
     // Replaces the comment; none removes it.
     void SetComment(std::optional<std::u16string> text);
     // The position reached by the first move from -> to in this position's list (any
