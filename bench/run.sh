@@ -2,7 +2,7 @@
 # Benchmarks of pawnlet-cli on the 100 MB file of 156,200 real games: the tag scan of `list` and
 # the full load and legality check of `check`. Prints the wall time and peak memory of each run.
 # Figures only: nothing here passes or fails on time. On a busy machine compare user + system
-# time, or instruction counts (valgrind --tool=callgrind), rather than wall time. After a change
+# time, or instruction counts (bench/instructions.sh), rather than wall time. After a change
 # meant only to make a command faster, bench/same-output.sh OLD_CLI NEW_CLI shows that list and
 # check still give the same bytes.
 #
