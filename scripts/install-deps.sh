@@ -11,7 +11,7 @@ packages=(
     fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth
     mingw-w64 wine wine64
-    time
+    time valgrind
 )
 
 missing=()
