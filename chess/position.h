@@ -87,8 +87,9 @@ public:
     bool CanMove(Square from, Square to) const;
     // The sliding walk of rooks, bishops and queens: every square strictly between is empty.
     bool PathClear(Square from, Square to, int step) const;
-    // Is `square` attacked by a piece of the side other than `colour`. Pawns attack both
-    // diagonal squares ahead of them whether occupied or not.
+    // Is `square` attacked by a piece of the side other than `colour` (false for a colour other
+    // than White and Black). Pawns attack both diagonal squares ahead of them whether occupied
+    // or not.
     bool IsAttacked(Colour colour, Square square) const;
     // Is the king of `colour` (the first one from a1 up) attacked; false without such a king.
     bool IsKingAttacked(Colour colour) const;

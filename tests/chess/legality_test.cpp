@@ -138,7 +138,10 @@ INSTANTIATE_TEST_SUITE_P(
         AttackCase{"bishop_not_orthogonal", "4k3/8/8/8/8/8/8/b3K3 w - - 0 1", White, "e1", false},
         AttackCase{"own_pieces_do_not_attack", "4k3/8/8/8/8/8/8/R3K3 w - - 0 1", White, "a5",
                    false},
-        AttackCase{"king_neighbour", "8/8/8/8/8/3k4/8/4K3 w - - 0 1", White, "e2", true}),
+        AttackCase{"king_neighbour", "8/8/8/8/8/3k4/8/4K3 w - - 0 1", White, "e2", true},
+        // A side that is neither White nor Black has no enemy: the rook a knight's jump away
+        // must not pass for a knight of some other "side".
+        AttackCase{"no_such_side", "4k3/8/8/8/8/5r2/8/4K3 w - - 0 1", 1, "e1", false}),
     [](const testing::TestParamInfo<AttackCase>& info) { return std::string(info.param.name); });
 
 TEST(Castling, MovesTheRookAndMarksTheMove) {
