@@ -43,5 +43,5 @@ total=$(grep -o 'refs: *[0-9,]*' "$OUT.log" | tr -dc '0-9')
 # With debug information a function's lines are split by source file; the largest entry is the
 # one that holds the whole call.
 moves=$(callgrind_annotate --inclusive=yes "$OUT" 2>/dev/null |
-    awk '/ReadSan\(/ { gsub(",", "", $1); if ($1 + 0 > best) best = $1 + 0 } END { print best + 0 }')
+    awk '/ReadSan\(/ { gsub(",", "", $1); if ($1 + 0 > best) best = $1 + 0 } END { printf "%.0f", best }')
 echo "instructions: $FILE: $total in total, $moves reading moves (ReadSan and below)"
