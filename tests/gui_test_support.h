@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -14,6 +17,10 @@ inline QApplication& GuiTestApp() {
     static QApplication* app = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         QStandardPaths::setTestModeEnabled(true);
+        // ctest runs test programs side by side: each keeps its settings in a folder of its own,
+        // removed again when it ends.
+        static QTemporaryDir settings(QDir::tempPath() + QStringLiteral("/qttest-pawnlet-XXXXXX"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
         return new QApplication(argc, argv);
     }();
     return *app;
