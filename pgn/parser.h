@@ -78,6 +78,5 @@ private:
 // `position`: line breaks become one blank each, leading blanks and tabs are dropped. A line that
 // the reader cut for its length goes on without a blank, so a comment reads back as it was
 // written whatever the length of its lines. A comment still open at the end of the file is
-// dropped. Returns false only when the text could not be
-// stored.
+// dropped. Returns false only when the text could not be stored.
 [[nodiscard]] bool ReadComment(Parser& parser, Position& position);

@@ -129,9 +129,8 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
             }
             ApplyTag(game, UpToNul(line), hasWhite, hasBlack, setUp, scratch);
             // The rest of a tag line longer than the reader's lines is no movetext.
-            std::string_view rest;
-            while (reader.CutForLength() && reader.Next(rest)) {
-            }
+            std::string none;
+            ReadRestOfLine(reader, none, 0);
         } else if (line.empty()) {
             // The rest of a line break that the reader's length limit cut in two.
         } else if (collecting && hasWhite && hasBlack && game.result != NoResult) {
