@@ -13,7 +13,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$ROOT/build-bench}
 CLI=${1:-}
 FILE=${2:-/tmp/corpus/ten.pgn}
-MAKE_BIG=$ROOT/../shared/corpus/make-big.sh
+. "$ROOT/bench/common.sh"
 
 for tool in valgrind callgrind_annotate; do
     if ! command -v "$tool" >/dev/null; then
@@ -21,20 +21,8 @@ for tool in valgrind callgrind_annotate; do
         exit 1
     fi
 done
-if [ -z "$CLI" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release \
-        -DPAWNLET_GUI=OFF -DPAWNLET_INSTALLER=OFF -DPAWNLET_TESTS=OFF >/dev/null
-    cmake --build "$BUILD" --target pawnlet-cli -j2 >/dev/null
-    CLI=$BUILD/tools/cli/pawnlet-cli
-fi
-if [ ! -f "$FILE" ]; then
-    if [ ! -x "$MAKE_BIG" ]; then
-        echo "instructions: $FILE is missing and $MAKE_BIG is not there to build it" >&2
-        exit 1
-    fi
-    echo "instructions: building $FILE ..."
-    TARGET=10000000 "$MAKE_BIG" "$FILE"
-fi
+[ -n "$CLI" ] || CLI=$(build_cli)
+ensure_file instructions "$FILE" 10000000
 
 OUT=$(mktemp)
 trap 'rm -f "$OUT" "$OUT.log"' EXIT

@@ -11,21 +11,10 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$ROOT/build-bench}
 BIG=${1:-/tmp/corpus/big.pgn}
-MAKE_BIG=$ROOT/../shared/corpus/make-big.sh
+. "$ROOT/bench/common.sh"
 
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release \
-    -DPAWNLET_GUI=OFF -DPAWNLET_INSTALLER=OFF -DPAWNLET_TESTS=OFF >/dev/null
-cmake --build "$BUILD" --target pawnlet-cli -j2 >/dev/null
-CLI=$BUILD/tools/cli/pawnlet-cli
-
-if [ ! -f "$BIG" ]; then
-    if [ ! -x "$MAKE_BIG" ]; then
-        echo "bench: $BIG is missing and $MAKE_BIG is not there to build it" >&2
-        exit 1
-    fi
-    echo "bench: building $BIG ..."
-    "$MAKE_BIG" "$BIG"
-fi
+CLI=$(build_cli)
+ensure_file bench "$BIG"
 echo "bench: $(stat -c %s "$BIG") bytes in $BIG; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 measure() {
