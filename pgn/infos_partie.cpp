@@ -1,5 +1,8 @@
 #include "pgn/infos_partie.h"
 
+#include "pgn/game_bounds.h"
+#include "platform/text.h"
+
 InfosPartie::InfosPartie() : white(u"White"), black(u"Black"), round(u"?") {}
 
 InfosPartie::~InfosPartie() = default;
@@ -9,15 +12,7 @@ void InfosPartie::SetResult(int code) {
 }
 
 void InfosPartie::SetResultText(std::u16string_view text) {
-    if (text == u"1-0") {
-        result = WhiteWins;
-    } else if (text == u"0-1") {
-        result = BlackWins;
-    } else if (text == u"1/2-1/2" || text == u"\u00BD-\u00BD") {
-        result = Draw;
-    } else {
-        result = Unfinished;
-    }
+    result = ResultOfTag(platform::WideToAnsi(text));
 }
 
 const char16_t* InfosPartie::ResultText(bool display) const {

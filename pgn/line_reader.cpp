@@ -68,6 +68,9 @@ bool LineReader::Fill() {
 }
 
 bool LineReader::SeekTo(std::uint64_t offset) {
+    // Callers seek to the start of a line, where no cut line goes on.
+    previousCut = false;
+    previousBreaks = true;
     if (offset >= base && offset <= base + end) {
         cursor = static_cast<std::size_t>(offset - base);
         lineOffset = offset;
@@ -90,12 +93,17 @@ bool LineReader::Next(std::string_view& line) {
     if (end - cursor < MaxLine && !atEnd) {
         Fill();
     }
+    if (base + cursor == 0 && end - cursor >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) {
+        cursor += 3;
+    }
     std::size_t window = std::min(end - cursor, MaxLine);
     if (window == 0) {
         return false;
     }
     const char* start = buffer.data() + cursor;
     lineOffset = base + cursor;
+    startsLine = !previousCut;
+    afterEmptyLine = previousBreaks;
     cut = false;
 
     // The first CR or LF among the bytes of the window.
@@ -108,6 +116,11 @@ bool LineReader::Next(std::string_view& line) {
         }
         line = std::string_view(start, length);
         cursor += run;
+        previousCut = false;
+        // A single line break is CR LF, LF or CR; anything more holds an empty line.
+        std::size_t breaks = run - length;
+        previousBreaks = length == 0 || breaks > 2 ||
+                         (breaks == 2 && !(start[length] == '\r' && start[length + 1] == '\n'));
         return true;
     }
     // No line break within a full window: cut before the last blank, which then begins the
@@ -119,6 +132,8 @@ bool LineReader::Next(std::string_view& line) {
                 line = std::string_view(start, i);
                 cursor += i;
                 cut = true;
+                previousCut = true;
+                previousBreaks = false;
                 return true;
             }
         }
@@ -126,6 +141,8 @@ bool LineReader::Next(std::string_view& line) {
     line = std::string_view(start, window);
     cursor += window;
     cut = window == MaxLine;
+    previousCut = cut;
+    previousBreaks = false;
     return true;
 }
 

@@ -9,6 +9,8 @@
 //   - a line of more than 255 bytes is cut before the last blank of its first 255 bytes, and
 //     that blank begins the next line; without a blank (other than a first byte) it is cut
 //     after 255 bytes. The last line of a file without a final line break is returned whole.
+// A UTF-8 byte-order mark at the very start of the file is passed over: the first line begins
+// after it, so a save of the first game keeps the mark.
 // The game list and the in-place save stand on these offsets. Unlike a reader that asks the
 // system for every line, this one reads large blocks, so memory stays small and constant and a
 // line costs no system call.
@@ -44,6 +46,12 @@ public:
     // The line that Next returned last was cut at the length limit: its text goes on in the
     // next line(s).
     bool CutForLength() const { return cut; }
+    // The line that Next returned last begins a line of the file, rather than going on with a
+    // line that the reader cut for its length.
+    bool StartsLine() const { return startsLine; }
+    // At least one empty line came before the line that Next returned last: its line break
+    // run held two line breaks or more, or the line before it was empty.
+    bool AfterEmptyLine() const { return afterEmptyLine; }
     // Goes back or forward to `offset`: within the block already read when it lies there,
     // else by seeking the file. False when the seek failed.
     [[nodiscard]] bool SeekTo(std::uint64_t offset);
@@ -60,6 +68,11 @@ private:
     bool atEnd = false;
     bool failed = false;
     bool cut = false;
+    bool startsLine = true;
+    bool afterEmptyLine = true;
+    // What the line before the current one left behind it.
+    bool previousCut = false;
+    bool previousBreaks = true; // two line breaks or more, or an empty line
 };
 
 // Completes a line that the reader cut for its length: appends the following pieces to `whole`

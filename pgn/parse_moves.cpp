@@ -24,9 +24,14 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
                 return CommentTooLong;
             }
             break;
-        case TokenKind::LineComment:
-            parser.SkipLine();
+        case TokenKind::LineComment: {
+            // Kept as a brace comment with the same text, so that a save does not lose it.
+            std::u16string text = parser.TakeLineComment();
+            std::size_t first = text.find_first_not_of(u" \t");
+            AddComment(*current, first == std::u16string::npos ? std::u16string()
+                                                                : text.substr(first));
             break;
+        }
         case TokenKind::VariationStart: {
             if (depth + 1 > MaxVariationDepth) {
                 platform::DebugOutput(std::string_view("Variantes trop profondes\n"));
@@ -74,12 +79,19 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
             RememberToken(token);
             return UnknownToken;
         case TokenKind::Nag: {
-            // The leading digits after the "$"; none gives 0. Large values keep their low 8 bits.
+            // The leading digits after the "$"; none gives 0. An annotation has 8 bits: a
+            // larger number is no annotation, and reading it as another one would change the
+            // game on its next save.
             std::uint32_t value = 0;
             for (std::size_t i = 1; i < token.size() && token[i] >= u'0' && token[i] <= u'9'; ++i) {
                 value = value * 10 + static_cast<std::uint32_t>(token[i] - u'0');
+                if (value > 0xFF) {
+                    platform::DebugOutput(std::string_view("Token Erreur\n"));
+                    RememberToken(token);
+                    return UnknownToken;
+                }
             }
-            auto n = static_cast<std::uint8_t>(value & 0xFF);
+            auto n = static_cast<std::uint8_t>(value);
             if (value > 10) {
                 current->evaluation = n;
             } else if (current->previousMove != nullptr) {

@@ -5,6 +5,7 @@
 #include "chess/position.h"
 #include "gametree/annotations.h"
 #include "pgn/line_reader.h"
+#include "platform/debug.h"
 #include "platform/text.h"
 
 namespace {
@@ -24,7 +25,11 @@ bool IsDigit(char16_t c) {
 
 } // namespace
 
-Parser::Parser(LineReader& lineReader, std::string_view firstLine) : reader(lineReader) {
+Parser::Parser(LineReader& lineReader, std::string_view firstLine)
+    : Parser(lineReader, firstLine, GameBounds::AfterMovetext(firstLine)) {}
+
+Parser::Parser(LineReader& lineReader, std::string_view firstLine, const GameBounds& gameBounds)
+    : reader(lineReader), bounds(gameBounds) {
     currentLineOffset = reader.LineOffset();
     endsAtBreak = reader.Offset() > currentLineOffset + firstLine.size();
     SetLine(firstLine);
@@ -41,7 +46,13 @@ void Parser::SetLine(std::string_view bytes) {
 }
 
 bool Parser::ReadNextLine(std::string_view& bytes) {
-    if (!reader.Next(bytes)) {
+    if (stoppedAtTag || !reader.Next(bytes)) {
+        return false;
+    }
+    role = bounds.Feed(bytes, reader.StartsLine(), reader.AfterEmptyLine());
+    if (role == LineRole::SectionStart) {
+        stoppedAtTag = true;
+        tagLineOffset = reader.LineOffset();
         return false;
     }
     currentLineOffset = reader.LineOffset();
@@ -62,10 +73,8 @@ TokenKind Parser::NextToken(std::u16string& token) {
         if (!ReadNextLine(bytes)) {
             return TokenKind::GameEnd;
         }
-        if (!bytes.empty() && bytes[0] == '[') {
-            stoppedAtTag = true;
-            tagLineOffset = reader.LineOffset();
-            return TokenKind::GameEnd;
+        if (role == LineRole::Escape) {
+            return TokenKind::Space;
         }
         SetLine(bytes);
         pos = 0;
@@ -154,6 +163,36 @@ TokenKind Parser::NextToken(std::u16string& token) {
     return TokenKind::BadToken;
 }
 
+std::u16string Parser::TakeLineComment() {
+    std::u16string text(line + pos);
+    pos = -1;
+    std::string_view bytes;
+    while (reader.CutForLength() && !endsAtBreak && ReadNextLine(bytes)) {
+        SetLine(bytes);
+        text += line;
+    }
+    return text;
+}
+
+void AddComment(Position& position, std::u16string text) {
+    if (position.comment && !position.comment->empty()) {
+        if (text.empty()) {
+            return;
+        }
+        text = *position.comment + u" " + text;
+    }
+    position.SetComment(std::move(text));
+}
+
+namespace {
+
+std::u16string WithoutLeadingBlanks(const std::u16string& text) {
+    std::size_t first = text.find_first_not_of(u" \t");
+    return first == std::u16string::npos ? std::u16string() : text.substr(first);
+}
+
+} // namespace
+
 bool ReadComment(Parser& parser, Position& position) {
     std::u16string text;
     for (;;) {
@@ -163,6 +202,9 @@ bool ReadComment(Parser& parser, Position& position) {
             afterBreak = parser.LineEndsAtBreak();
             std::string_view bytes;
             if (!parser.ReadNextLine(bytes)) {
+                // The game's text ends inside the comment: keep what it holds.
+                platform::DebugOutput(std::u16string_view(u"Commentaire non terminé\n"));
+                AddComment(position, WithoutLeadingBlanks(text));
                 return true;
             }
             // Inside a comment a line that begins with "[" is ordinary text.
@@ -183,9 +225,7 @@ bool ReadComment(Parser& parser, Position& position) {
         }
         text.append(start, stop);
         if (*stop == u'}') {
-            std::size_t first = text.find_first_not_of(u" \t");
-            position.SetComment(first == std::u16string::npos ? std::u16string()
-                                                              : text.substr(first));
+            AddComment(position, WithoutLeadingBlanks(text));
             parser.SetPos(static_cast<int>(stop - line) + 1);
             return true;
         }

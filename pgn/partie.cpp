@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "chess/fen.h"
+#include "pgn/game_bounds.h"
 #include "pgn/line_reader.h"
 #include "pgn/parser.h"
 #include "platform/text.h"
@@ -37,16 +38,6 @@ void Partie::ClearExtraTags() {
 
 namespace {
 
-bool StartsWith(std::string_view line, std::string_view prefix) {
-    return line.size() >= prefix.size() &&
-           std::memcmp(line.data(), prefix.data(), prefix.size()) == 0;
-}
-
-std::string_view UpToNul(std::string_view line) {
-    const void* nul = std::memchr(line.data(), 0, line.size());
-    return nul == nullptr ? line : line.substr(0, static_cast<const char*>(nul) - line.data());
-}
-
 std::u16string Quoted(std::string_view rest) {
     return ExtractQuotedWide(rest);
 }
@@ -71,40 +62,39 @@ constexpr std::size_t MaxTagLine = 1 << 16;
 enum class TagOutcome { Read, White, SetUp, Fen, Other };
 
 TagOutcome ApplyTag(Partie& partie, std::string_view line) {
-    if (StartsWith(line, "[White ")) {
-        partie.SetWhite(Quoted(line.substr(7)));
+    std::size_t at = 0;
+    switch (NameOfTag(line, at)) {
+    case TagName::White:
+        partie.SetWhite(Quoted(line.substr(at)));
         return TagOutcome::White;
-    }
-    if (StartsWith(line, "[Black ")) {
-        partie.SetBlack(Quoted(line.substr(7)));
-    } else if (StartsWith(line, "[Result ")) {
-        std::string value = ExtractQuoted(line.substr(8));
+    case TagName::Black:
+        partie.SetBlack(Quoted(line.substr(at)));
+        return TagOutcome::Read;
+    case TagName::Result:
         // "½-½" (byte 0xBD) reads as a draw, as the game list shows it.
-        if (value == "1-0") {
-            partie.result = WhiteWins;
-        } else if (value == "1/2-1/2" || value == "\xBD-\xBD") {
-            partie.result = Draw;
-        } else if (value == "0-1") {
-            partie.result = BlackWins;
-        } else {
-            partie.result = Unfinished;
-        }
-    } else if (StartsWith(line, "[Event ")) {
-        partie.SetEvent(Quoted(line.substr(7)));
-    } else if (StartsWith(line, "[Round ")) {
-        partie.SetRound(Quoted(line.substr(7)));
-    } else if (StartsWith(line, "[Site ")) {
-        partie.SetSite(Quoted(line.substr(6)));
-    } else if (StartsWith(line, "[Date ")) {
-        partie.SetDate(Quoted(line.substr(6)));
-    } else if (StartsWith(line, "[SetUp \"1\"]")) {
-        return TagOutcome::SetUp;
-    } else if (StartsWith(line, "[FEN ")) {
+        partie.result = ResultOfTag(ExtractQuoted(line.substr(at)));
+        return TagOutcome::Read;
+    case TagName::Event:
+        partie.SetEvent(Quoted(line.substr(at)));
+        return TagOutcome::Read;
+    case TagName::Round:
+        partie.SetRound(Quoted(line.substr(at)));
+        return TagOutcome::Read;
+    case TagName::Site:
+        partie.SetSite(Quoted(line.substr(at)));
+        return TagOutcome::Read;
+    case TagName::Date:
+        partie.SetDate(Quoted(line.substr(at)));
+        return TagOutcome::Read;
+    case TagName::SetUp:
+        return line.substr(at).starts_with("\"1\"]") ? TagOutcome::SetUp : TagOutcome::Other;
+    case TagName::Fen:
         return TagOutcome::Fen;
-    } else {
+    case TagName::Eco:
+    case TagName::Other:
         return TagOutcome::Other;
     }
-    return TagOutcome::Read;
+    return TagOutcome::Other;
 }
 
 // Where the game's text ends when its termination marker is followed, on the same line, by the
@@ -134,24 +124,26 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     std::string_view line;
     bool whiteSeen = false;
     bool setUpPending = false;
-    bool inSection = false;
     bool tagsRead = false;
     bool haveMovetext = false;
     std::uint64_t sectionStart = reader.Offset();
     std::string longLine;
+    // The same rule as the game index for where a tag section begins, so that the game read
+    // here is the game the list shows, and its text ends where the list's next game begins.
+    GameBounds bounds;
     // A file that ends right after the tag section gives a game without moves.
     for (bool more = reader.Next(line); more; more = reader.Next(line)) {
-        if (!line.empty() && line[0] == '[') {
-            if (!inSection) {
-                // A new tag section. Tags read before it belonged to a game without a White tag,
-                // which is passed over: this game has only its own tags.
-                if (tagsRead) {
-                    ForgetTags(partie);
-                    setUpPending = false;
-                }
-                sectionStart = reader.LineOffset();
-                inSection = true;
+        const LineRole role = bounds.Feed(line, reader.StartsLine(), reader.AfterEmptyLine());
+        if (role == LineRole::SectionStart) {
+            // A new tag section. Tags read before it belonged to a game without a White tag,
+            // which is passed over: this game has only its own tags.
+            if (tagsRead) {
+                ForgetTags(partie);
+                setUpPending = false;
             }
+            sectionStart = reader.LineOffset();
+        }
+        if (role == LineRole::SectionStart || role == LineRole::Tag) {
             tagsRead = true;
             // A tag line longer than the reader's lines is read whole: its value must not
             // spill into what follows as if it were movetext.
@@ -184,16 +176,13 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
                 AddExtraTag(partie, platform::AnsiToWide(tag.substr(1)));
                 break;
             }
-        } else if (line.empty()) {
-            // The rest of a line break that the reader's length limit cut in two: the tag
-            // section goes on.
-            continue;
-        } else if (whiteSeen) {
+        } else if ((role == LineRole::FirstMovetext || role == LineRole::Movetext) && whiteSeen) {
             haveMovetext = true;
             break;
-        } else {
-            inSection = false;
         }
+        // Anything else is passed over: escape lines and the rest of a line break cut in two
+        // keep the tag section going; text before the tags, and the movetext of a game
+        // without a White tag, belong to no game read here.
     }
     if (reader.Failed()) {
         return OpenFailed;
@@ -207,7 +196,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
 
     std::uint64_t end = reader.Offset();
     if (haveMovetext) {
-        Parser parser(reader, line);
+        Parser parser(reader, line, bounds);
         ParseError error = ParseMoves(parser, partie.startPosition, false);
         if (error != NoError) {
             return error;

@@ -202,6 +202,18 @@ TEST(CliCheck, CountsGamesMovesAndErrors) {
     Outcome bad = Cli({"check", Data("illegal_move.pgn")});
     EXPECT_EQ(bad.status, cli::ExitCheckFailed);
     EXPECT_EQ(bad.out, "1\t0\t8\tIllegal move : Ke3\n1 games, 0 moves, 1 errors\n");
+    // A file in which nothing could be listed is no success: here UTF-16, whose NUL bytes hide
+    // every tag.
+    TempCopy utf16(Data("three_games.pgn"));
+    std::string wide;
+    for (char c : Bytes(utf16.path)) {
+        wide += c;
+        wide += '\0';
+    }
+    std::ofstream(utf16.path, std::ios::binary | std::ios::trunc) << wide;
+    Outcome none = Cli({"check", utf16.path.string()});
+    EXPECT_EQ(none.status, cli::ExitCheckFailed);
+    EXPECT_NE(none.err.find("no game found"), std::string::npos);
 }
 
 TEST(CliUsage, HelpAndMistakes) {

@@ -224,4 +224,39 @@ TEST(LoadGame, LongTagLinesAreReadWhole) {
     }
 }
 
+// A byte-order mark before the first tag and "%" escape lines inside a tag section are passed
+// over by the list and the loader alike; a save keeps the mark and writes each tag once.
+TEST(LoadGame, ByteOrderMarkAndEscapeLinesArePassedOver) {
+    const std::string game = "[Event \"First\"]\r\n% a note for another program\r\n"
+                             "[White \"W\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n"
+                             "% between the tags and the moves\r\n1. e4 *\r\n\r\n";
+    const std::string bytes = "\xEF\xBB\xBF" + game + "[White \"Two\"]\r\n[Black \"B\"]\r\n"
+                                                    "[Result \"*\"]\r\n\r\n1. d4 *\r\n";
+    TempDir dir;
+    const auto path = dir.File("bom.pgn", bytes);
+    platform::File file;
+    ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
+    std::vector<std::unique_ptr<GameListEntry>> entries;
+    std::int32_t count = 0;
+    ASSERT_TRUE(ScanGames(file, count, [&](std::unique_ptr<GameListEntry> e, std::uint64_t) {
+        entries.push_back(std::move(e));
+    }));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0]->event, u"First");
+    EXPECT_EQ(entries[0]->startOffset, 3u);
+
+    Loaded first = Load(path, 3, 2);
+    ASSERT_EQ(first.code, NoError);
+    EXPECT_EQ(first.partie->event, u"First");
+    EXPECT_EQ(first.partie->white, u"W");
+    EXPECT_EQ(MainLineLength(*first.partie), 1);
+    EXPECT_EQ(first.partie->endOffset, 3 + game.size());
+    FakeShell shell;
+    first.partie->changed = true;
+    ASSERT_EQ(SaveGame(*first.partie), 0);
+    const std::string now = ReadBytes(path);
+    EXPECT_EQ(now, "\xEF\xBB\xBF" + WriteGameText(*first.partie) + bytes.substr(3 + game.size()));
+    EXPECT_EQ(Rewrite(now.substr(3)), WriteGameText(*first.partie)) << "each tag written once";
+}
+
 } // namespace

@@ -57,8 +57,9 @@ TEST(ParseMoves, BuildsTheTreeOrReturnsTheExactError) {
         {"unknown token", "1. e4 % e5", UnknownToken, "", u"Unknown token : % e5"},
         {"closing bracket ends the game", "1. e4 ) e5 *", NoError, "e4", u"No error"},
         {"open variation closed by the end", "1. e4 (1. d4 d5", NoError, "e4 (d4 d5)", u"No error"},
-        {"line comment dropped", "1. e4 e5 ; a remark 2. Nf3\r\n2. Nc3 *", NoError, "e4 e5 Nc3",
-         u"No error"},
+        {"line comment read to the line's end", "1. e4 e5 ; a remark 2. Nf3\r\n2. Nc3 *", NoError,
+         "e4 e5 Nc3", u"No error"},
+        {"annotation above 255", "1. e4 $300 e5 *", UnknownToken, "", u"Unknown token : $300"},
         {"numbers need not match", "7. e4 e5 *", NoError, "e4 e5", u"No error"},
     };
     for (const auto& c : cases) {
@@ -74,14 +75,14 @@ TEST(ParseMoves, BuildsTheTreeOrReturnsTheExactError) {
 
 TEST(ParseMoves, AnnotationsGoToTheMoveOrThePosition) {
     Partie partie;
-    ASSERT_EQ(ParseText(Header() + "1. e4 $1 $14 e5 $300 2. Nf3 ! $0 *\r\n", partie), NoError);
+    ASSERT_EQ(ParseText(Header() + "1. e4 $1 $14 e5 $255 2. Nf3 ! $0 *\r\n", partie), NoError);
     Coup* e4 = partie.startPosition.firstMove.get();
     ASSERT_NE(e4, nullptr);
     EXPECT_EQ(e4->nag, 1);
     EXPECT_EQ(e4->after->evaluation, 14);
     Coup* e5 = e4->after->firstMove.get();
     EXPECT_EQ(e5->nag, 0);
-    EXPECT_EQ(e5->after->evaluation, 300 % 256);
+    EXPECT_EQ(e5->after->evaluation, 255);
     Coup* nf3 = e5->after->firstMove.get();
     EXPECT_EQ(nf3->nag, 0) << "$0 clears the annotation that ! set";
 }
@@ -93,10 +94,25 @@ TEST(ParseMoves, CommentsAttachWhereTheyStand) {
         NoError);
     EXPECT_EQ(partie.startPosition.comment, u"opening ");
     Coup* e4 = partie.startPosition.firstMove.get();
-    // A comment after "(" and before the variation's first move goes to the enclosing line.
-    EXPECT_EQ(e4->after->comment, u"inside");
+    // A comment after "(" and before the variation's first move goes to the enclosing line,
+    // after the comment already there.
+    EXPECT_EQ(e4->after->comment, u"after e4 inside");
     ASSERT_NE(FirstAlternative(*e4), nullptr);
     EXPECT_FALSE(FirstAlternative(*e4)->after->comment.has_value());
+}
+
+// Consecutive comments and ";" comments all reach the tree, so that a save writes them back.
+TEST(ParseMoves, NoCommentIsDropped) {
+    Partie partie;
+    ASSERT_EQ(ParseText(Header() + "{Intro one} {Intro two} 1. e4 {first} {} {second} ; third\r\n"
+                                   "e5 ;\r\n*\r\n",
+                        partie),
+              NoError);
+    EXPECT_EQ(partie.startPosition.comment, u"Intro one Intro two");
+    Coup* e4 = partie.startPosition.firstMove.get();
+    EXPECT_EQ(e4->after->comment, u"first second third");
+    EXPECT_EQ(e4->after->firstMove->after->comment, u"");
+    EXPECT_EQ(Rewrite(WriteGameText(partie)), WriteGameText(partie));
 }
 
 TEST(ParseMoves, EveryTruncationEndsWithACodeAndNeverACrash) {

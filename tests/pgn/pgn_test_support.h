@@ -203,4 +203,63 @@ inline std::string Rewrite(const std::string& text) {
     return WriteGameText(partie);
 }
 
+inline std::vector<std::uint32_t> ListedStarts(const std::filesystem::path& path) {
+    platform::File file;
+    std::vector<std::uint32_t> starts;
+    if (!file.Open(U16(path), platform::OpenMode::Read)) {
+        return starts;
+    }
+    std::int32_t count = 0;
+    (void)ScanGameBytes(file, count, [&](const ScannedGame& game, std::uint64_t) {
+        starts.push_back(game.startOffset);
+    });
+    return starts;
+}
+
+// Loads each listed game of `bytes` (at most `limit` of them, spread over the file), saves it
+// back changed, and checks that the bytes outside its range and the list of the other games
+// are as they were. Returns how many games were saved.
+inline int SaveEachGameAndCompare(const std::string& name, const std::string& bytes, std::size_t limit) {
+    TempDir dir;
+    const std::filesystem::path path = dir.File("games.pgn", bytes);
+    const std::vector<std::uint32_t> starts = ListedStarts(path);
+    const std::size_t step = std::max<std::size_t>(1, starts.size() / limit);
+    int saved = 0;
+    for (std::size_t i = 0; i < starts.size(); i += step) {
+        WriteBytes(path, bytes);
+        FakeShell shell;
+        shell.pick = static_cast<int>(i);
+        Partie partie;
+        if (LoadGame(partie, nullptr, U16(path), 0, 0) != NoError) {
+            continue;
+        }
+        const std::uint32_t start = partie.startOffset;
+        const std::uint32_t end = partie.endOffset;
+        EXPECT_EQ(start, starts[i]) << name << " game " << i + 1;
+        if (i + 1 < starts.size()) {
+            EXPECT_LE(end, starts[i + 1]) << name << " game " << i + 1 << " reaches into the next";
+        }
+        partie.SetEvent(u"Saved again");
+        partie.changed = true;
+        if (SaveGame(partie) != 0) {
+            ADD_FAILURE() << name << " game " << i + 1 << " could not be saved";
+            continue;
+        }
+        ++saved;
+        const std::string now = ReadBytes(path);
+        const std::string text = WriteGameText(partie);
+        EXPECT_EQ(now.substr(0, start), bytes.substr(0, start)) << name << " game " << i + 1;
+        EXPECT_EQ(now.substr(start + text.size()), bytes.substr(end)) << name << " game " << i + 1;
+        // The other games are listed where they were, shifted by the change in length.
+        std::vector<std::uint32_t> expected;
+        for (std::size_t j = 0; j < starts.size(); ++j) {
+            expected.push_back(j <= i ? starts[j]
+                                      : static_cast<std::uint32_t>(starts[j] + text.size() -
+                                                                   (end - start)));
+        }
+        EXPECT_EQ(ListedStarts(path), expected) << name << " game " << i + 1;
+    }
+    return saved;
+}
+
 } // namespace pgntest

@@ -130,7 +130,10 @@ TEST(ReadComment, CollectsTheTextAcrossLines) {
         {"empty braces", "{} e4", u""},
         {"tag-like line inside", "{see\r\n[Event \"x\"] too}", u"see [Event \"x\"] too"},
         {"brace starting a line adds no blank", "{end\r\n}", u"end"},
-        {"open at the end of the file", "{never closed\r\nstill", std::nullopt},
+        {"open at the end of the file keeps its text", "{never closed\r\nstill",
+         u"never closed still"},
+        {"open where the next game's tags follow an empty line",
+         "{open\r\n\r\n[Event \"Next\"]\r\n", u"open"},
         {"empty lines between count once", "{a\r\n\r\n\nb}", u"a b"},
         // The reader cuts lines of more than 255 bytes; such a cut is not a line break.
         {"long word cut by the reader stays whole", "{" + std::string(300, 'w') + "}",

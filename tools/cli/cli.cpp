@@ -347,6 +347,13 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
     }
     out += std::to_string(starts.size()) + " games, " + std::to_string(moves) + " moves, " +
            std::to_string(errors) + " errors\n";
+    if (starts.empty()) {
+        // A binary file, a file in another encoding, or text without a single complete tag
+        // section: nothing was checked, which is no success.
+        err += "pawnlet-cli: " + options.file +
+               ": no game found (a game needs White, Black and Result tags)\n";
+        return ExitCheckFailed;
+    }
     return errors == 0 ? 0 : ExitCheckFailed;
 }
 
