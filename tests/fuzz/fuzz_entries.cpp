@@ -339,10 +339,30 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
     return out.str();
 }
 
-// Saves the loaded game back in place and checks that the rest of its file is untouched.
-Fault CheckSaveInPlace(Partie& partie, const std::string& original, const std::string& text) {
+// The start offsets the game list gives for the file at `path`.
+std::vector<std::uint32_t> ListedStarts(const std::filesystem::path& path) {
+    std::vector<std::uint32_t> starts;
+    platform::File file;
+    std::int32_t count = 0;
+    if (file.Open(WidePath(path), platform::OpenMode::Read)) {
+        (void)ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
+            starts.push_back(entry->startOffset);
+        });
+    }
+    return starts;
+}
+
+// Saves the loaded game back in place and checks that the rest of its file is untouched, and
+// that the list still shows every other game, where it was but for the change in length.
+Fault CheckSaveInPlace(Partie& partie, const std::string& original, const std::string& text,
+                       const std::vector<std::uint32_t>& listed) {
     const std::size_t start = partie.startOffset;
     const std::size_t end = partie.endOffset;
+    for (std::uint32_t other : listed) {
+        if (other > start && other < end) {
+            return std::string("a loaded game's range holds the start of another listed game");
+        }
+    }
     partie.changed = true;
     if (SaveGame(partie) != 0) {
         return std::string("saving a game back into its own file fails");
@@ -364,6 +384,17 @@ Fault CheckSaveInPlace(Partie& partie, const std::string& original, const std::s
     if (platform::FileExists(WidePath(Scratch() / "roundtrip.pgn.bak"))) {
         return std::string("a save that succeeded left its .bak copy behind");
     }
+    if (!whole) {
+        std::vector<std::uint32_t> expected;
+        for (std::uint32_t other : listed) {
+            expected.push_back(other <= start ? other
+                                              : static_cast<std::uint32_t>(other + text.size() -
+                                                                           (end - start)));
+        }
+        if (ListedStarts(Scratch() / "roundtrip.pgn") != expected) {
+            return std::string("after a save the list shows the other games elsewhere");
+        }
+    }
     return std::nullopt;
 }
 
@@ -376,6 +407,7 @@ Fault RoundTripBody(Input input) {
     if (LoadGame(*partie, nullptr, WidePath(first), 0, 0) != NoError) {
         return std::nullopt;
     }
+    const std::vector<std::uint32_t> listed = shell.lastOffsets;
     if (Fault fault = CheckLoaded(*partie, WidePath(first), input.size())) {
         return fault;
     }
@@ -403,7 +435,7 @@ Fault RoundTripBody(Input input) {
     if (CountMoves(again->startPosition) != CountMoves(partie->startPosition)) {
         return std::string("a game written and loaded again has another number of moves");
     }
-    return CheckSaveInPlace(*partie, std::string(AsBytes(input)), text);
+    return CheckSaveInPlace(*partie, std::string(AsBytes(input)), text, listed);
 }
 
 } // namespace
