@@ -16,12 +16,58 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string_view>
 
 #include "pgn/infos_partie.h"
 
 namespace platform {
 class File;
+}
+
+// Index of the first byte c of `text` for which (c | Bits) == Value, or the text's size: with
+// Bits 0 the first Value byte; with Bits 0x40 and Value "{" the first "{" or ";", which differ
+// in that bit only. Lines are mostly moves or tags: the bytes looked for are rare, so they are
+// looked for 16 at a time, the last 16 overlapping the ones before when the length is no
+// multiple of 16.
+template <char Bits, char Value> std::size_t FindMark(std::string_view text) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
+#if defined(__SSE2__)
+    if (n >= 16) {
+        auto hits = [p](std::size_t at) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+            if constexpr (Bits != 0) {
+                v = _mm_or_si128(v, _mm_set1_epi8(Bits));
+            }
+            return static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(Value))));
+        };
+        std::size_t i = 0;
+        for (; i + 16 < n; i += 16) {
+            if (const unsigned mask = hits(i); mask != 0) {
+                return i + static_cast<std::size_t>(__builtin_ctz(mask));
+            }
+        }
+        const unsigned mask = hits(n - 16);
+        return mask != 0 ? n - 16 + static_cast<std::size_t>(__builtin_ctz(mask)) : n;
+    }
+#endif
+    for (std::size_t i = 0; i < n; ++i) {
+        if (static_cast<char>(p[i] | Bits) == Value) {
+            return i;
+        }
+    }
+    return n;
+}
+
+// The line up to its first NUL byte.
+inline std::string_view UpToNul(std::string_view line) {
+    const void* nul = std::memchr(line.data(), 0, line.size());
+    return nul == nullptr ? line : line.substr(0, static_cast<const char*>(nul) - line.data());
 }
 
 // What a line is to the game structure of the file.
@@ -45,12 +91,29 @@ public:
     // Classifies the next line of the file and follows its braces. `startsLine` is false for a
     // piece of a line that the reader cut for its length; `afterEmptyLine` says that at least
     // one empty line came before this one.
-    LineRole Feed(std::string_view line, bool startsLine, bool afterEmptyLine);
+    LineRole Feed(std::string_view line, bool startsLine, bool afterEmptyLine) {
+        // Most lines are the tags of a tag section.
+        if (!inLineComment && !line.empty()) {
+            if (inSection && line[0] == '[') {
+                return LineRole::Tag;
+            }
+            if (!inSection && !inComment && line[0] != '[' && line[0] != '%') {
+                Lex(line);
+                return LineRole::Movetext;
+            }
+        }
+        return FeedAny(line, startsLine, afterEmptyLine);
+    }
+    // Feeds the line that a LineReader gave last.
+    template <class Reader> LineRole FeedFrom(const Reader& reader, std::string_view line) {
+        return Feed(line, reader.StartsLine(), reader.AfterEmptyLine());
+    }
 
     bool InSection() const { return inSection; }
     bool InComment() const { return inComment; }
 
 private:
+    LineRole FeedAny(std::string_view line, bool startsLine, bool afterEmptyLine);
     void Lex(std::string_view line);
 
     bool inSection = false;
@@ -69,12 +132,54 @@ bool IsTagPair(std::string_view line);
 enum class TagName { White, Black, Result, Event, Round, Site, Date, Eco, SetUp, Fen, Other };
 // The tag a line names, by its exact, case-sensitive prefix ("[White " ...). `valueAt` receives
 // the index just after that prefix, where the quoted value is looked for.
-TagName NameOfTag(std::string_view line, std::size_t& valueAt);
+inline TagName NameOfTag(std::string_view line, std::size_t& valueAt) {
+    struct Prefix {
+        std::string_view text;
+        TagName name;
+    };
+    // Tag names are ASCII, so the prefixes compare on the file's bytes; the second byte picks
+    // the few candidates.
+    static constexpr Prefix W[] = {{"[White ", TagName::White}};
+    static constexpr Prefix B[] = {{"[Black ", TagName::Black}};
+    static constexpr Prefix R[] = {{"[Result ", TagName::Result}, {"[Round ", TagName::Round}};
+    static constexpr Prefix E[] = {{"[Event ", TagName::Event}, {"[ECO ", TagName::Eco}};
+    static constexpr Prefix S[] = {{"[Site ", TagName::Site}, {"[SetUp ", TagName::SetUp}};
+    static constexpr Prefix D[] = {{"[Date ", TagName::Date}};
+    static constexpr Prefix F[] = {{"[FEN ", TagName::Fen}};
+    auto match = [&](const auto& prefixes) {
+        for (const Prefix& prefix : prefixes) {
+            if ((line.size() >= prefix.text.size() &&
+                 std::memcmp(line.data(), prefix.text.data(), prefix.text.size()) == 0)) {
+                valueAt = prefix.text.size();
+                return prefix.name;
+            }
+        }
+        return TagName::Other;
+    };
+    valueAt = 0;
+    switch (line.size() > 1 ? line[1] : 0) {
+    case 'W':
+        return match(W);
+    case 'B':
+        return match(B);
+    case 'R':
+        return match(R);
+    case 'E':
+        return match(E);
+    case 'S':
+        return match(S);
+    case 'D':
+        return match(D);
+    case 'F':
+        return match(F);
+    default:
+        return TagName::Other;
+    }
+}
+
 // The result a Result tag's value stands for: "1-0", "0-1", "1/2-1/2" or "½-½" (byte 0xBD);
 // every other value is Unfinished.
 GameResult ResultOfTag(std::string_view value);
-// The line up to its first NUL byte.
-std::string_view UpToNul(std::string_view line);
 
 // Reads `file` from its start up to `end` the way the game index does and tells whether a game
 // begins strictly after `start` and before `end`: a save that replaced [start, end) would then

@@ -64,16 +64,25 @@ bool LineReader::Fill() {
         }
         end += got;
     }
+    SkipByteOrderMark();
     return true;
+}
+
+// A UTF-8 byte-order mark at the very start of the file is no text of the first line.
+void LineReader::SkipByteOrderMark() {
+    if (base + cursor == 0 && end >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) {
+        cursor = 3;
+    }
 }
 
 bool LineReader::SeekTo(std::uint64_t offset) {
     // Callers seek to the start of a line, where no cut line goes on.
-    previousCut = false;
-    previousBreaks = true;
+    cut = false;
+    emptyLineNext = true;
     if (offset >= base && offset <= base + end) {
         cursor = static_cast<std::size_t>(offset - base);
-        lineOffset = offset;
+        SkipByteOrderMark();
+        lineOffset = base + cursor;
         return true;
     }
     if (!file.Seek(offset)) {
@@ -93,34 +102,32 @@ bool LineReader::Next(std::string_view& line) {
     if (end - cursor < MaxLine && !atEnd) {
         Fill();
     }
-    if (base + cursor == 0 && end - cursor >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) {
-        cursor += 3;
-    }
     std::size_t window = std::min(end - cursor, MaxLine);
     if (window == 0) {
         return false;
     }
     const char* start = buffer.data() + cursor;
     lineOffset = base + cursor;
-    startsLine = !previousCut;
-    afterEmptyLine = previousBreaks;
+    // What the line before this one left: a cut, or an empty line.
+    startsLine = !cut;
+    afterEmptyLine = emptyLineNext;
     cut = false;
+    emptyLineNext = false;
 
     // The first CR or LF among the bytes of the window.
     const char* brk = FindLineBreak(start, window, end - cursor);
     if (brk != nullptr) {
         std::size_t length = static_cast<std::size_t>(brk - start);
-        std::size_t run = length;
+        std::size_t run = length + 1;
         while (run < window && (start[run] == '\r' || start[run] == '\n')) {
             ++run;
         }
         line = std::string_view(start, length);
         cursor += run;
-        previousCut = false;
         // A single line break is CR LF, LF or CR; anything more holds an empty line.
-        std::size_t breaks = run - length;
-        previousBreaks = length == 0 || breaks > 2 ||
-                         (breaks == 2 && !(start[length] == '\r' && start[length + 1] == '\n'));
+        const std::size_t breaks = run - length;
+        emptyLineNext = length == 0 || breaks > 2 ||
+                        (breaks == 2 && (start[length] != '\r' || start[length + 1] != '\n'));
         return true;
     }
     // No line break within a full window: cut before the last blank, which then begins the
@@ -132,8 +139,6 @@ bool LineReader::Next(std::string_view& line) {
                 line = std::string_view(start, i);
                 cursor += i;
                 cut = true;
-                previousCut = true;
-                previousBreaks = false;
                 return true;
             }
         }
@@ -141,8 +146,6 @@ bool LineReader::Next(std::string_view& line) {
     line = std::string_view(start, window);
     cursor += window;
     cut = window == MaxLine;
-    previousCut = cut;
-    previousBreaks = false;
     return true;
 }
 

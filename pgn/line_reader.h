@@ -52,12 +52,14 @@ public:
     // At least one empty line came before the line that Next returned last: its line break
     // run held two line breaks or more, or the line before it was empty.
     bool AfterEmptyLine() const { return afterEmptyLine; }
+
     // Goes back or forward to `offset`: within the block already read when it lies there,
     // else by seeking the file. False when the seek failed.
     [[nodiscard]] bool SeekTo(std::uint64_t offset);
 
 private:
     bool Fill();
+    void SkipByteOrderMark();
 
     platform::File& file;
     std::vector<char> buffer;
@@ -70,9 +72,8 @@ private:
     bool cut = false;
     bool startsLine = true;
     bool afterEmptyLine = true;
-    // What the line before the current one left behind it.
-    bool previousCut = false;
-    bool previousBreaks = true; // two line breaks or more, or an empty line
+    // The line breaks after the current line hold an empty line.
+    bool emptyLineNext = true;
 };
 
 // Completes a line that the reader cut for its length: appends the following pieces to `whole`

@@ -49,7 +49,7 @@ bool Parser::ReadNextLine(std::string_view& bytes) {
     if (stoppedAtTag || !reader.Next(bytes)) {
         return false;
     }
-    role = bounds.Feed(bytes, reader.StartsLine(), reader.AfterEmptyLine());
+    role = bounds.FeedFrom(reader, bytes);
     if (role == LineRole::SectionStart) {
         stoppedAtTag = true;
         tagLineOffset = reader.LineOffset();

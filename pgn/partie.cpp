@@ -133,7 +133,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     GameBounds bounds;
     // A file that ends right after the tag section gives a game without moves.
     for (bool more = reader.Next(line); more; more = reader.Next(line)) {
-        const LineRole role = bounds.Feed(line, reader.StartsLine(), reader.AfterEmptyLine());
+        const LineRole role = bounds.FeedFrom(reader, line);
         if (role == LineRole::SectionStart) {
             // A new tag section. Tags read before it belonged to a game without a White tag,
             // which is passed over: this game has only its own tags.

@@ -83,7 +83,7 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
         if (reader.Offset() > std::numeric_limits<std::uint32_t>::max()) {
             break;
         }
-        switch (bounds.Feed(line, reader.StartsLine(), reader.AfterEmptyLine())) {
+        switch (bounds.FeedFrom(reader, line)) {
         case LineRole::SectionStart:
             // A new game: no White, Black or result yet, and the defaults of the others.
             hasWhite = false;
@@ -102,7 +102,9 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
         case LineRole::Tag:
             ApplyTag(game, UpToNul(line), hasWhite, hasBlack, setUp, scratch);
             // The rest of a tag line longer than the reader's lines is no movetext.
-            ReadRestOfLine(reader, none, 0);
+            if (reader.CutForLength()) {
+                ReadRestOfLine(reader, none, 0);
+            }
             break;
         case LineRole::FirstMovetext:
             if (collecting && hasWhite && hasBlack && game.result != NoResult) {
