@@ -63,6 +63,43 @@ TEST(WriteGame, TagValuesAreEscapedAndReadBackWhole) {
     EXPECT_NE(WriteGameText(partie).find("[Event \"two  lines\"]\r\n"), std::string::npos);
 }
 
+// Each quoted text reads as the value it was written for, which is written and read again as
+// that same value, the second write the same as the first. Each is read both as one of the
+// game's own tags and as an extra tag.
+TEST(WriteGame, TagValuesKeepTheirValueFromSaveToSave) {
+    const struct {
+        const char* name;
+        std::string quoted; // the tag line after its name
+        std::u16string value;
+    } cases[] = {
+        {"backslash before the closing quote", "\"C:\\\"]", u"C:\\"},
+        {"the same with blanks after the bracket", "\"C:\\\"]  \t", u"C:\\"},
+        {"escaped quote inside", "\"a\\\"b\"]", u"a\"b"},
+        {"escaped backslash", "\"\\\\\"]", u"\\"},
+        {"escaped backslash then a lone one", "\"a\\\\\\\"]", u"a\\\\"},
+        {"backslashes at the end", "\"a\\\\\\\\\"]", u"a\\\\"},
+        {"escaped quote then a bracket inside", "\"a\\\"] b\"]", u"a\"] b"},
+        {"escaped quote then a bracket, unterminated", "\"a\\\"]x", u"a\"]x"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = "[White \"W\"]\r\n[Black \"B\"]\r\n[Site " + c.quoted +
+                                 "\r\n[Annotator " + c.quoted + "\r\n\r\n1. e4 *\r\n";
+        Partie partie;
+        ASSERT_EQ(ParseText(text, partie), NoError) << c.name;
+        ASSERT_TRUE(partie.site.has_value() && partie.extraTags) << c.name;
+        EXPECT_EQ(*partie.site, c.value) << c.name;
+        EXPECT_EQ(partie.extraTags->value, c.value) << c.name;
+
+        const std::string written = WriteGameText(partie);
+        Partie back;
+        ASSERT_EQ(ParseText(written, back), NoError) << c.name << "\n" << written;
+        ASSERT_TRUE(back.site.has_value() && back.extraTags) << c.name;
+        EXPECT_EQ(*back.site, c.value) << c.name << "\n" << written;
+        EXPECT_EQ(back.extraTags->value, c.value) << c.name << "\n" << written;
+        EXPECT_EQ(WriteGameText(back), written) << c.name;
+    }
+}
+
 TEST(WriteGame, ResultMarkers) {
     const std::pair<const char*, const char*> results[] = {{"1-0", " 1-0\r\n\r\n"},
                                                            {"0-1", " 0-1\r\n\r\n"},
