@@ -160,6 +160,23 @@ void ReadRestOfLine(LineReader& reader, std::string& whole, std::size_t limit) {
 
 namespace {
 
+// A file written without escapes holds a value that ends in a backslash as `"C:\"]`. Taken as
+// an escaped quote, that backslash would make the value `C:"]`, which a save then writes as
+// `"C:\"]"]`. So a `\"` that only the line's closing bracket and blanks follow is a backslash
+// and the closing quote. An escaped value never looks like this: after each of its escaped
+// quotes come at least the closing quote and bracket.
+template <class Char> bool ClosesTheLine(std::basic_string_view<Char> rest) {
+    if (rest.empty() || rest.front() != Char(']')) {
+        return false;
+    }
+    for (Char c : rest.substr(1)) {
+        if (c != Char(' ') && c != Char('\t')) {
+            return false;
+        }
+    }
+    return true;
+}
+
 template <class Char> std::basic_string<Char> Extract(std::basic_string_view<Char> source) {
     std::basic_string<Char> value;
     std::size_t i = source.find(Char('"'));
@@ -169,6 +186,11 @@ template <class Char> std::basic_string<Char> Extract(std::basic_string_view<Cha
     for (++i; i < source.size(); ++i) {
         Char c = source[i];
         if (c == Char('"')) {
+            break;
+        }
+        if (c == Char('\\') && i + 1 < source.size() && source[i + 1] == Char('"') &&
+            ClosesTheLine(source.substr(i + 2))) {
+            value += c;
             break;
         }
         if (c == Char('\\') && i + 1 < source.size() &&
@@ -209,6 +231,10 @@ void ExtractQuotedTo(std::string_view source, std::string& value) {
         }
         std::size_t at = static_cast<std::size_t>(slash - rest.data());
         value.append(rest.data(), at);
+        if (at + 1 < rest.size() && rest[at + 1] == '"' && ClosesTheLine(rest.substr(at + 2))) {
+            value += '\\';
+            return;
+        }
         if (at + 1 < rest.size() && (rest[at + 1] == '"' || rest[at + 1] == '\\')) {
             value += rest[at + 1];
             rest.remove_prefix(at + 2);
@@ -220,7 +246,8 @@ void ExtractQuotedTo(std::string_view source, std::string& value) {
 }
 
 std::u16string ExtractQuotedWide(std::string_view source) {
-    // Most values hold no backslash: convert them in one go.
+    // Most values hold no backslash: convert them in one go. Without a backslash before it, the
+    // first quote after the opening one closes the value.
     std::size_t open = source.find('"');
     if (open == std::string_view::npos) {
         return {};

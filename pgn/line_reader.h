@@ -83,7 +83,9 @@ void ReadRestOfLine(LineReader& reader, std::string& whole, std::size_t limit);
 
 // The value of a tag line: the text after the first double quote of `source` up to the next
 // double quote that is not escaped, or to the end. Inside it `\"` stands for a quote and `\\`
-// for a backslash; any other backslash is kept as it is. Without a double quote, empty.
+// for a backslash; any other backslash is kept as it is, and so is one whose `\"` only "]" and
+// blanks follow to the end of `source`: that quote closes the value. Without a double quote,
+// empty.
 std::u16string ExtractQuoted(std::u16string_view source);
 std::string ExtractQuoted(std::string_view source);
 // The same into `value` (replacing what it held), which keeps its room from call to call.

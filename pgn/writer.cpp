@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int LineLimit = 80; // a line holds fewer bytes than this before its CR LF
-constexpr std::size_t LongPiece = 511;
+constexpr int LongestLine = LineLimit - 1;
 
 std::u16string Number(const char16_t* prefix, int value) {
     char digits[16];
@@ -42,6 +42,20 @@ bool ReadsBackAsOwnTag(const PGNHeader& header) {
     return header.tag == u"SetUp" && header.value == u"1";
 }
 
+// Other readers, and the game index, take a line that begins with "[" for a tag line and one
+// that begins with "%" for an escape line. Inside a comment no line may begin with its closing
+// "}" either: the reader reads the line break before it as nothing, so the blank that the break
+// stands for would be lost.
+bool MayBeginCommentLine(char c) {
+    return c != '[' && c != '%' && c != '}';
+}
+
+// A blank of a comment at which its line may be broken: the next line gets something to begin
+// with (an empty line reads back as no blank at all), and something that may begin a line.
+bool IsCommentBreak(std::string_view bytes, std::size_t i) {
+    return bytes[i] == ' ' && i + 1 < bytes.size() && MayBeginCommentLine(bytes[i + 1]);
+}
+
 } // namespace
 
 std::optional<PgnWriter::Break> PgnWriter::FindBreak(std::string_view bytes, int index) {
@@ -53,7 +67,8 @@ std::optional<PgnWriter::Break> PgnWriter::FindBreak(std::string_view bytes, int
         if (c == ' ') {
             return Break{i, 1};
         }
-        if (c == '(' || c == '{') {
+        // The bracket stays on the line: it is one of the bytes before the break.
+        if ((c == '(' || c == '{') && i < index) {
             return Break{i + 1, 0};
         }
     }
@@ -62,10 +77,9 @@ std::optional<PgnWriter::Break> PgnWriter::FindBreak(std::string_view bytes, int
 
 void PgnWriter::Put(std::string_view bytes) {
     text.append(bytes);
-    std::size_t brk = bytes.find_first_of("\r\n");
+    std::size_t brk = bytes.find_last_of("\r\n");
     if (brk != std::string_view::npos) {
-        // The bytes after a two-byte line break.
-        outputColumn = std::max(0, static_cast<int>(bytes.size() - brk) - 2);
+        outputColumn = static_cast<int>(bytes.size() - brk - 1);
     } else {
         outputColumn += static_cast<int>(bytes.size());
     }
@@ -77,23 +91,17 @@ void PgnWriter::NewLine() {
 }
 
 void PgnWriter::Emit(std::u16string_view piece, bool breakable) {
-    EmitBytes(piece, platform::WideToAnsi(piece), breakable);
+    EmitBytes(platform::WideToAnsi(piece), breakable);
 }
 
-// The code page has one byte per character, so an index into the bytes is an index into the
-// piece as well.
-void PgnWriter::EmitBytes(std::u16string_view piece, std::string_view bytes, bool breakable) {
-    if (inComment) {
-        EmitCommentBytes(bytes);
-        return;
-    }
+void PgnWriter::EmitBytes(std::string_view bytes, bool breakable) {
     int len = static_cast<int>(bytes.size());
     if (outputColumn + len < LineLimit) {
         Put(bytes);
         return;
     }
     if (breakable || len >= LineLimit) {
-        int limit = (breakable ? 79 : 78) - outputColumn;
+        int limit = (breakable ? LongestLine : LongestLine - 1) - outputColumn;
         if (auto b = FindBreak(bytes, limit)) {
             std::size_t rest = static_cast<std::size_t>(b->index + b->skip);
             if (b->index > 0 || outputColumn > 0) {
@@ -102,13 +110,18 @@ void PgnWriter::EmitBytes(std::u16string_view piece, std::string_view bytes, boo
             }
             // On a fresh line a leading blank is simply dropped: breaking there would leave an
             // empty line.
-            EmitBytes(piece.substr(rest), bytes.substr(rest), true);
+            EmitBytes(bytes.substr(rest), true);
             return;
         }
         if (outputColumn > 0) {
             NewLine();
-            if (FindBreak(bytes, len - 1)) {
-                EmitBytes(piece, bytes, true);
+            // A leading blank is left here only after an overlong word, where no break fits on
+            // the line at all; the line break stands for it.
+            if (!bytes.empty() && bytes.front() == ' ') {
+                bytes.remove_prefix(1);
+            }
+            if (FindBreak(bytes, static_cast<int>(bytes.size()))) {
+                EmitBytes(bytes, true);
             } else {
                 Put(bytes);
             }
@@ -120,11 +133,11 @@ void PgnWriter::EmitBytes(std::u16string_view piece, std::string_view bytes, boo
             char c = bytes[static_cast<std::size_t>(i)];
             if (c == ' ' || c == '(' || c == '{') {
                 int head = c == ' ' ? i : i + 1;
-                std::size_t rest = static_cast<std::size_t>(c == ' ' ? i + 1 : i + 1);
+                std::size_t rest = static_cast<std::size_t>(i + 1);
                 Put(bytes.substr(0, static_cast<std::size_t>(head)));
                 if (rest < bytes.size()) {
                     NewLine();
-                    EmitBytes(piece.substr(rest), bytes.substr(rest), true);
+                    EmitBytes(bytes.substr(rest), true);
                 }
                 return;
             }
@@ -141,26 +154,28 @@ void PgnWriter::EmitBytes(std::u16string_view piece, std::string_view bytes, boo
     Put(bytes);
 }
 
-void PgnWriter::EmitCommentBytes(std::string_view bytes) {
+// One line of a comment's own text, taken whole: whether a blank may be a break depends on what
+// follows it, so the text is never cut into pieces before its breaks are chosen.
+void PgnWriter::EmitCommentLine(std::string_view bytes) {
     for (;;) {
         const int len = static_cast<int>(bytes.size());
-        if (outputColumn + len < LineLimit) {
+        if (outputColumn + len <= LongestLine) {
             Put(bytes);
             return;
         }
-        // The last blank that keeps the line within 79 bytes, else the first one after it. On a
-        // fresh line the first byte is no break: the line before already ends at a blank the
-        // break stands for, and an empty line would read back as no blank at all.
+        // The last break that keeps the line within 79 bytes, else the first one after it. On a
+        // fresh line the first byte is no break: the line before already ends at a break that
+        // stands for a blank, and an empty line would read back as no blank at all.
         const int first = outputColumn > 0 ? 0 : 1;
-        const int limit = LineLimit - 1 - outputColumn;
+        const int limit = LongestLine - outputColumn;
         int at = -1;
         for (int i = std::min(limit, len - 1); i >= first && at < 0; --i) {
-            if (bytes[static_cast<std::size_t>(i)] == ' ') {
+            if (IsCommentBreak(bytes, static_cast<std::size_t>(i))) {
                 at = i;
             }
         }
         for (int i = std::max(limit + 1, first); i < len && at < 0; ++i) {
-            if (bytes[static_cast<std::size_t>(i)] == ' ') {
+            if (IsCommentBreak(bytes, static_cast<std::size_t>(i))) {
                 at = i;
             }
         }
@@ -175,30 +190,50 @@ void PgnWriter::EmitCommentBytes(std::string_view bytes) {
 }
 
 void PgnWriter::EmitComment(std::u16string_view comment) {
-    Emit(u" {", true);
-    std::u16string text(comment);
-    std::replace(text.begin(), text.end(), u'}', u')');
-    inComment = true;
-    EmitLong(text, false);
-    inComment = false;
-    Emit(u"}", true);
-}
-
-void PgnWriter::EmitLong(std::u16string_view comment, bool breakable) {
-    while (comment.size() > LongPiece) {
-        std::size_t cut = LongPiece;
-        while (cut >= 1 && comment[cut] != u' ') {
-            --cut;
+    std::string bytes = platform::WideToAnsi(comment);
+    std::replace(bytes.begin(), bytes.end(), '}', ')');
+    // The text's own line breaks. A run of them reads back as one blank, as a single break does,
+    // and is written as one line break ("\n" here): an empty line inside the movetext would look
+    // like the end of the game. Where the next line could not begin with what follows the run,
+    // it is written as the blank it reads back as.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') {
+            bytes[kept++] = bytes[i++];
+            continue;
         }
-        if (cut >= 1) {
-            Emit(comment.substr(0, cut), breakable);
-            comment.remove_prefix(cut);
-        } else {
-            Emit(comment.substr(0, LongPiece), breakable);
-            comment.remove_prefix(LongPiece);
+        while (i < bytes.size() && (bytes[i] == '\r' || bytes[i] == '\n')) {
+            ++i;
         }
+        bytes[kept++] = i < bytes.size() && MayBeginCommentLine(bytes[i]) ? '\n' : ' ';
     }
-    Emit(comment, breakable);
+    bytes.resize(kept);
+    bytes += '}';
+    const std::string_view text(bytes);
+
+    // The brace goes with the text up to its first break: when that does not fit, the line is
+    // broken before the brace rather than after it, where a text that begins with "[" or "%"
+    // could not go on.
+    const std::string_view opening = text.substr(0, text.find('\n'));
+    std::size_t head = 0;
+    while (head < opening.size() && !IsCommentBreak(opening, head)) {
+        ++head;
+    }
+    if (outputColumn > 0 && outputColumn + 2 + static_cast<int>(head) > LongestLine) {
+        NewLine();
+        Put("{");
+    } else {
+        Put(" {");
+    }
+    for (std::size_t at = 0;;) {
+        const std::size_t end = text.find('\n', at);
+        EmitCommentLine(text.substr(at, end == std::string_view::npos ? end : end - at));
+        if (end == std::string_view::npos) {
+            return;
+        }
+        NewLine();
+        at = end + 1;
+    }
 }
 
 void PgnWriter::EmitLine(std::u16string_view line) {

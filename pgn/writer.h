@@ -1,8 +1,11 @@
 // Writing a game as PGN text.
 //
 // All text passes through Emit as pieces, which are converted to the ANSI code page and kept
-// within 79 columns by breaking at blanks and after opening brackets. Tag lines are written
-// whole, one per line, so that they read back whole. Lines end in CR LF.
+// within 79 bytes a line by breaking at blanks and after opening brackets; a line is longer only
+// when it holds a single word that does not fit, or comment text that has no place where it may
+// be broken. Tag lines are written whole, one per line, so that they read back whole. No other
+// line begins with "[" or "%": other readers, and the game index, take such a line for a tag line
+// or an escape line. Lines end in CR LF.
 #pragma once
 
 #include <optional>
@@ -31,33 +34,31 @@ public:
     // Writes a piece under the wrapping rule; a breakable piece may be broken anywhere it has a
     // break point, another only when it does not fit on a line of its own.
     void Emit(std::u16string_view piece, bool breakable);
-    // Cuts a text of any length (a comment) into pieces of at most 511 characters for Emit.
-    void EmitLong(std::u16string_view text, bool breakable);
     // A brace comment: " {", the text and "}". Within the text a line is broken only at a blank,
-    // which the line break then stands for, and never before a piece that does not begin with
-    // one: a reader turns every line break inside a comment into one blank, so the comment reads
-    // back exactly as it is written. A "}" of the text, which would end the comment early, is
-    // written as ")".
+    // which the line break then stands for, and never where the next line would begin with "[",
+    // "%" or the closing "}": a reader turns every line break inside a comment into one blank, so
+    // the comment reads back exactly as it is written. A run of line breaks in the text itself
+    // is written as one CR LF, or as a blank where the line after it would begin with "[" or "%".
+    // A "}" of the text, which would end the comment early, is written as ")".
     void EmitComment(std::u16string_view comment);
     // Writes a whole tag line (its CR LF included), never broken.
     void EmitLine(std::u16string_view line);
     void ResetColumn() { outputColumn = 0; }
     int Column() const { return outputColumn; }
 
-    // The break point at or before `index`: a blank (dropped) or just after "(" or "{".
+    // The last break point that leaves at most `index` bytes before it: a blank (dropped) at or
+    // before `index`, or the place just after a "(" or "{" before it.
     static std::optional<Break> FindBreak(std::string_view bytes, int index);
 
 private:
-    void EmitBytes(std::u16string_view piece, std::string_view bytes, bool breakable);
-    void EmitCommentBytes(std::string_view bytes);
+    void EmitBytes(std::string_view bytes, bool breakable);
+    void EmitCommentLine(std::string_view bytes);
     void Put(std::string_view bytes);
     void NewLine();
 
     std::string& text;
     // Bytes on the current output line.
     int outputColumn = 0;
-    // The pieces are the text of a comment.
-    bool inComment = false;
 };
 
 // Writes a line of moves starting with `first`, the moves that follow it and the variations met

@@ -161,6 +161,12 @@ TEST(ExtractQuoted, ReadsTheValueWithItsEscapes) {
         {"empty", u" \"\"]", u""},
         {"escaped quote at the end", u" \"a\\\"", u"a\""},
         {"two escapes in a row", u" \"\\\\\\\"b\" c\"", u"\\\"b"},
+        {"backslash before the closing quote", u" \"C:\\\"]", u"C:\\"},
+        {"the same with blanks after the bracket", u" \"C:\\\"] \t ", u"C:\\"},
+        {"escaped backslash, then a backslash before the closing quote", u" \"a\\\\\\\"]",
+         u"a\\\\"},
+        {"escaped quote before a bracket and more", u" \"a\\\"] b\"]", u"a\"] b"},
+        {"escaped quote before a bracket and a quote", u" \"a\\\"]\"]", u"a\"]"},
     };
     std::string reused = "what the buffer held before";
     for (const auto& c : cases) {
@@ -169,6 +175,8 @@ TEST(ExtractQuoted, ReadsTheValueWithItsEscapes) {
         EXPECT_EQ(platform::AnsiToWide(reused), c.value) << c.name << " (into a buffer)";
         EXPECT_EQ(platform::AnsiToWide(ExtractQuoted(platform::WideToAnsi(c.source))), c.value)
             << c.name << " (bytes)";
+        EXPECT_EQ(ExtractQuotedWide(platform::WideToAnsi(c.source)), c.value)
+            << c.name << " (bytes to text)";
     }
 }
 

@@ -63,6 +63,43 @@ TEST(WriteGame, TagValuesAreEscapedAndReadBackWhole) {
     EXPECT_NE(WriteGameText(partie).find("[Event \"two  lines\"]\r\n"), std::string::npos);
 }
 
+// Each quoted text reads as the value it was written for, which is written and read again as
+// that same value, the second write the same as the first. Each is read both as one of the
+// game's own tags and as an extra tag.
+TEST(WriteGame, TagValuesKeepTheirValueFromSaveToSave) {
+    const struct {
+        const char* name;
+        std::string quoted; // the tag line after its name
+        std::u16string value;
+    } cases[] = {
+        {"backslash before the closing quote", "\"C:\\\"]", u"C:\\"},
+        {"the same with blanks after the bracket", "\"C:\\\"]  \t", u"C:\\"},
+        {"escaped quote inside", "\"a\\\"b\"]", u"a\"b"},
+        {"escaped backslash", "\"\\\\\"]", u"\\"},
+        {"escaped backslash then a lone one", "\"a\\\\\\\"]", u"a\\\\"},
+        {"backslashes at the end", "\"a\\\\\\\\\"]", u"a\\\\"},
+        {"escaped quote then a bracket inside", "\"a\\\"] b\"]", u"a\"] b"},
+        {"escaped quote then a bracket, unterminated", "\"a\\\"]x", u"a\"]x"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = "[White \"W\"]\r\n[Black \"B\"]\r\n[Site " + c.quoted +
+                                 "\r\n[Annotator " + c.quoted + "\r\n\r\n1. e4 *\r\n";
+        Partie partie;
+        ASSERT_EQ(ParseText(text, partie), NoError) << c.name;
+        ASSERT_TRUE(partie.site.has_value() && partie.extraTags) << c.name;
+        EXPECT_EQ(*partie.site, c.value) << c.name;
+        EXPECT_EQ(partie.extraTags->value, c.value) << c.name;
+
+        const std::string written = WriteGameText(partie);
+        Partie back;
+        ASSERT_EQ(ParseText(written, back), NoError) << c.name << "\n" << written;
+        ASSERT_TRUE(back.site.has_value() && back.extraTags) << c.name;
+        EXPECT_EQ(*back.site, c.value) << c.name << "\n" << written;
+        EXPECT_EQ(back.extraTags->value, c.value) << c.name << "\n" << written;
+        EXPECT_EQ(WriteGameText(back), written) << c.name;
+    }
+}
+
 TEST(WriteGame, ResultMarkers) {
     const std::pair<const char*, const char*> results[] = {{"1-0", " 1-0\r\n\r\n"},
                                                            {"0-1", " 0-1\r\n\r\n"},
@@ -149,6 +186,9 @@ TEST(Emit, WrappingRules) {
     // A bracket ends the line and the text goes on after it.
     EXPECT_EQ(Emitted({{u"(" + std::u16string(10, u'x'), true}}, 75),
               std::string(75, 'c') + "(\r\n" + std::string(10, 'x'));
+    // A bracket that would be the 80th byte goes to the next line.
+    EXPECT_EQ(Emitted({{u" (", true}}, 78), std::string(78, 'c') + "\r\n(");
+    EXPECT_EQ(Emitted({{u" (", true}}, 77), std::string(77, 'c') + " (");
     // An unbreakable short piece that does not fit starts a new line.
     EXPECT_EQ(Emitted({{u"abc def", false}}, 75), std::string(75, 'c') + "\r\nabc def");
     // A word longer than a line, followed by more text, is written as an overlong line and
@@ -169,45 +209,107 @@ TEST(Emit, FindBreak) {
     EXPECT_TRUE(same(PgnWriter::FindBreak("ab cd", 4), B{2, 1}));
     EXPECT_TRUE(same(PgnWriter::FindBreak("ab(cd", 4), B{3, 0}));
     EXPECT_TRUE(same(PgnWriter::FindBreak("ab{cd", 1), std::nullopt));
+    EXPECT_TRUE(same(PgnWriter::FindBreak("ab{cd", 2), std::nullopt)) << "leaves 3 bytes";
+    EXPECT_TRUE(same(PgnWriter::FindBreak("a {", 2), B{1, 1}));
+    EXPECT_TRUE(same(PgnWriter::FindBreak("a {", 3), B{3, 0}));
     EXPECT_TRUE(same(PgnWriter::FindBreak("ab cd", -1), std::nullopt));
 }
 
-TEST(EmitLong, LongCommentIsCutAtABlankAndWrapped) {
-    std::u16string comment;
-    while (comment.size() < 599) {
-        comment += u"word ";
+// A line break of a comment's own text is kept as one CR LF, unless the next line would begin
+// like a tag or escape line; either way it reads back as the one blank it stands for.
+TEST(EmitComment, LineBreaksOfTheTextAreKeptWhereTheyAreSafe) {
+    const struct {
+        const char* name;
+        std::u16string comment;
+        std::string written;
+        std::u16string readBack;
+    } cases[] = {
+        {"line break kept", u"first\r\nsecond", "1. e4 {first\r\nsecond} 1... e5", u"first second"},
+        {"lone line feed", u"first\nsecond", "1. e4 {first\r\nsecond} 1... e5", u"first second"},
+        {"a run of breaks", u"first\r\n\r\n\nsecond", "1. e4 {first\r\nsecond} 1... e5",
+         u"first second"},
+        {"before a bracket or a percent sign", u"a\n[%clk 0:01:00]\r\nb\n%c",
+         "1. e4 {a [%clk 0:01:00]\r\nb %c} 1... e5", u"a [%clk 0:01:00] b %c"},
+        {"at the end", u"last\r\n", "1. e4 {last } 1... e5", u"last "},
+    };
+    for (const auto& c : cases) {
+        Partie partie;
+        ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
+        partie.startPosition.firstMove->after->SetComment(c.comment);
+        const std::string written = WriteGameText(partie);
+        EXPECT_NE(written.find(c.written), std::string::npos) << c.name << "\n" << written;
+        Partie back;
+        ASSERT_EQ(ParseText(written, back), NoError) << c.name;
+        EXPECT_EQ(back.startPosition.firstMove->after->comment, c.readBack) << c.name;
     }
-    comment.resize(599); // ends with a word
-    Partie partie;
-    partie.startPosition.SetComment(comment);
-    std::string written = WriteGameText(partie);
-    std::string body = written.substr(written.find("\r\n\r\n") + 4);
-    for (const auto& line : Lines(body)) {
-        EXPECT_LE(line.size(), 80u) << line;
-    }
-    // Read back, the comment is the same words with the same single blanks.
-    Partie back;
-    ASSERT_EQ(ParseText(written, back), NoError);
-    ASSERT_TRUE(back.startPosition.comment.has_value());
-    EXPECT_EQ(*back.startPosition.comment, comment);
-}
-
-TEST(EmitLong, CommentWithLineBreakKeepsItAndCountsColumnsAfterIt) {
+    // The columns count from the line break: the second line is filled up to 79 bytes.
     Partie partie;
     ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
-    partie.startPosition.firstMove->after->SetComment(u"first\r\nsecond");
-    std::string written = WriteGameText(partie);
-    EXPECT_NE(written.find("1. e4 {first\r\nsecond} 1... e5 *\r\n"), std::string::npos) << written;
+    std::u16string words;
+    while (words.size() < 100) {
+        words += u" word";
+    }
+    partie.startPosition.firstMove->after->SetComment(std::u16string(70, u'x') + u"\n" +
+                                                      words.substr(1));
+    const std::string written = WriteGameText(partie);
+    const std::string expected =
+        "{" + std::string(70, 'x') + "\r\n" + platform::WideToAnsi(words.substr(1, 79)) + "\r\n";
+    EXPECT_NE(written.find(expected), std::string::npos) << written;
 }
 
-// Whatever a comment holds and wherever on the line it starts, it reads back as it was written:
-// the writer breaks its lines only at blanks, which the reader turns back into one blank each.
-TEST(EmitComment, EveryCommentReadsBackExactly) {
+// What no movetext line may be: one that begins with "[" or "%", which other readers and the game
+// index take for a tag or escape line; or one longer than 79 bytes that holds a place where the
+// writer could have broken it (a blank after its first byte followed by something that may
+// begin a line). Empty when every line is right.
+std::string LineFault(const std::string& written) {
+    const std::size_t body = written.find("\r\n\r\n");
+    if (body == std::string::npos) {
+        return "no movetext";
+    }
+    for (const std::string& line : Lines(written.substr(body + 4))) {
+        if (!line.empty() && (line.front() == '[' || line.front() == '%')) {
+            return "a line begins like a tag or escape line: " + line;
+        }
+        for (std::size_t i = 1; line.size() > 79 && i + 1 < line.size(); ++i) {
+            const char next = line[i + 1];
+            if (line[i] == ' ' && next != '[' && next != '%' && next != '}') {
+                return "a line of " + std::to_string(line.size()) +
+                       " bytes could have been broken at byte " + std::to_string(i) + ": " + line;
+            }
+        }
+    }
+    return {};
+}
+
+std::u16string Repeated(std::u16string_view text, int times) {
+    std::u16string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+// Whatever a comment holds and wherever on the line it starts, it reads back as it was written,
+// on lines that read as movetext and keep within 79 bytes where they can: the writer breaks a
+// comment only at blanks, which the reader turns back into one blank each, and not where the
+// next line would begin with "[" or "%". A comment before it, of every length up to a line and
+// more, puts the comment under test at every column.
+TEST(EmitComment, EveryCommentReadsBackExactlyOnLinesThatReadAsMovetext) {
     const std::string longWord(300, 'w');
+    const std::u16string wideWord(longWord.begin(), longWord.end());
     const struct {
         const char* name;
         std::u16string comment;
     } cases[] = {
+        {"clock", u"[%clk 0:02:47]"},
+        {"clock and evaluation with a trailing blank", u"[%eval 0.35] [%clk 1:23:45] "},
+        {"commands filling lines", Repeated(u"[%clk 0:00:12] [%eval -0.41] ", 6) + u"end"},
+        {"percent words", Repeated(u"50% %of the time %% and % ", 8)},
+        {"text and brackets",
+         Repeated(u"White is better [see note] and [%csl Ga4,Rb5] then %x ", 3)},
+        {"two blanks before brackets", Repeated(u"a  [b  %c ", 12)},
+        {"no blank that can be broken", Repeated(u"[a %b ", 50) + u"[z"},
+        {"a blank alone before a bracket", u"x " + Repeated(u"[", 90) + u" y"},
         {"brackets near the line ends",
          u"see (a b c d e f g h i j k l m n o p q r s t u v w x y z) and {braces {too (and "
          u"again (and again (and (again (and again (and again (and again) ) ) ) ) ) )"},
@@ -216,32 +318,44 @@ TEST(EmitComment, EveryCommentReadsBackExactly) {
          u"eleven    twelve     thirteen      fourteen       fifteen        end"},
         {"a word longer than a line then more",
          u"short " + std::u16string(120, u'x') + u" then more words after the long one"},
-        {"a word longer than the reader's lines", u"a " + std::u16string(longWord.begin(), longWord.end()) + u" b"},
-        {"a comment of more than 511 characters without a blank",
-         std::u16string(700, u'y') + u" tail"},
+        {"a word longer than the reader's lines", u"a " + wideWord + u" b"},
+        {"a word of 700 bytes then another", std::u16string(700, u'y') + u" tail"},
+        {"long prose", Repeated(u"word ", 120) + u"end"},
         {"a trailing blank", u"ends with a blank "},
     };
+    // One scratch folder and a new file for each load: rewriting one file, or making and
+    // removing a folder for each load, is many times slower on some file systems.
+    const TempDir dir;
+    int loads = 0;
+    auto load = [&](const std::string& text, Partie& partie) {
+        const auto path = dir.File("game" + std::to_string(++loads) + ".pgn", text);
+        platform::File file;
+        if (!file.Open(U16(path), platform::OpenMode::Read)) {
+            return OpenFailed;
+        }
+        LineReader reader(file, 0);
+        return ReadGame(partie, reader);
+    };
     for (const auto& c : cases) {
-        // Moves of different lengths put the comment at different columns.
-        for (const char* moves : {"1. e4", "1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Ba4 Nf6 5. O-O Be7",
-                                  "1. d4 d5 2. c4 e6 3. Nc3 Nf6 4. Bg5 Be7 5. e3 O-O 6. Nf3"}) {
-            Partie partie;
-            ASSERT_EQ(ParseText(Header() + moves, partie), NoError);
-            const Coup* last = partie.startPosition.firstMove.get();
-            while (last->after->firstMove) {
-                last = last->after->firstMove.get();
-            }
-            last->after->SetComment(c.comment);
+        Partie partie;
+        ASSERT_EQ(load(Header() + "1. e4 e5 2. Nf3", partie), NoError);
+        Position& afterE4 = *partie.startPosition.firstMove->after;
+        Position& afterE5 = *afterE4.firstMove->after;
+        afterE5.SetComment(c.comment);
+        for (std::size_t shift = 0; shift < 100; ++shift) {
+            const std::u16string before = Repeated(u"pad ", 25).substr(0, shift);
+            afterE4.SetComment(shift == 0 ? std::nullopt : std::optional(before));
             const std::string written = WriteGameText(partie);
+            const std::string where =
+                std::string(c.name) + ", after " + std::to_string(shift) + " bytes\n" + written;
+            EXPECT_EQ(LineFault(written), "") << where;
             Partie back;
-            ASSERT_EQ(ParseText(written, back), NoError) << c.name << "\n" << written;
-            const Coup* backLast = back.startPosition.firstMove.get();
-            while (backLast->after->firstMove) {
-                backLast = backLast->after->firstMove.get();
-            }
-            ASSERT_TRUE(backLast->after->comment.has_value()) << c.name;
-            EXPECT_EQ(*backLast->after->comment, c.comment) << c.name << "\n" << written;
-            EXPECT_EQ(WriteGameText(back), written) << c.name;
+            ASSERT_EQ(load(written, back), NoError) << where;
+            const Position& backE4 = *back.startPosition.firstMove->after;
+            ASSERT_TRUE(backE4.firstMove && backE4.firstMove->after->comment) << where;
+            EXPECT_EQ(*backE4.firstMove->after->comment, c.comment) << where;
+            EXPECT_EQ(backE4.comment, afterE4.comment) << where;
+            EXPECT_EQ(WriteGameText(back), written) << where;
         }
     }
 }
