@@ -41,6 +41,15 @@ const char* OpName(FileOp op) {
     case FileOp::Copy: return "copy";
     case FileOp::Delete: return "delete";
     case FileOp::Rename: return "rename";
+    case FileOp::Lock: return "lock";
+    case FileOp::SetOwner: return "set owner";
+    case FileOp::SetMode: return "set mode";
+    case FileOp::Reserve: return "reserve";
+    case FileOp::CreateTemporary: return "create temporary";
+    case FileOp::Link: return "link";
+    case FileOp::FlushFolder: return "flush folder";
+    case FileOp::ResolveLink: return "resolve link";
+    case FileOp::CreateFolder: return "create folder";
     }
     return "?";
 }
