@@ -37,13 +37,6 @@ std::int64_t Nanoseconds(std::int64_t seconds, std::int64_t nanoseconds) {
     return seconds * 1000000000 + nanoseconds;
 }
 
-FileStamp StampFrom(const struct stat& st) {
-    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                     static_cast<std::uint64_t>(st.st_size),
-                     Nanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec),
-                     Nanoseconds(st.st_ctim.tv_sec, st.st_ctim.tv_nsec)};
-}
-
 // The status of an open handle (path empty) or of a path, links followed. statx gives the birth
 // time as well, where the file system keeps one.
 bool StatusOfHandle(int fd, const std::string& path, FileStatus& status) {
@@ -57,14 +50,14 @@ bool StatusOfHandle(int fd, const std::string& path, FileStatus& status) {
     status.stamp = FileStamp{static_cast<std::uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
                              sx.stx_ino, sx.stx_size,
                              Nanoseconds(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec),
-                             Nanoseconds(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec)};
+                             Nanoseconds(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec),
+                             (sx.stx_mask & STATX_BTIME) != 0
+                                 ? Nanoseconds(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
+                                 : 0};
     status.mode = sx.stx_mode & 07777;
     status.owner = sx.stx_uid;
     status.group = sx.stx_gid;
     status.links = sx.stx_nlink;
-    status.bornNs = (sx.stx_mask & STATX_BTIME) != 0
-                        ? Nanoseconds(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
-                        : 0;
     return true;
 }
 
@@ -314,15 +307,11 @@ std::optional<std::uint64_t> File::Size() {
 }
 
 std::optional<FileStamp> File::Stamp() {
-    if (Injected(FileOp::Size) != 0) {
+    std::optional<FileStatus> status = Status();
+    if (!status) {
         return std::nullopt;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        Fail();
-        return std::nullopt;
-    }
-    return StampFrom(st);
+    return status->stamp;
 }
 
 std::optional<FileStatus> File::Status() {
@@ -516,15 +505,11 @@ bool CopyPermissions(const std::u16string& from, const std::u16string& to) {
 }
 
 std::optional<FileStamp> StampOf(const std::u16string& path) {
-    if (Injected(FileOp::Size) != 0) {
+    std::optional<FileStatus> status = StatusOf(path);
+    if (!status) {
         return std::nullopt;
     }
-    struct stat st;
-    if (::stat(NativePath(path).c_str(), &st) != 0) {
-        Fail();
-        return std::nullopt;
-    }
-    return StampFrom(st);
+    return status->stamp;
 }
 
 std::optional<FileStatus> StatusOf(const std::u16string& path) {

@@ -30,13 +30,15 @@ inline constexpr int NotARegularFile = EOPNOTSUPP; // "Operation not supported"
 
 // Which file a path names and its state, to tell whether another program changed or replaced it
 // since it was read: any write changes the modification time, any change of owner, mode or
-// links the change time, and a file put in its place has another inode.
+// links the change time, and a file put in its place has another inode, or, should the inode
+// have been used again, another birth time (where the file system records one; else 0).
 struct FileStamp {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;
     std::int64_t changedNs = 0;
+    std::int64_t bornNs = 0;
     bool operator==(const FileStamp&) const = default;
     bool SameFile(const FileStamp& other) const {
         return device == other.device && inode == other.inode;
@@ -50,9 +52,6 @@ struct FileStatus {
     std::uint32_t owner = 0;
     std::uint32_t group = 0;
     std::uint64_t links = 1;
-    // When the file was created, where the file system records it (else 0): with the device and
-    // the inode it tells a file from a later one that was given the same inode.
-    std::int64_t bornNs = 0;
 };
 
 enum class LockKind { Shared, Exclusive };

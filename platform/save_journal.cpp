@@ -45,8 +45,8 @@ bool BelongsTo(const Header& header, const std::u16string& recorded, const FileS
     }
     // The birth time tells the file from a later one with the same inode; where the file system
     // keeps none, the path has to do.
-    if (header.bornNs != 0 || status.bornNs != 0) {
-        if (header.bornNs != status.bornNs) {
+    if (header.bornNs != 0 || status.stamp.bornNs != 0) {
+        if (header.bornNs != status.stamp.bornNs) {
             return false;
         }
     } else if (recorded != path) {
@@ -100,7 +100,7 @@ bool Journal::Write(File& file, const FileStatus& status, const std::u16string& 
     std::memcpy(header.mark, Mark, sizeof Mark);
     header.device = status.stamp.device;
     header.inode = status.stamp.inode;
-    header.bornNs = status.bornNs;
+    header.bornNs = status.stamp.bornNs;
     header.start = start;
     header.oldSize = oldSize;
     header.newSize = newSize;
