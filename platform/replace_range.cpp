@@ -152,7 +152,11 @@ ReplaceResult RewriteInPlace(const Plan& plan, File& file, const FileStatus& sta
             if (!journal.Remove()) {
                 DebugOutput(std::string_view("Unable to delete the save journal\n"));
             }
-            return Outcome(ReplaceStatus::Failed, error);
+            // The file holds its former bytes again, under a new stamp that the caller keeps
+            // so that saving again is not taken for a change by another program.
+            ReplaceResult result = Outcome(ReplaceStatus::Failed, error);
+            result.stamp = file.Stamp();
+            return result;
         }
         ReplaceResult result = Outcome(ReplaceStatus::Damaged, error);
         result.journal = journal.Path();

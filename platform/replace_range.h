@@ -66,7 +66,8 @@ struct ReplaceResult {
     int error = 0;
     InPlaceReason inPlaceBecause = InPlaceReason::None;
     std::u16string journal;
-    // Where the text begins in the new file, and the new file's stamp.
+    // Where the text begins in the new file, and the new file's stamp (after a failure, the
+    // stamp of the file that was put back as it was, if it was).
     std::uint64_t start = 0;
     std::optional<FileStamp> stamp;
 };
