@@ -3,7 +3,6 @@
 
 #include "pgn/partie.h"
 #include "pgn/writer.h"
-#include "platform/debug.h"
 #include "platform/replace_range.h"
 #include "platform/save_journal.h"
 #include "platform/text.h"
@@ -104,10 +103,7 @@ std::u16string InterruptedSaveText(const std::u16string& path,
 // locked and its bytes [start, end) are exactly those the game was read from. Whether that range
 // holds the beginning of another game besides this one, which replacing it would destroy. Not
 // checked yet: false.
-bool LocalRangeHoldsAnotherGame(platform::File& file, std::uint64_t start, std::uint64_t end) {
-    (void)file;
-    (void)start;
-    (void)end;
+bool LocalRangeHoldsAnotherGame(platform::File&, std::uint64_t, std::uint64_t) {
     return false;
 }
 

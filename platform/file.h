@@ -5,8 +5,8 @@
 // user. Nothing throws. Paths are UTF-16 in memory and UTF-8 on the disk.
 //
 // Every read, write, seek, flush, open, close, copy, rename, delete, lock, change of owner or
-// mode, and every following of a link first asks the installed FaultInjector (fault_injector.h),
-// so that tests can make any one of them fail.
+// mode first asks the installed FaultInjector (fault_injector.h), so that tests can make any one
+// of them fail. Paths and folders are in paths.h.
 #pragma once
 
 #include <cerrno>
@@ -41,7 +41,7 @@ struct FileStamp {
     std::int64_t bornNs = 0;
     bool operator==(const FileStamp&) const = default;
     bool SameFile(const FileStamp& other) const {
-        return device == other.device && inode == other.inode;
+        return device == other.device && inode == other.inode && bornNs == other.bornNs;
     }
 };
 
@@ -121,20 +121,6 @@ bool FileExists(const std::u16string& path);
 // The file that `path` names, links followed.
 [[nodiscard]] std::optional<FileStamp> StampOf(const std::u16string& path);
 [[nodiscard]] std::optional<FileStatus> StatusOf(const std::u16string& path);
-
-// --- Paths and folders
-
-// The path of the file that `path` finally names: symbolic links are followed (relative ones
-// from the folder of the link), so that a save replaces the file and the link stays a link. A
-// path that names nothing (yet) is returned as it is; ELOOP for a loop of links.
-[[nodiscard]] std::optional<std::u16string> ResolveLinks(const std::u16string& path);
-// The folder part of `path` ("." when it has none), and the name part.
-std::u16string FolderOf(const std::u16string& path);
-std::u16string NameOf(const std::u16string& path);
-// Writes the folder's entries (a file renamed, created or deleted in it) through to the disk.
-[[nodiscard]] bool FlushFolder(const std::u16string& folder);
-// Creates the folder and the ones above it that are missing, with `mode` (a private folder: 0700).
-[[nodiscard]] bool CreateFolders(const std::u16string& folder, std::uint32_t mode);
 
 // The system error code of the last failed file operation (errno values).
 int LastError();

@@ -4,6 +4,7 @@
 
 #include "platform/debug.h"
 #include "platform/new_file.h"
+#include "platform/paths.h"
 #include "platform/save_journal.h"
 
 namespace platform {

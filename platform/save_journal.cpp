@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits.h>
-#include <stdlib.h>
 
 #include "platform/debug.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -70,16 +69,6 @@ std::optional<std::u16string> JournalFolder() {
         return FromUtf8(home) + u"/.local/state/pawnlet";
     }
     return std::nullopt;
-}
-
-std::u16string CanonicalPath(const std::u16string& path) {
-    char* resolved = ::realpath(ToUtf8(path).c_str(), nullptr);
-    if (resolved == nullptr) {
-        return path;
-    }
-    std::u16string result = FromUtf8(resolved);
-    std::free(resolved);
-    return result;
 }
 
 bool Journal::Write(File& file, const FileStatus& status, const std::u16string& filePath,

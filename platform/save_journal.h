@@ -68,8 +68,4 @@ struct RecoveryResult {
 // a file is read; costs two status queries when there is nothing to do.
 [[nodiscard]] RecoveryResult RecoverInterruptedSave(const std::u16string& path);
 
-// The absolute path of the file `path` names, links and "." and ".." resolved; `path` itself
-// when that cannot be found.
-std::u16string CanonicalPath(const std::u16string& path);
-
 } // namespace platform
