@@ -76,9 +76,11 @@ struct Plan {
 // group and mode already.
 ReplaceResult WriteBeside(const Plan& plan, File& file, const FileStatus& status,
                           NewFile& fresh) {
+    // No room is reserved for the new file: a full disk only fails the save, and reserving
+    // makes the flush slower on some file systems.
     File& out = fresh.file();
     const std::uint64_t size = status.stamp.size;
-    bool ok = out.Reserve(plan.newSize) && file.Seek(0) && CopyRange(out, file, plan.start) &&
+    bool ok = file.Seek(0) && CopyRange(out, file, plan.start) &&
               out.Write(plan.request.text.data(), plan.request.text.size()) &&
               file.Seek(plan.end) && CopyRange(out, file, size - plan.end) && out.Flush();
     if (!ok) {
@@ -175,7 +177,7 @@ ReplaceResult Create(const std::u16string& path, std::string_view text) {
         return Outcome(ReplaceStatus::Failed, LastError());
     }
     File& out = fresh.file();
-    if (!out.Reserve(text.size()) || !out.Write(text.data(), text.size()) || !out.Flush() ||
+    if (!out.Write(text.data(), text.size()) || !out.Flush() ||
         !fresh.Publish()) {
         return Outcome(ReplaceStatus::Failed, LastError());
     }

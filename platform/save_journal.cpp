@@ -100,7 +100,7 @@ bool Journal::Write(File& file, const FileStatus& status, const std::u16string& 
         return false;
     }
     File& out = copy.file();
-    bool ok = out.Reserve(headerSize + (oldSize - start)) && out.Write(&header, sizeof header) &&
+    bool ok = out.Write(&header, sizeof header) &&
               out.Write(recorded.data(), recorded.size()) && file.Seek(start) &&
               CopyRange(out, file, oldSize - start) && out.Flush() && copy.Replace();
     if (!ok) {
