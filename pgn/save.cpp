@@ -74,8 +74,9 @@ std::u16string FailureText(const platform::ReplaceResult& result, bool loaded) {
                u"before that save, from the copy kept in " +
                result.journal + u". Load the game again to save it. Nothing was written.";
     case platform::ReplaceStatus::Damaged:
-        return SaveErrorText(result.error) + u"\nThe file may be incomplete. Its former content is "
-                                         u"kept in " +
+        return SaveErrorText(result.error) +
+               u"\nThe file may be incomplete. Its former content is "
+               u"kept in " +
                result.journal + u", and is put back when the file is next opened.";
     }
     return {};
@@ -87,12 +88,14 @@ std::u16string InterruptedSaveText(const std::u16string& path,
     case platform::Recovery::Nothing:
         break;
     case platform::Recovery::Restored:
-        return path + u"\nA save of this file was interrupted. The file has been put back as it "
-                      u"was before that save, from the copy kept in " +
+        return path +
+               u"\nA save of this file was interrupted. The file has been put back as it "
+               u"was before that save, from the copy kept in " +
                recovery.journal + u".";
     case platform::Recovery::Failed:
-        return path + u"\nA save of this file was interrupted, and the copy of its former content "
-                      u"kept in " +
+        return path +
+               u"\nA save of this file was interrupted, and the copy of its former content "
+               u"kept in " +
                recovery.journal + u" could not be put back: " + SaveErrorText(recovery.error) +
                u"\nThe file may be incomplete; keep that copy.";
     }

@@ -47,13 +47,14 @@ bool StatusOfHandle(int fd, const std::string& path, FileStatus& status) {
         return false;
     }
     // The same device number as stat() gives, so that stamps from either compare.
-    status.stamp = FileStamp{static_cast<std::uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
-                             sx.stx_ino, sx.stx_size,
-                             Nanoseconds(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec),
-                             Nanoseconds(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec),
-                             (sx.stx_mask & STATX_BTIME) != 0
-                                 ? Nanoseconds(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
-                                 : 0};
+    status.stamp = FileStamp{
+        static_cast<std::uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
+        sx.stx_ino,
+        sx.stx_size,
+        Nanoseconds(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec),
+        Nanoseconds(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec),
+        (sx.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
+                                         : 0};
     status.mode = sx.stx_mode & 07777;
     status.owner = sx.stx_uid;
     status.group = sx.stx_gid;

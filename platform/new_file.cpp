@@ -18,10 +18,10 @@ namespace {
 // what guarantees that nothing is overwritten.
 std::string HiddenName(const std::string& destination) {
     static std::uint64_t counter = 0;
-    std::uint64_t seed = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull ^
-                         static_cast<std::uint64_t>(
-                             std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                         (++counter << 40);
+    std::uint64_t seed =
+        static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (++counter << 40);
     // splitmix64, so that close seeds give unrelated names.
     seed += 0x9E3779B97F4A7C15ull;
     seed = (seed ^ (seed >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -50,8 +50,7 @@ bool LinkUnnamed(int fd, const std::string& name) {
         return true;
     }
     // Without /proc, a privileged process can still link the handle itself.
-    if (errno == ENOENT &&
-        ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+    if (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
         return true;
     }
     SetLastError(errno);

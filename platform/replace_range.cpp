@@ -74,8 +74,7 @@ struct Plan {
 
 // The whole new file beside the old one, then renamed over it. `fresh` has the old file's owner,
 // group and mode already.
-ReplaceResult WriteBeside(const Plan& plan, File& file, const FileStatus& status,
-                          NewFile& fresh) {
+ReplaceResult WriteBeside(const Plan& plan, File& file, const FileStatus& status, NewFile& fresh) {
     // No room is reserved for the new file: a full disk only fails the save, and reserving
     // makes the flush slower on some file systems.
     File& out = fresh.file();
@@ -177,8 +176,7 @@ ReplaceResult Create(const std::u16string& path, std::string_view text) {
         return Outcome(ReplaceStatus::Failed, LastError());
     }
     File& out = fresh.file();
-    if (!out.Write(text.data(), text.size()) || !out.Flush() ||
-        !fresh.Publish()) {
+    if (!out.Write(text.data(), text.size()) || !out.Flush() || !fresh.Publish()) {
         return Outcome(ReplaceStatus::Failed, LastError());
     }
     if (!FlushFolder(FolderOf(path))) {

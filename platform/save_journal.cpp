@@ -100,9 +100,9 @@ bool Journal::Write(File& file, const FileStatus& status, const std::u16string& 
         return false;
     }
     File& out = copy.file();
-    bool ok = out.Write(&header, sizeof header) &&
-              out.Write(recorded.data(), recorded.size()) && file.Seek(start) &&
-              CopyRange(out, file, oldSize - start) && out.Flush() && copy.Replace();
+    bool ok = out.Write(&header, sizeof header) && out.Write(recorded.data(), recorded.size()) &&
+              file.Seek(start) && CopyRange(out, file, oldSize - start) && out.Flush() &&
+              copy.Replace();
     if (!ok) {
         copy.Discard();
         return false;

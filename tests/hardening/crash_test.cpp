@@ -43,8 +43,8 @@ std::string Game(const std::string& white, int cycles) {
         moves += i % 2 ? "Ng1 Ng8 " : "Nf3 Nf6 ";
     }
     return "[Event \"Crash\"]\r\n[Site \"Here\"]\r\n[Date \"2026.12.08\"]\r\n[Round \"1\"]\r\n"
-           "[White \"" + white + "\"]\r\n[Black \"Black\"]\r\n[Result \"*\"]\r\n\r\n" + moves +
-           "*\r\n\r\n";
+           "[White \"" +
+           white + "\"]\r\n[Black \"Black\"]\r\n[Result \"*\"]\r\n\r\n" + moves + "*\r\n\r\n";
 }
 
 // Games enough for `bytes`, so that copies of the file take several reads and writes. Their
@@ -52,8 +52,8 @@ std::string Game(const std::string& white, int cycles) {
 std::string Games(const std::string& name, std::size_t bytes) {
     std::string games;
     for (int i = 0; games.size() < bytes; ++i) {
-        games += "[Annotator \"" + std::string(30000, static_cast<char>('a' + i % 26)) +
-                 "\"]\r\n" + Game(name + " " + std::to_string(i), 10 + i % 20);
+        games += "[Annotator \"" + std::string(30000, static_cast<char>('a' + i % 26)) + "\"]\r\n" +
+                 Game(name + " " + std::to_string(i), 10 + i % 20);
     }
     return games;
 }
@@ -117,8 +117,8 @@ public:
         if (layout.saveAs) {
             WriteAll(path, layout.before + layout.after);
         }
-        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write |
-                                  fs::perms::group_read);
+        fs::permissions(path,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
         if (layout.hardLinked) {
             fs::create_hard_link(path, dir / "alias.pgn");
         }
@@ -161,8 +161,8 @@ public:
             (void)LoadGame(again, nullptr, WidePath(path), 0, 0);
             std::string said;
             for (const auto& message : shell.messages) {
-                said += platform::ToUtf8(message.caption) + ": " +
-                        platform::ToUtf8(message.text) + "\n";
+                said += platform::ToUtf8(message.caption) + ": " + platform::ToUtf8(message.text) +
+                        "\n";
             }
             return said;
         }

@@ -103,10 +103,10 @@ std::string Game(const std::string& white, const std::string& moves) {
 
 struct Scenario {
     const char* name;
-    std::string file;  // the file the game is loaded from
-    int game;          // which game of it
-    bool saveAs;       // saved under another name, onto `other`
-    std::string other; // that file's content
+    std::string file;        // the file the game is loaded from
+    int game;                // which game of it
+    bool saveAs;             // saved under another name, onto `other`
+    std::string other;       // that file's content
     bool hardLinked = false; // the file has a second name
 };
 

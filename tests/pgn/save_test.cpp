@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <functional>
+#include <grp.h>
 #include <iostream>
 #include <map>
-#include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -536,7 +536,8 @@ std::map<std::string, Entry> Around(const Surroundings& s) {
 TEST(SaveKeeps, LinksModeOwnerOtherNamesAndEveryFileBeside) {
     for (const KeepCase& row : KeepCases) {
         for (const bool inPlace : {false, true}) {
-            SCOPED_TRACE(std::string(row.name) + (inPlace ? ", a game among others" : ", a game alone"));
+            SCOPED_TRACE(std::string(row.name) +
+                         (inPlace ? ", a game among others" : ", a game alone"));
             PrivateJournals journals;
             FakeShell shell;
             Surroundings s;
@@ -558,8 +559,7 @@ TEST(SaveKeeps, LinksModeOwnerOtherNamesAndEveryFileBeside) {
             ASSERT_EQ(LoadGame(partie, nullptr, U16(s.opened), offset, inPlace ? 3 : 0), NoError);
             partie.SetWhite(u"Saved");
             const std::string expected = original.substr(0, partie.startOffset) +
-                                         WriteGameText(partie) +
-                                         original.substr(partie.endOffset);
+                                         WriteGameText(partie) + original.substr(partie.endOffset);
             const auto before = Around(s);
             struct stat was {};
             ASSERT_EQ(stat(s.file.c_str(), &was), 0);
@@ -572,12 +572,15 @@ TEST(SaveKeeps, LinksModeOwnerOtherNamesAndEveryFileBeside) {
             if (s.undo) {
                 s.undo();
             }
-            ASSERT_EQ(result, 0) << (shell.messages.empty() ? "" : platform::ToUtf8(shell.messages[0].text));
+            ASSERT_EQ(result, 0) << (shell.messages.empty()
+                                         ? ""
+                                         : platform::ToUtf8(shell.messages[0].text));
             EXPECT_TRUE(shell.messages.empty());
             EXPECT_EQ(ReadBytes(s.file), expected);
             auto after = Around(s);
             if (after.count("alias.pgn")) {
-                EXPECT_EQ(ReadBytes(s.dir.dir / "alias.pgn"), expected) << "both names see the save";
+                EXPECT_EQ(ReadBytes(s.dir.dir / "alias.pgn"), expected)
+                    << "both names see the save";
                 after["alias.pgn"].bytes = before.at("alias.pgn").bytes;
             }
             EXPECT_EQ(after, before) << "links, other files and names stay as they were";
@@ -644,8 +647,7 @@ const std::vector<RefusalCase> RefusalCases = {
          fs::create_directory(path);
      },
      u"Is a directory"},
-    {"TheFileRemoved", true, [](const fs::path& path) { fs::remove(path); },
-     u"No such file"},
+    {"TheFileRemoved", true, [](const fs::path& path) { fs::remove(path); }, u"No such file"},
 };
 
 TEST(SaveRefuses, WhatAnotherProgramChangedOrPutInThePlaceOfTheFile) {

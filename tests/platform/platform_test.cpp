@@ -157,8 +157,7 @@ TEST(FaultInjector, EveryOperationAsksAndFailsAsTold) {
     using Op = platform::FileOp;
     EXPECT_EQ(injector.seen,
               (std::vector<Op>{Op::Open, Op::Write, Op::Seek, Op::Flush, Op::SetEnd, Op::Close,
-                               Op::Open, Op::Lock, Op::SetMode, Op::Reserve, Op::Size,
-                               Op::Close}));
+                               Op::Open, Op::Lock, Op::SetMode, Op::Reserve, Op::Size, Op::Close}));
 
     injector.seen.clear();
     injector.failAt = 2;
