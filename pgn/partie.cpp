@@ -8,6 +8,8 @@
 #include "pgn/game_bounds.h"
 #include "pgn/line_reader.h"
 #include "pgn/parser.h"
+#include "platform/debug.h"
+#include "platform/replace_range.h"
 #include "platform/text.h"
 
 Partie::Partie() = default;
@@ -224,6 +226,8 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
 
 ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string& path,
                     std::uint32_t offset, std::int32_t count) {
+    // A file that a killed save left half rewritten is put back before anything reads it.
+    RestoreInterruptedSave(path, owner);
     platform::File file;
     if (!file.Open(path, platform::OpenMode::Read)) {
         return OpenFailed;
@@ -239,6 +243,12 @@ ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string
         partie.gamesInFile = games;
     } else {
         partie.gamesInFile = count;
+    }
+    // A save in another process that rewrites the file in place holds it locked: the game is
+    // read once it is done. Should the lock not come, the stamp taken here still makes a later
+    // save of a game read from a half-written file refuse.
+    if (!file.Lock(platform::LockKind::Shared, platform::LockWaitMs)) {
+        platform::DebugOutput(std::string_view("Reading the file without its lock\n"));
     }
     std::optional<platform::FileStamp> stamp = file.Stamp();
     if (!stamp || !file.Seek(offset)) {

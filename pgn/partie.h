@@ -1,11 +1,11 @@
 // The game document: one game with its header, start position, move tree and extra tags,
 // bound to a place in a PGN file.
 //
-// A file of one game is rewritten whole on save (through a temporary file renamed over it); in
-// a file of several games only the game's own byte range [startOffset, endOffset) is replaced,
-// through a ".bak" copy, so that the other games stay byte for byte as they were. Loading
-// never leaves a half-loaded game and saving never loses data: every failure returns its code,
-// and a failed save leaves the file as it was (or says where the copy of it is).
+// A save replaces only the game's own byte range [startOffset, endOffset), so that the other
+// games of the file stay byte for byte as they were; a game alone in its file is the whole file.
+// Loading never leaves a half-loaded game and saving never loses data: every failure returns its
+// code, and a save either completes or leaves the file as it was, even when the process is
+// killed halfway (platform/replace_range.h tells how).
 #pragma once
 
 #include <cstdint>
@@ -56,8 +56,8 @@ public:
     bool changed = false;
     // 0 no file yet, 1 the game alone in its file, 2 or more a file of several games.
     std::int32_t gamesInFile = 0;
-    // Size and modification time of the file as last loaded or saved: an in-place save refuses
-    // to write when another program changed the file since.
+    // The file as last loaded or saved (its inode, size, modification and change times): a save
+    // refuses to write when another program changed or replaced the file since.
     std::optional<platform::FileStamp> fileStamp;
 
 private:
@@ -67,8 +67,9 @@ private:
 
 // Loads into `partie` (freshly constructed) the game of `path` whose tag section begins at or
 // after `offset`. Offset 0 asks the installed Shell for the game list, which chooses the offset
-// and counts the games; another offset takes `count` as gamesInFile. On any result but NoError
-// the caller destroys the Partie.
+// and counts the games; another offset takes `count` as gamesInFile. A save of the file that was
+// interrupted is undone first (RestoreInterruptedSave). On any result but NoError the caller
+// destroys the Partie.
 [[nodiscard]] ParseError LoadGame(Partie& partie, platform::Window owner,
                                   const std::u16string& path, std::uint32_t offset,
                                   std::int32_t count);
@@ -78,15 +79,18 @@ private:
 // LoadGame does that. Used by LoadGame and to go through every game of a file in one pass.
 [[nodiscard]] ParseError ReadGame(Partie& partie, LineReader& reader);
 
-// Writes the game to its file: rewritten whole when the game is alone in it (and its range is
-// the whole file), else replaced in place among the rest, after checking that no other program
-// changed the file since it was loaded or saved; 0, or SaveFailed after a message box (text: the
-// path and what went wrong, caption "Unable to save game"). A failed save leaves `changed` set and
-// the file as it was.
+// Writes the game to its file, in place of its own byte range (a game never saved to a file gets
+// a new one), after checking that no other program changed the file since it was loaded or
+// saved; 0, or SaveFailed after a message box (text: the path and what went wrong, caption
+// "Unable to save game"). A failed save leaves `changed` set and the file as it was.
 [[nodiscard]] std::int32_t SaveGame(Partie& partie);
 // Binds the game to `newPath` and saves it: appended to the file there when one exists, else
 // as a new file. On failure the game keeps its former binding.
 [[nodiscard]] std::int32_t SaveGameTo(Partie& partie, const std::u16string& newPath);
+// When a save of the file at `path` was interrupted (the process was killed while it rewrote the
+// file in place), puts the file back as it was before that save from the journal the save kept,
+// and says so in a message box (caption "Pawnlet"). Called before anything reads a file.
+void RestoreInterruptedSave(const std::u16string& path, platform::Window owner);
 // The Save command: true when the game was saved.
 bool SaveCommand(Partie& partie, platform::Window owner);
 // The Save As command: true when the game was saved.
@@ -97,9 +101,3 @@ bool ConfirmSave(Partie& partie, platform::Window owner);
 int EditProperties(Partie& partie, platform::Window owner);
 // The other-tags dialog; its result.
 int EditOtherTags(Partie& partie, platform::Window owner);
-
-// Copies `count` bytes (-1: up to the end of the source) from the source's position to the
-// destination's position; false when a read or a write failed. A source that ends first ends
-// the copy.
-[[nodiscard]] bool CopyBytes(platform::File& destination, platform::File& source,
-                             std::int64_t count);

@@ -1,10 +1,10 @@
-#include <cerrno>
 #include <limits>
-#include <vector>
+#include <string>
 
 #include "pgn/partie.h"
 #include "pgn/writer.h"
-#include "platform/debug.h"
+#include "platform/replace_range.h"
+#include "platform/save_journal.h"
 #include "platform/text.h"
 
 namespace {
@@ -22,264 +22,163 @@ void ShowSaveFailure(const std::u16string& path, const std::u16string& reason) {
                                         platform::Buttons::Ok);
 }
 
-std::u16string LastErrorText() {
-    return platform::SystemErrorText(platform::LastError());
+std::u16string SaveErrorText(int error) {
+    if (error == platform::NotARegularFile) {
+        return u"This is not a regular file (a pipe, a device or the like): games are read from "
+               u"and saved to regular files only.";
+    }
+    return platform::SystemErrorText(error);
 }
 
-// A file name beside `path` that does not exist yet, created empty and open.
-bool CreateBeside(const std::u16string& path, std::u16string& tempPath, platform::File& file) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + u".tmp";
-        if (attempt > 0) {
-            tempPath += platform::FromUtf8(std::to_string(attempt));
-        }
-        if (file.Open(tempPath, platform::OpenMode::CreateNew)) {
-            return true;
-        }
-        if (platform::LastError() != EEXIST) {
-            return false;
-        }
+std::u16string InPlaceReasonText(platform::InPlaceReason reason) {
+    switch (reason) {
+    case platform::InPlaceReason::None:
+        break;
+    case platform::InPlaceReason::HardLinks:
+        return u"The file has other names (hard links), so it must be rewritten in place";
+    case platform::InPlaceReason::FolderNotWritable:
+        return u"The file's folder may not be written, so the file must be rewritten in place";
+    case platform::InPlaceReason::OwnerNotKept:
+        return u"A new file could not be given this file's owner, group and permissions, so the "
+               u"file must be rewritten in place";
     }
+    return u"The file must be rewritten in place";
+}
+
+// What the user is told when a save did not complete; `loaded` when the game was read from the
+// file (else the file is the target of Save As).
+std::u16string FailureText(const platform::ReplaceResult& result, bool loaded) {
+    switch (result.status) {
+    case platform::ReplaceStatus::Done:
+        break;
+    case platform::ReplaceStatus::Failed:
+        return SaveErrorText(result.error) + u"\nThe file was left as it was.";
+    case platform::ReplaceStatus::Changed:
+        return loaded ? u"The file has been changed by another program since the game was "
+                        u"loaded. Nothing was written."
+                      : u"The file was changed by another program while the game was being "
+                        u"saved. Nothing was written.";
+    case platform::ReplaceStatus::Busy:
+        return u"Another program is saving this file. Nothing was written.";
+    case platform::ReplaceStatus::OutsideFile:
+        return u"The game is no longer where it was in the file. Nothing was written.";
+    case platform::ReplaceStatus::Refused:
+        return u"The game's place in the file holds the beginning of another game, which the "
+               u"save would overwrite. Nothing was written.";
+    case platform::ReplaceStatus::NoJournal:
+        return InPlaceReasonText(result.inPlaceBecause) +
+               u", but no safety copy of it could be kept in " + result.journal + u": " +
+               SaveErrorText(result.error) + u"\nNothing was written.";
+    case platform::ReplaceStatus::Restored:
+        return u"A save of this file had been interrupted: the file has been put back as it was "
+               u"before that save, from the copy kept in " +
+               result.journal + u". Load the game again to save it. Nothing was written.";
+    case platform::ReplaceStatus::Damaged:
+        return SaveErrorText(result.error) +
+               u"\nThe file may be incomplete. Its former content is "
+               u"kept in " +
+               result.journal + u", and is put back when the file is next opened.";
+    }
+    return {};
+}
+
+std::u16string InterruptedSaveText(const std::u16string& path,
+                                   const platform::RecoveryResult& recovery) {
+    switch (recovery.outcome) {
+    case platform::Recovery::Nothing:
+        break;
+    case platform::Recovery::Restored:
+        return path +
+               u"\nA save of this file was interrupted. The file has been put back as it "
+               u"was before that save, from the copy kept in " +
+               recovery.journal + u".";
+    case platform::Recovery::Failed:
+        return path +
+               u"\nA save of this file was interrupted, and the copy of its former content "
+               u"kept in " +
+               recovery.journal + u" could not be put back: " + SaveErrorText(recovery.error) +
+               u"\nThe file may be incomplete; keep that copy.";
+    }
+    return {};
+}
+
+// The last check of a save that replaces a loaded game, right before the commit: the file is
+// locked and its bytes [start, end) are exactly those the game was read from. Whether that range
+// holds the beginning of another game besides this one, which replacing it would destroy. Not
+// checked yet: false.
+bool LocalRangeHoldsAnotherGame(platform::File&, std::uint64_t, std::uint64_t) {
     return false;
-}
-
-// The game alone in its file: the new text goes to a file beside it, which then replaces it
-// in one step, so that the old file stays whole until the new one is complete.
-std::int32_t SaveWhole(Partie& partie) {
-    std::string text = WriteGameText(partie);
-    // A file that may not be written stays as it is, although the directory would let a new
-    // file take its place.
-    bool replacing = platform::FileExists(partie.path);
-    if (replacing) {
-        platform::File probe;
-        if (!probe.Open(partie.path, platform::OpenMode::ReadWrite)) {
-            ShowSaveFailure(partie.path, LastErrorText());
-            return SaveFailed;
-        }
-    }
-    std::u16string tempPath;
-    platform::File temp;
-    if (!CreateBeside(partie.path, tempPath, temp)) {
-        ShowSaveFailure(partie.path, LastErrorText());
-        return SaveFailed;
-    }
-    bool ok = temp.Write(text.data(), text.size()) && temp.Flush() &&
-              (!replacing || platform::CopyPermissions(partie.path, tempPath));
-    int error = platform::LastError();
-    ok = temp.Close() && ok;
-    if (ok) {
-        ok = platform::RenameFile(tempPath, partie.path);
-        error = platform::LastError();
-    }
-    if (!ok) {
-        if (!platform::DeleteFile(tempPath)) {
-            platform::DebugOutput(std::string_view("Unable to delete the temporary file\n"));
-        }
-        platform::SetLastError(error);
-        ShowSaveFailure(partie.path, LastErrorText());
-        return SaveFailed;
-    }
-    partie.fileStamp = platform::StampOf(partie.path);
-    return 0;
-}
-
-// The game among others: its byte range is replaced, through a copy of the file in
-// path + ".bak" that restores the file when anything fails.
-std::int32_t SaveInPlace(Partie& partie) {
-    const std::u16string& path = partie.path;
-    std::optional<platform::FileStamp> now = platform::StampOf(path);
-    if (!now) {
-        ShowSaveFailure(path, LastErrorText());
-        return SaveFailed;
-    }
-    if (partie.fileStamp && *now != *partie.fileStamp) {
-        ShowSaveFailure(path, u"The file has been changed by another program since the game "
-                              u"was loaded. Nothing was written.");
-        return SaveFailed;
-    }
-    if (partie.startOffset > partie.endOffset || partie.endOffset > now->size) {
-        ShowSaveFailure(path, u"The game is no longer where it was in the file. Nothing was "
-                              u"written.");
-        return SaveFailed;
-    }
-
-    const std::u16string backup = path + u".bak";
-    if (!platform::CopyFile(path, backup)) {
-        int error = platform::LastError();
-        (void)platform::DeleteFile(backup);
-        platform::SetLastError(error);
-        ShowSaveFailure(path, LastErrorText());
-        return SaveFailed;
-    }
-    platform::File copy;
-    platform::File file;
-    if (!copy.Open(backup, platform::OpenMode::Read) ||
-        !file.Open(path, platform::OpenMode::ReadWrite)) {
-        int error = platform::LastError();
-        (void)copy.Close();
-        (void)platform::DeleteFile(backup);
-        platform::SetLastError(error);
-        ShowSaveFailure(path, LastErrorText());
-        return SaveFailed;
-    }
-
-    // The text before the game is the same in the copy and in the file: it stays in place.
-    std::optional<std::uint64_t> newEnd;
-    bool ok = file.Seek(partie.startOffset) && WriteGame(partie, file);
-    if (ok) {
-        newEnd = file.Tell();
-        ok = newEnd.has_value() && copy.Seek(partie.endOffset) && CopyBytes(file, copy, -1) &&
-             file.SetEnd() && file.Flush();
-    }
-    int error = platform::LastError();
-    ok = file.Close() && ok;
-    (void)copy.Close();
-    if (ok && *newEnd > std::numeric_limits<std::uint32_t>::max()) {
-        ok = false;
-        error = EFBIG;
-    }
-    if (!ok) {
-        platform::SetLastError(error);
-        std::u16string reason = LastErrorText();
-        if (platform::RenameFile(backup, path)) {
-            partie.fileStamp = platform::StampOf(path);
-            ShowSaveFailure(path, reason + u"\nThe file was left as it was.");
-        } else {
-            ShowSaveFailure(path, reason +
-                                      u"\nThe file may be incomplete; its former content "
-                                      u"is kept in " +
-                                      backup + u".");
-        }
-        return SaveFailed;
-    }
-    if (!platform::DeleteFile(backup)) {
-        platform::DebugOutput(std::string_view("Unable to delete the backup copy\n"));
-    }
-    partie.endOffset = static_cast<std::uint32_t>(*newEnd);
-    partie.fileStamp = platform::StampOf(path);
-    return 0;
-}
-
-} // namespace
-
-bool CopyBytes(platform::File& destination, platform::File& source, std::int64_t count) {
-    std::vector<char> buffer(1 << 16);
-    std::int64_t total = 0;
-    for (;;) {
-        std::size_t ask = buffer.size();
-        if (count >= 0) {
-            if (total >= count) {
-                return true;
-            }
-            ask = static_cast<std::size_t>(std::min<std::int64_t>(count - total, ask));
-        }
-        std::size_t got = 0;
-        if (!source.Read(buffer.data(), ask, got)) {
-            return false;
-        }
-        if (got > 0 && !destination.Write(buffer.data(), got)) {
-            return false;
-        }
-        total += static_cast<std::int64_t>(got);
-        if (got < ask) {
-            return true; // the end of the source
-        }
-    }
-}
-
-namespace {
-
-// A game alone in its file is rewritten whole only when its range is the whole file: the list
-// counts only complete games, so text it did not count (a game without a Result tag, notes)
-// may share the file, and is kept by replacing the game in place instead.
-bool RewriteWhole(const Partie& partie) {
-    if (partie.gamesInFile > 1) {
-        return false;
-    }
-    if (partie.gamesInFile == 0 || !partie.fileStamp) {
-        return true;
-    }
-    std::optional<platform::FileStamp> now = platform::StampOf(partie.path);
-    return !now || (partie.startOffset == 0 && partie.endOffset == now->size);
 }
 
 } // namespace
 
 std::int32_t SaveGame(Partie& partie) {
-    std::int32_t result = RewriteWhole(partie) ? SaveWhole(partie) : SaveInPlace(partie);
-    if (result == 0) {
-        partie.changed = false;
-        partie.hasFile = true;
+    const std::string text = WriteGameText(partie);
+    platform::RangeReplacement request;
+    request.path = partie.path;
+    request.text = text;
+    request.maxEnd = std::numeric_limits<std::uint32_t>::max();
+    // A game that has never been in a file gets a new one, which must not replace anything.
+    request.create = !partie.fileStamp && partie.gamesInFile == 0;
+    if (!request.create) {
+        request.start = partie.startOffset;
+        request.end = partie.endOffset;
+        request.expected = partie.fileStamp;
+        request.beforeCommit = [](platform::File& file, std::uint64_t start, std::uint64_t end) {
+            return !LocalRangeHoldsAnotherGame(file, start, end);
+        };
     }
-    return result;
+    const platform::ReplaceResult result = platform::ReplaceRange(request);
+    if (result.status != platform::ReplaceStatus::Done) {
+        ShowSaveFailure(partie.path, FailureText(result, !request.create));
+        // A file put back from its journal holds the bytes the game was read from again.
+        if (result.status == platform::ReplaceStatus::Failed && result.stamp) {
+            partie.fileStamp = result.stamp;
+        }
+        return SaveFailed;
+    }
+    partie.startOffset = static_cast<std::uint32_t>(result.start);
+    partie.endOffset = static_cast<std::uint32_t>(result.start + text.size());
+    partie.fileStamp = result.stamp;
+    partie.changed = false;
+    partie.hasFile = true;
+    return 0;
 }
 
 std::int32_t SaveGameTo(Partie& partie, const std::u16string& newPath) {
-    const std::u16string oldPath = partie.path;
-    const std::uint32_t oldStart = partie.startOffset;
-    const std::uint32_t oldEnd = partie.endOffset;
-    const std::int32_t oldGames = partie.gamesInFile;
-    const std::optional<platform::FileStamp> oldStamp = partie.fileStamp;
-
-    std::optional<std::uint64_t> appendedAt;
-    if (platform::FileExists(newPath)) {
-        // The game is appended after a line break, and from then on replaced in place.
-        platform::File file;
-        if (!file.Open(newPath, platform::OpenMode::ReadWrite)) {
-            ShowSaveFailure(newPath, LastErrorText());
-            return SaveFailed;
-        }
-        std::optional<std::uint64_t> size = file.Size();
-        bool ok = size && *size + 2 <= std::numeric_limits<std::uint32_t>::max() &&
-                  file.Seek(*size) && file.Write("\r\n", 2) && file.Flush();
-        int error = platform::LastError();
-        if (!ok && size && file.Seek(*size)) {
-            (void)file.SetEnd();
-        }
-        if (!file.Close() && ok) {
-            // The line break may have reached the disk all the same: take it off again.
-            ok = false;
-            error = platform::LastError();
-            platform::File again;
-            if (!again.Open(newPath, platform::OpenMode::ReadWrite) || !again.Seek(*size) ||
-                !again.SetEnd() || !again.Close()) {
-                platform::DebugOutput(std::string_view("Unable to shorten the file again\n"));
-            }
-        }
-        if (!ok) {
-            platform::SetLastError(error);
-            ShowSaveFailure(newPath, LastErrorText());
-            return SaveFailed;
-        }
-        appendedAt = *size;
-        partie.startOffset = static_cast<std::uint32_t>(*size + 2);
-        partie.endOffset = partie.startOffset;
-        partie.gamesInFile = 2;
-        partie.fileStamp = platform::StampOf(newPath);
-    } else {
-        partie.endOffset = 0;
-        partie.gamesInFile = 0;
-        partie.fileStamp.reset();
+    const std::string game = WriteGameText(partie);
+    // The game goes after a line break at the end of an existing file, and from then on is
+    // replaced in place; else it makes a new file.
+    const bool appending = platform::FileExists(newPath);
+    const std::string text = appending ? "\r\n" + game : game;
+    platform::RangeReplacement request;
+    request.path = newPath;
+    request.text = text;
+    request.append = appending;
+    request.create = !appending;
+    request.maxEnd = std::numeric_limits<std::uint32_t>::max();
+    const platform::ReplaceResult result = platform::ReplaceRange(request);
+    if (result.status != platform::ReplaceStatus::Done) {
+        ShowSaveFailure(newPath, FailureText(result, false));
+        return SaveFailed;
     }
     partie.path = newPath;
-    std::int32_t result = SaveGame(partie);
-    if (result != 0) {
-        if (appendedAt) {
-            // Take the line break off again, so that the file is as it was.
-            platform::File file;
-            if (file.Open(newPath, platform::OpenMode::ReadWrite)) {
-                if (!file.Seek(*appendedAt) || !file.SetEnd() || !file.Close()) {
-                    platform::DebugOutput(std::string_view("Unable to shorten the file again\n"));
-                }
-            }
-        }
-        partie.path = oldPath;
-        partie.startOffset = oldStart;
-        partie.endOffset = oldEnd;
-        partie.gamesInFile = oldGames;
-        partie.fileStamp = oldStamp;
+    partie.startOffset = static_cast<std::uint32_t>(result.start + (text.size() - game.size()));
+    partie.endOffset = static_cast<std::uint32_t>(partie.startOffset + game.size());
+    partie.gamesInFile = appending ? 2 : 0;
+    partie.fileStamp = result.stamp;
+    partie.changed = false;
+    partie.hasFile = true;
+    return 0;
+}
+
+void RestoreInterruptedSave(const std::u16string& path, platform::Window owner) {
+    const platform::RecoveryResult recovery = platform::RecoverInterruptedSave(path);
+    if (recovery.outcome == platform::Recovery::Nothing) {
+        return;
     }
-    return result;
+    platform::CurrentShell().MessageBox(owner, InterruptedSaveText(path, recovery), u"Pawnlet",
+                                        platform::Icon::Exclamation, platform::Buttons::Ok);
 }
 
 bool SaveCommand(Partie& partie, platform::Window owner) {

@@ -4,10 +4,15 @@
 #include "platform/text.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <utility>
@@ -19,12 +24,63 @@ namespace {
 int lastError = 0;
 FaultInjector* injector = nullptr;
 
-// Asks the injector about `op`; a non-zero answer is recorded as the failure's error code.
+bool Fail() {
+    lastError = errno;
+    return false;
+}
+
+std::string NativePath(const std::u16string& path) {
+    return ToUtf8(path);
+}
+
+std::int64_t Nanoseconds(std::int64_t seconds, std::int64_t nanoseconds) {
+    return seconds * 1000000000 + nanoseconds;
+}
+
+// The status of an open handle (path empty) or of a path, links followed. statx gives the birth
+// time as well, where the file system keeps one.
+bool StatusOfHandle(int fd, const std::string& path, FileStatus& status) {
+    struct statx sx;
+    int flags = path.empty() ? AT_EMPTY_PATH : 0;
+    if (::statx(fd, path.empty() ? "" : path.c_str(), flags, STATX_BASIC_STATS | STATX_BTIME,
+                &sx) != 0) {
+        return false;
+    }
+    // The same device number as stat() gives, so that stamps from either compare.
+    status.stamp = FileStamp{
+        static_cast<std::uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
+        sx.stx_ino,
+        sx.stx_size,
+        Nanoseconds(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec),
+        Nanoseconds(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec),
+        (sx.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
+                                         : 0};
+    status.mode = sx.stx_mode & 07777;
+    status.owner = sx.stx_uid;
+    status.group = sx.stx_gid;
+    status.links = sx.stx_nlink;
+    return true;
+}
+
+void Pause(int ms) {
+    timespec pause{ms / 1000, static_cast<long>(ms % 1000) * 1000000};
+    while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
 int Injected(FileOp op, std::size_t& bytes) {
     if (injector == nullptr) {
         return 0;
     }
     int code = injector->Check(op, bytes);
+    if (code == KillHere) {
+        if (op != FileOp::Write) {
+            Die();
+        }
+        return code;
+    }
     if (code != 0) {
         lastError = code;
     }
@@ -36,20 +92,10 @@ int Injected(FileOp op) {
     return Injected(op, none);
 }
 
-bool Fail() {
-    lastError = errno;
-    return false;
+void Die() {
+    ::kill(::getpid(), SIGKILL);
+    ::_exit(128 + SIGKILL);
 }
-
-std::string NativePath(const std::u16string& path) {
-    return ToUtf8(path);
-}
-
-std::int64_t ModifiedNs(const struct stat& st) {
-    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-}
-
-} // namespace
 
 FaultInjector* SetFaultInjector(FaultInjector* next) {
     return std::exchange(injector, next);
@@ -93,7 +139,9 @@ bool File::Open(const std::u16string& path, OpenMode mode) {
     if (Injected(FileOp::Open) != 0) {
         return false;
     }
-    int flags = O_CLOEXEC;
+    // Without O_NONBLOCK, opening a pipe waits for a writer, and a device may wait for anything:
+    // what is not a regular file is refused before a byte is read.
+    int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     switch (mode) {
     case OpenMode::Read:
         flags |= O_RDONLY;
@@ -115,15 +163,33 @@ bool File::Open(const std::u16string& path, OpenMode mode) {
     if (handle < 0) {
         return Fail();
     }
-    // A directory opens for reading on POSIX; it is no file to read games from.
     struct stat st;
-    if (::fstat(handle, &st) != 0 || S_ISDIR(st.st_mode)) {
-        lastError = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    int error = 0;
+    if (::fstat(handle, &st) != 0) {
+        error = errno;
+    } else if (S_ISDIR(st.st_mode)) {
+        error = EISDIR;
+    } else if (!S_ISREG(st.st_mode)) {
+        error = NotARegularFile;
+    } else {
+        int status = ::fcntl(handle, F_GETFL);
+        if (status < 0 || ::fcntl(handle, F_SETFL, status & ~O_NONBLOCK) != 0) {
+            error = errno;
+        }
+    }
+    if (error != 0) {
+        lastError = error;
         ::close(handle);
         return false;
     }
     fd = handle;
     return true;
+}
+
+File File::Adopt(int handle) {
+    File file;
+    file.fd = handle;
+    return file;
 }
 
 bool File::Close() {
@@ -183,6 +249,9 @@ bool File::Write(const void* data, std::size_t size) {
         }
         done += static_cast<std::size_t>(n);
     }
+    if (injected == KillHere) {
+        Die();
+    }
     if (injected != 0) {
         lastError = injected;
         return false;
@@ -239,15 +308,88 @@ std::optional<std::uint64_t> File::Size() {
 }
 
 std::optional<FileStamp> File::Stamp() {
+    std::optional<FileStatus> status = Status();
+    if (!status) {
+        return std::nullopt;
+    }
+    return status->stamp;
+}
+
+std::optional<FileStatus> File::Status() {
     if (Injected(FileOp::Size) != 0) {
         return std::nullopt;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
+    FileStatus status;
+    if (!StatusOfHandle(fd, {}, status)) {
         Fail();
         return std::nullopt;
     }
-    return FileStamp{static_cast<std::uint64_t>(st.st_size), ModifiedNs(st)};
+    return status;
+}
+
+bool File::Lock(LockKind kind, int waitMs) {
+    if (Injected(FileOp::Lock) != 0) {
+        return false;
+    }
+    const int operation = (kind == LockKind::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+    constexpr int step = 10;
+    for (int waited = 0;;) {
+        if (::flock(fd, operation) == 0) {
+            return true;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
+            return true;
+        }
+        if (errno != EWOULDBLOCK || waited >= waitMs) {
+            return Fail();
+        }
+        Pause(step);
+        waited += step;
+    }
+}
+
+bool File::SetOwner(std::uint32_t owner, std::uint32_t group) {
+    if (Injected(FileOp::SetOwner) != 0) {
+        return false;
+    }
+    if (::fchown(fd, static_cast<uid_t>(owner), static_cast<gid_t>(group)) != 0) {
+        return Fail();
+    }
+    return true;
+}
+
+bool File::SetMode(std::uint32_t mode) {
+    if (Injected(FileOp::SetMode) != 0) {
+        return false;
+    }
+    if (::fchmod(fd, static_cast<mode_t>(mode & 07777)) != 0) {
+        return Fail();
+    }
+    return true;
+}
+
+bool File::Reserve(std::uint64_t size) {
+    if (Injected(FileOp::Reserve) != 0) {
+        return false;
+    }
+    if (size == 0) {
+        return true;
+    }
+    if (size > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+        lastError = EFBIG;
+        return false;
+    }
+    int result;
+    do {
+        result = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    if (result != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
+        return Fail();
+    }
+    return true;
 }
 
 bool File::SetEnd() {
@@ -271,6 +413,27 @@ bool File::Flush() {
     return true;
 }
 
+bool CopyRange(File& to, File& from, std::uint64_t count) {
+    constexpr std::size_t block = std::size_t{1} << 20;
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, block)));
+    while (count > 0) {
+        std::size_t ask = static_cast<std::size_t>(std::min<std::uint64_t>(count, block));
+        std::size_t got = 0;
+        if (!from.Read(buffer.data(), ask, got)) {
+            return false;
+        }
+        if (got == 0) {
+            lastError = ENODATA;
+            return false;
+        }
+        if (!to.Write(buffer.data(), got)) {
+            return false;
+        }
+        count -= got;
+    }
+    return true;
+}
+
 bool CopyFile(const std::u16string& from, const std::u16string& to) {
     if (Injected(FileOp::Copy) != 0) {
         return false;
@@ -285,7 +448,7 @@ bool CopyFile(const std::u16string& from, const std::u16string& to) {
         return false;
     }
     bool ok = destination.SetEnd();
-    std::vector<char> buffer(1 << 16);
+    std::vector<char> buffer(1 << 20);
     while (ok) {
         std::size_t got = 0;
         if (!source.Read(buffer.data(), buffer.size(), got)) {
@@ -343,15 +506,23 @@ bool CopyPermissions(const std::u16string& from, const std::u16string& to) {
 }
 
 std::optional<FileStamp> StampOf(const std::u16string& path) {
+    std::optional<FileStatus> status = StatusOf(path);
+    if (!status) {
+        return std::nullopt;
+    }
+    return status->stamp;
+}
+
+std::optional<FileStatus> StatusOf(const std::u16string& path) {
     if (Injected(FileOp::Size) != 0) {
         return std::nullopt;
     }
-    struct stat st;
-    if (::stat(NativePath(path).c_str(), &st) != 0) {
+    FileStatus status;
+    if (!StatusOfHandle(AT_FDCWD, NativePath(path), status)) {
         Fail();
         return std::nullopt;
     }
-    return FileStamp{static_cast<std::uint64_t>(st.st_size), ModifiedNs(st)};
+    return status;
 }
 
 } // namespace platform

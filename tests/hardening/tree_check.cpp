@@ -78,6 +78,32 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path, ignored);
 }
 
+JournalHome::JournalHome() {
+    if (const char* was = std::getenv("XDG_STATE_HOME")) {
+        previous = was;
+    }
+    setenv("XDG_STATE_HOME", dir.Path().c_str(), 1);
+}
+
+JournalHome::~JournalHome() {
+    if (previous) {
+        setenv("XDG_STATE_HOME", previous->c_str(), 1);
+    } else {
+        unsetenv("XDG_STATE_HOME");
+    }
+}
+
+std::vector<std::string> JournalHome::Journals() const {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder(), ignored)) {
+        if (entry.path().extension() == ".journal") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
 std::string ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {

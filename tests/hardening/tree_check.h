@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class Position;
 
@@ -44,6 +45,25 @@ public:
 
 private:
     std::filesystem::path path;
+};
+
+// Points XDG_STATE_HOME, where in-place saves keep their journals, at a fresh folder for the
+// object's lifetime, so that tests never touch the user's.
+class JournalHome {
+public:
+    JournalHome();
+    ~JournalHome();
+    JournalHome(const JournalHome&) = delete;
+    JournalHome& operator=(const JournalHome&) = delete;
+
+    // The folder the journals go to.
+    std::filesystem::path Folder() const { return dir / "pawnlet"; }
+    // The journals in it (a temporary file that a save could not remove is no journal).
+    std::vector<std::string> Journals() const;
+
+private:
+    TempDir dir;
+    std::optional<std::string> previous;
 };
 
 // Whole-file helpers for tests (they abort the test program on failure: only test data).

@@ -1,14 +1,85 @@
 // Saving: in place among other games, whole files, Save As, the question before replacing a
-// game, and a failing file operation at every point of a save.
+// game, a failing file operation at every point of a save, what a save keeps of the file (links,
+// mode, owner, other names, files beside it) and what it refuses to write over.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <iostream>
+#include <map>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utime.h>
 
 #include "pgn_test_support.h"
+#include "platform/save_journal.h"
 
 namespace {
 
 using namespace pgntest;
+namespace fs = std::filesystem;
+
+// The journals of in-place saves go to a folder of the test's own, never the user's.
+class PrivateJournals {
+public:
+    PrivateJournals() {
+        const char* was = std::getenv("XDG_STATE_HOME");
+        if (was != nullptr) {
+            previous = was;
+        }
+        setenv("XDG_STATE_HOME", (dir.dir / "state").c_str(), 1);
+    }
+    ~PrivateJournals() {
+        if (previous) {
+            setenv("XDG_STATE_HOME", previous->c_str(), 1);
+        } else {
+            unsetenv("XDG_STATE_HOME");
+        }
+    }
+    PrivateJournals(const PrivateJournals&) = delete;
+    PrivateJournals& operator=(const PrivateJournals&) = delete;
+
+    // The journals; a temporary file that a failing disk kept the save from removing is none.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        std::error_code ignored;
+        for (const auto& entry : fs::directory_iterator(dir.dir / "state" / "pawnlet", ignored)) {
+            if (entry.path().extension() == ".journal") {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        return names;
+    }
+    fs::path Folder() const { return dir.dir / "state" / "pawnlet"; }
+
+private:
+    TempDir dir;
+    std::optional<std::string> previous;
+};
+
+// Makes the first `count` operations of one kind fail with `error`.
+class Refuse final : public platform::FaultInjector {
+public:
+    Refuse(platform::FileOp op, int error, int count = 1) : op(op), error(error), left(count) {
+        previous = platform::SetFaultInjector(this);
+    }
+    ~Refuse() override { platform::SetFaultInjector(previous); }
+    int Check(platform::FileOp asked, std::size_t&) override {
+        if (asked != op || left == 0) {
+            return 0;
+        }
+        --left;
+        return error;
+    }
+
+private:
+    platform::FileOp op;
+    int error;
+    int left;
+    platform::FaultInjector* previous = nullptr;
+};
 
 struct Fixture {
     TempDir dir;
@@ -293,12 +364,19 @@ TEST(SaveFailures, WholeFileSaveLosesNothingWhateverOperationFails) {
     FailEveryOperation(LoadSingleGame, WholeText, false);
 }
 
-TEST(SaveFailures, WhenTheRestoreFailsTooTheCopyIsKeptAndNamed) {
-    // Every operation from the n-th on fails, so the restore fails as well.
-    for (int n = 1; n < 40; ++n) {
+// A file with a second name is rewritten in place through a journal. Every operation from the
+// n-th on fails, so that putting the former bytes back fails as well: then the file may be
+// damaged, but the message says so and names the journal, which is complete, and the next open
+// of the file puts the former bytes back.
+TEST(SaveFailures, WhenPuttingTheFileBackFailsTooTheJournalIsKeptAndNamed) {
+    int damaged = 0;
+    for (int n = 1;; ++n) {
+        PrivateJournals journals;
         FakeShell shell;
         Fixture f;
         LoadSecondGame(f);
+        fs::create_hard_link(f.path, f.dir.dir / "alias.pgn");
+        LoadSecondGame(f); // again: the new link changed the file's change time
         std::int32_t result;
         bool triggered;
         {
@@ -309,25 +387,37 @@ TEST(SaveFailures, WhenTheRestoreFailsTooTheCopyIsKeptAndNamed) {
             triggered = injector.triggered;
         }
         if (!triggered) {
+            EXPECT_EQ(result, 0);
             break;
         }
         if (result == 0) {
-            // Only what came after the new file was complete failed.
             EXPECT_EQ(ReadBytes(f.path), Expected(f)) << n;
+            EXPECT_TRUE(journals.Names().empty()) << n;
             continue;
         }
-        std::filesystem::path backup = f.path;
-        backup += ".bak";
-        if (ReadBytes(f.path) != f.original) {
-            // The file was touched and could not be restored: the copy holds the original and
-            // the message says where it is.
-            ASSERT_TRUE(std::filesystem::exists(backup)) << n;
-            EXPECT_EQ(ReadBytes(backup), f.original) << n;
-            ASSERT_FALSE(shell.messages.empty());
-            EXPECT_NE(shell.messages[0].text.find(U16(backup)), std::u16string::npos) << n;
-        }
         EXPECT_TRUE(f.partie.changed);
+        ASSERT_FALSE(shell.messages.empty()) << n;
+        if (journals.Names().empty()) {
+            EXPECT_EQ(ReadBytes(f.path), f.original) << n;
+            continue;
+        }
+        // A journal that could not be deleted after a refusal holds the file as it is.
+        ASSERT_EQ(journals.Names().size(), 1u) << n;
+        const fs::path journal = journals.Folder() / journals.Names()[0];
+        if (ReadBytes(f.path) != f.original) {
+            ++damaged;
+            EXPECT_NE(shell.messages[0].text.find(U16(journal)), std::u16string::npos)
+                << n << ": the message names the journal";
+        }
+        shell.messages.clear();
+        RestoreInterruptedSave(U16(f.path), nullptr);
+        EXPECT_EQ(ReadBytes(f.path), f.original) << n;
+        EXPECT_EQ(ReadBytes(f.dir.dir / "alias.pgn"), f.original) << n;
+        EXPECT_TRUE(journals.Names().empty()) << n;
+        ASSERT_EQ(shell.messages.size(), 1u) << n;
+        EXPECT_EQ(shell.messages[0].caption, u"Pawnlet");
     }
+    EXPECT_GT(damaged, 0) << "no failure came while the file was being rewritten";
 }
 
 TEST(SaveFailures, AFailedSaveAsKeepsTheFormerBindingAndTheTargetFile) {
@@ -338,7 +428,7 @@ TEST(SaveFailures, AFailedSaveAsKeepsTheFormerBindingAndTheTargetFile) {
     Partie partie;
     {
         Injector injector;
-        injector.only = platform::FileOp::Copy; // the ".bak" copy of the in-place save
+        injector.only = platform::FileOp::Rename; // the new file put in place of the old one
         injector.failAt = 1;
         EXPECT_EQ(SaveGameTo(partie, U16(target)), SaveFailed);
     }
@@ -348,19 +438,263 @@ TEST(SaveFailures, AFailedSaveAsKeepsTheFormerBindingAndTheTargetFile) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"target.pgn"});
 }
 
-TEST(CopyBytes, CopiesACountOrEverything) {
+// --- What the file is stays as it was
+
+struct Surroundings {
     TempDir dir;
-    auto from = dir.File("from", "0123456789");
-    auto to = dir.File("to", "");
-    platform::File source;
-    platform::File destination;
-    ASSERT_TRUE(source.Open(U16(from), platform::OpenMode::Read));
-    ASSERT_TRUE(destination.Open(U16(to), platform::OpenMode::ReadWrite));
-    EXPECT_TRUE(CopyBytes(destination, source, 4));
-    EXPECT_TRUE(source.Seek(6));
-    EXPECT_TRUE(CopyBytes(destination, source, -1));
-    EXPECT_TRUE(destination.Close());
-    EXPECT_EQ(ReadBytes(to), "01236789");
+    fs::path file;   // the file that holds the games
+    fs::path opened; // the path the game is loaded from and saved to
+    // The case can only be shown with an injected failure, which lives as long as the save.
+    std::function<std::unique_ptr<platform::FaultInjector>()> simulate;
+    bool rewrittenInPlace = false;
+    std::function<void()> undo;
+};
+
+struct KeepCase {
+    const char* name;
+    // Arranges what is around the file; a reason when this run cannot show the case.
+    std::function<std::optional<std::string>(Surroundings&)> arrange;
+};
+
+const std::vector<KeepCase> KeepCases = {
+    {"ThroughSymbolicLinks",
+     [](Surroundings& s) -> std::optional<std::string> {
+         // A relative link to a relative link to the file, in a folder of its own.
+         fs::create_directory(s.dir.dir / "real");
+         fs::rename(s.file, s.dir.dir / "real" / "games.pgn");
+         s.file = s.dir.dir / "real" / "games.pgn";
+         fs::create_symlink("real/games.pgn", s.dir.dir / "middle.pgn");
+         fs::create_symlink("middle.pgn", s.dir.dir / "opened.pgn");
+         s.opened = s.dir.dir / "opened.pgn";
+         return std::nullopt;
+     }},
+    {"PrivateMode",
+     [](Surroundings& s) -> std::optional<std::string> {
+         fs::permissions(s.file, fs::perms::owner_read | fs::perms::owner_write);
+         return std::nullopt;
+     }},
+    {"OwnerAndGroup",
+     [](Surroundings& s) -> std::optional<std::string> {
+         if (geteuid() == 0) {
+             return chown(s.file.c_str(), 4242, 4243) == 0 ? std::nullopt
+                                                           : std::optional<std::string>("chown");
+         }
+         gid_t groups[64];
+         const int count = getgroups(64, groups);
+         for (int i = 0; i < count; ++i) {
+             if (groups[i] != getegid() && chown(s.file.c_str(), -1, groups[i]) == 0) {
+                 return std::nullopt;
+             }
+         }
+         return "the user has no second group to give the file, and may not give it another "
+                "owner";
+     }},
+    {"HardLinked",
+     [](Surroundings& s) -> std::optional<std::string> {
+         fs::create_hard_link(s.file, s.dir.dir / "alias.pgn");
+         s.rewrittenInPlace = true;
+         return std::nullopt;
+     }},
+    {"FolderNotWritable",
+     [](Surroundings& s) -> std::optional<std::string> {
+         s.rewrittenInPlace = true;
+         if (geteuid() == 0) {
+             // Permissions do not bind the superuser: the folder refuses the new file instead.
+             s.simulate = [] {
+                 return std::make_unique<Refuse>(platform::FileOp::CreateTemporary, EACCES);
+             };
+             return std::nullopt;
+         }
+         fs::permissions(s.dir.dir, fs::perms::owner_read | fs::perms::owner_exec);
+         s.undo = [folder = s.dir.dir] { fs::permissions(folder, fs::perms::owner_all); };
+         return std::nullopt;
+     }},
+};
+
+struct Entry {
+    fs::file_type type;
+    std::string bytes; // a file's bytes, a link's target
+    bool operator==(const Entry&) const = default;
+};
+
+// Everything in the folder tree but the file itself, and the file's owner, group and mode.
+std::map<std::string, Entry> Around(const Surroundings& s) {
+    std::map<std::string, Entry> entries;
+    for (const auto& item : fs::recursive_directory_iterator(s.dir.dir)) {
+        const fs::file_status status = item.symlink_status();
+        Entry entry{status.type(), {}};
+        if (fs::is_symlink(status)) {
+            entry.bytes = fs::read_symlink(item.path()).string();
+        } else if (fs::is_regular_file(status) && !fs::equivalent(item.path(), s.file)) {
+            entry.bytes = ReadBytes(item.path());
+        }
+        entries[fs::relative(item.path(), s.dir.dir).string()] = entry;
+    }
+    return entries;
+}
+
+TEST(SaveKeeps, LinksModeOwnerOtherNamesAndEveryFileBeside) {
+    for (const KeepCase& row : KeepCases) {
+        for (const bool inPlace : {false, true}) {
+            SCOPED_TRACE(std::string(row.name) +
+                         (inPlace ? ", a game among others" : ", a game alone"));
+            PrivateJournals journals;
+            FakeShell shell;
+            Surroundings s;
+            const std::string original =
+                inPlace ? ReadBytes(DataFile("three_games.pgn"))
+                        : "[White \"A\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n1. e4 *\r\n";
+            s.file = s.dir.File("games.pgn", original);
+            s.opened = s.file;
+            // The user's own files under the names that saves of other programs use.
+            s.dir.File("games.pgn.bak", "the user's backup");
+            s.dir.File("games.pgn.tmp", "the user's notes");
+            if (auto reason = row.arrange(s)) {
+                std::cout << row.name << " is not shown here: " << *reason << "\n";
+                continue;
+            }
+            const std::uint32_t offset =
+                inPlace ? static_cast<std::uint32_t>(original.find("[Event \"Second\"]")) : 0;
+            Partie partie;
+            ASSERT_EQ(LoadGame(partie, nullptr, U16(s.opened), offset, inPlace ? 3 : 0), NoError);
+            partie.SetWhite(u"Saved");
+            const std::string expected = original.substr(0, partie.startOffset) +
+                                         WriteGameText(partie) + original.substr(partie.endOffset);
+            const auto before = Around(s);
+            struct stat was {};
+            ASSERT_EQ(stat(s.file.c_str(), &was), 0);
+
+            std::int32_t result;
+            {
+                auto injector = s.simulate ? s.simulate() : nullptr;
+                result = SaveGame(partie);
+            }
+            if (s.undo) {
+                s.undo();
+            }
+            ASSERT_EQ(result, 0) << (shell.messages.empty()
+                                         ? ""
+                                         : platform::ToUtf8(shell.messages[0].text));
+            EXPECT_TRUE(shell.messages.empty());
+            EXPECT_EQ(ReadBytes(s.file), expected);
+            auto after = Around(s);
+            if (after.count("alias.pgn")) {
+                EXPECT_EQ(ReadBytes(s.dir.dir / "alias.pgn"), expected)
+                    << "both names see the save";
+                after["alias.pgn"].bytes = before.at("alias.pgn").bytes;
+            }
+            EXPECT_EQ(after, before) << "links, other files and names stay as they were";
+            struct stat now {};
+            ASSERT_EQ(stat(s.file.c_str(), &now), 0);
+            EXPECT_EQ(now.st_mode, was.st_mode);
+            EXPECT_EQ(now.st_uid, was.st_uid);
+            EXPECT_EQ(now.st_gid, was.st_gid);
+            if (s.rewrittenInPlace) {
+                EXPECT_EQ(now.st_ino, was.st_ino);
+            }
+            EXPECT_TRUE(journals.Names().empty());
+            // The stamp kept is the new file's: the next save goes through.
+            partie.SetBlack(u"Saved again");
+            EXPECT_EQ(SaveGame(partie), 0);
+        }
+    }
+}
+
+// --- What a save refuses to write over
+
+struct RefusalCase {
+    const char* name;
+    bool inPlace;
+    // What another program does to the file between the load and the save.
+    std::function<void(const fs::path&)> meddle;
+    std::u16string says;
+};
+
+const std::vector<RefusalCase> RefusalCases = {
+    {"GameAmongOthersAfterAnotherProgramAppended", true,
+     [](const fs::path& path) { WriteBytes(path, ReadBytes(path) + "[Event \"More\"]\r\n"); },
+     u"changed by another program"},
+    {"GameAloneAfterAnotherProgramAppended", false,
+     [](const fs::path& path) { WriteBytes(path, ReadBytes(path) + "[Event \"More\"]\r\n"); },
+     u"changed by another program"},
+    {"AfterAnotherProgramRewroteTheSameBytes", false,
+     [](const fs::path& path) {
+         const std::string bytes = ReadBytes(path);
+         struct stat st {};
+         stat(path.c_str(), &st);
+         WriteBytes(path, bytes);
+         // Even with the former modification time put back.
+         const timespec times[2] = {st.st_atim, st.st_mtim};
+         utimensat(AT_FDCWD, path.c_str(), times, 0);
+     },
+     u"changed by another program"},
+    {"AfterAnotherProgramPutAFileInItsPlace", true,
+     [](const fs::path& path) {
+         const fs::path beside = path.string() + ".new";
+         WriteBytes(beside, ReadBytes(path));
+         fs::rename(beside, path);
+     },
+     u"changed by another program"},
+    {"APipeInItsPlace", true,
+     [](const fs::path& path) {
+         fs::remove(path);
+         mkfifo(path.c_str(), 0600);
+     },
+     u"not a regular file"},
+    {"AFolderInItsPlace", false,
+     [](const fs::path& path) {
+         fs::remove(path);
+         fs::create_directory(path);
+     },
+     u"Is a directory"},
+    {"TheFileRemoved", true, [](const fs::path& path) { fs::remove(path); }, u"No such file"},
+};
+
+TEST(SaveRefuses, WhatAnotherProgramChangedOrPutInThePlaceOfTheFile) {
+    for (const RefusalCase& row : RefusalCases) {
+        SCOPED_TRACE(row.name);
+        PrivateJournals journals;
+        FakeShell shell;
+        Fixture f;
+        if (row.inPlace) {
+            LoadSecondGame(f);
+        } else {
+            LoadSingleGame(f);
+        }
+        row.meddle(f.path);
+        const auto names = f.dir.Names();
+        const fs::file_type type = fs::symlink_status(f.path).type();
+        const std::string bytes = type == fs::file_type::regular ? ReadBytes(f.path) : "";
+        EXPECT_EQ(SaveGame(f.partie), SaveFailed);
+        EXPECT_TRUE(f.partie.changed);
+        EXPECT_EQ(f.dir.Names(), names);
+        EXPECT_EQ(fs::symlink_status(f.path).type(), type);
+        if (type == fs::file_type::regular) {
+            EXPECT_EQ(ReadBytes(f.path), bytes);
+        }
+        EXPECT_TRUE(journals.Names().empty());
+        ASSERT_EQ(shell.messages.size(), 1u);
+        EXPECT_EQ(shell.messages[0].caption, u"Unable to save game");
+        EXPECT_NE(shell.messages[0].text.find(row.says), std::u16string::npos)
+            << platform::ToUtf8(shell.messages[0].text);
+    }
+}
+
+TEST(SaveRefuses, SaveAsOntoAPipeOrAFolder) {
+    FakeShell shell;
+    TempDir dir;
+    const fs::path pipe = dir.dir / "pipe.pgn";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_directory(dir.dir / "folder.pgn");
+    for (const fs::path& target : {pipe, dir.dir / "folder.pgn"}) {
+        Partie partie;
+        EXPECT_EQ(SaveGameTo(partie, U16(target)), SaveFailed) << target;
+        EXPECT_EQ(partie.path, u"Game1.pgn");
+        Partie loaded;
+        EXPECT_EQ(LoadGame(loaded, nullptr, U16(target), 1, 1), OpenFailed) << target;
+    }
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder.pgn", "pipe.pgn"}));
+    EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
 } // namespace

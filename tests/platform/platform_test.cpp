@@ -1,6 +1,11 @@
 // Files, their failures, and the text conversions of the platform layer.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -50,6 +55,13 @@ TEST(File, OpenModes) {
     EXPECT_EQ(platform::LastError(), EEXIST);
     EXPECT_FALSE(File().Open(platform::FromUtf8(dir.path.string()), OpenMode::Read))
         << "a directory is no file";
+    EXPECT_EQ(platform::LastError(), EISDIR);
+    // A pipe without a writer would make a plain open wait forever.
+    ASSERT_EQ(mkfifo((dir.path / "pipe").c_str(), 0600), 0);
+    for (OpenMode mode : {OpenMode::Read, OpenMode::ReadWrite, OpenMode::Create}) {
+        EXPECT_FALSE(file.Open(dir.Name("pipe"), mode));
+        EXPECT_EQ(platform::LastError(), platform::NotARegularFile);
+    }
 }
 
 TEST(File, ReadWriteSeekTellSizeSetEnd) {
@@ -113,15 +125,16 @@ public:
         if (static_cast<int>(seen.size()) == failAt) {
             if (op == platform::FileOp::Write && limit) {
                 bytes = *limit;
-                return ENOSPC;
+                return kill ? platform::KillHere : ENOSPC;
             }
-            return EIO;
+            return kill ? platform::KillHere : EIO;
         }
         return 0;
     }
     std::vector<platform::FileOp> seen;
     int failAt = 0;
     std::optional<std::size_t> limit;
+    bool kill = false;
 };
 
 TEST(FaultInjector, EveryOperationAsksAndFailsAsTold) {
@@ -135,9 +148,16 @@ TEST(FaultInjector, EveryOperationAsksAndFailsAsTold) {
     ASSERT_TRUE(file.Flush());
     ASSERT_TRUE(file.SetEnd());
     ASSERT_TRUE(file.Close());
+    ASSERT_TRUE(file.Open(dir.Name("f"), OpenMode::ReadWrite));
+    ASSERT_TRUE(file.Lock(platform::LockKind::Exclusive, 0));
+    ASSERT_TRUE(file.SetMode(0600));
+    ASSERT_TRUE(file.Reserve(4096));
+    ASSERT_TRUE(file.Status().has_value());
+    ASSERT_TRUE(file.Close());
     using Op = platform::FileOp;
     EXPECT_EQ(injector.seen,
-              (std::vector<Op>{Op::Open, Op::Write, Op::Seek, Op::Flush, Op::SetEnd, Op::Close}));
+              (std::vector<Op>{Op::Open, Op::Write, Op::Seek, Op::Flush, Op::SetEnd, Op::Close,
+                               Op::Open, Op::Lock, Op::SetMode, Op::Reserve, Op::Size, Op::Close}));
 
     injector.seen.clear();
     injector.failAt = 2;
@@ -154,6 +174,31 @@ TEST(FaultInjector, EveryOperationAsksAndFailsAsTold) {
     EXPECT_EQ(platform::LastError(), EIO);
     EXPECT_TRUE(platform::FileExists(dir.Name("g")));
     platform::SetFaultInjector(nullptr);
+}
+
+// KillHere ends the process at the operation, as a kill at that instant would: a write first
+// stores the bytes the injector lets through.
+TEST(FaultInjector, KillHereEndsTheProcessPartWayThroughAWrite) {
+    Dir dir;
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        FailNth injector;
+        injector.failAt = 2;
+        injector.limit = 2;
+        injector.kill = true;
+        platform::SetFaultInjector(&injector);
+        File file;
+        if (file.Open(dir.Name("f"), OpenMode::Create)) {
+            (void)file.Write("abcdef", 6);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    EXPECT_EQ(Bytes(dir.Name("f")), "ab");
 }
 
 TEST(Text, Windows1252BothWays) {

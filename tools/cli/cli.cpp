@@ -372,6 +372,14 @@ int RunCli(const std::vector<std::string>& args, std::string& out, std::string& 
         err += "pawnlet-cli: " + *problem + "\n" + HelpText;
         return ExitUsage;
     }
+    {
+        // A save that was killed halfway is undone before any command reads the file; the
+        // message goes to standard error.
+        CliShell shell(0);
+        platform::Shell* previous = platform::SetShell(&shell);
+        RestoreInterruptedSave(platform::FromUtf8(options.file), nullptr);
+        platform::SetShell(previous);
+    }
     if (options.command == "list") {
         return List(options, out, err, sink);
     }
