@@ -1,6 +1,7 @@
 #include <limits>
 #include <string>
 
+#include "pgn/game_bounds.h"
 #include "pgn/partie.h"
 #include "pgn/writer.h"
 #include "platform/replace_range.h"
@@ -102,19 +103,12 @@ std::u16string InterruptedSaveText(const std::u16string& path,
     return {};
 }
 
-// The last check of a save that replaces a loaded game, right before the commit: the file is
-// locked and its bytes [start, end) are exactly those the game was read from. Whether that range
-// holds the beginning of another game besides this one, which replacing it would destroy. Not
-// checked yet: false.
-bool LocalRangeHoldsAnotherGame(platform::File&, std::uint64_t, std::uint64_t) {
-    return false;
-}
-
 } // namespace
 
 std::int32_t SaveGame(Partie& partie) {
     const std::string text = WriteGameText(partie);
     platform::RangeReplacement request;
+    bool rangeUnreadable = false;
     request.path = partie.path;
     request.text = text;
     request.maxEnd = std::numeric_limits<std::uint32_t>::max();
@@ -124,11 +118,18 @@ std::int32_t SaveGame(Partie& partie) {
         request.start = partie.startOffset;
         request.end = partie.endOffset;
         request.expected = partie.fileStamp;
-        request.beforeCommit = [](platform::File& file, std::uint64_t start, std::uint64_t end) {
-            return !LocalRangeHoldsAnotherGame(file, start, end);
+        // The last check, with the file locked and its bytes [start, end) exactly those the
+        // game was read from: whatever the loader made of them, the range must not hold the
+        // beginning of a game that the list shows, which replacing it would destroy.
+        request.beforeCommit = [&](platform::File& file, std::uint64_t start, std::uint64_t end) {
+            return !RangeHoldsAnotherGame(file, start, end, rangeUnreadable);
         };
     }
     const platform::ReplaceResult result = platform::ReplaceRange(request);
+    if (result.status == platform::ReplaceStatus::Refused && rangeUnreadable) {
+        ShowSaveFailure(partie.path, SaveErrorText(platform::LastError()) + u"\nNothing was written.");
+        return SaveFailed;
+    }
     if (result.status != platform::ReplaceStatus::Done) {
         ShowSaveFailure(partie.path, FailureText(result, !request.create));
         // A file put back from its journal holds the bytes the game was read from again.

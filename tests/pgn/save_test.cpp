@@ -130,6 +130,19 @@ TEST(SaveInPlace, KeepsEveryOtherGameByteForByte) {
     EXPECT_EQ(next.white, u"Epsilon");
 }
 
+// The last guard of an in-place save: whatever range a game was given, a save never replaces
+// the beginning of another game of the list.
+TEST(SaveInPlace, RefusesARangeThatHoldsAnotherGamesStart) {
+    FakeShell shell;
+    Fixture f;
+    LoadSecondGame(f);
+    f.partie.endOffset = static_cast<std::uint32_t>(f.original.size());
+    EXPECT_EQ(SaveGame(f.partie), SaveFailed);
+    EXPECT_EQ(ReadBytes(f.path), f.original);
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages[0].text.find(u"beginning of another game"), std::u16string::npos);
+}
+
 TEST(SaveInPlace, RefusesWhenAnotherProgramChangedTheFile) {
     FakeShell shell;
     Fixture f;
