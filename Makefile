@@ -48,6 +48,7 @@ run: build
 
 bench:
 	@bash bench/run.sh
+	@bash bench/save.sh
 
 fuzz:
 	@bash tests/fuzz/run.sh
