@@ -150,7 +150,7 @@ void InitSetup(TemplateDialog& dialog, SetupState& state) {
     for (int box : CastlingBoxes)
         dialog.SetChecked(box, true);
     dialog.SetText(MoveNumberEdit, QStringLiteral("1"));
-    dialog.SetUpDownRange(MoveNumberUpDown, 1, 255);
+    dialog.SetUpDownRange(MoveNumberUpDown, 1, MaxSetupMoveNumber);
 }
 
 // A piece button: a push-button frame, the piece drawn on white inside it.

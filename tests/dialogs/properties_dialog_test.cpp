@@ -149,8 +149,8 @@ TEST_F(PropertiesDialogTest, OkStoresEveryFieldAndConfirms) {
     EXPECT_EQ(partie.date, u"1985.11.09");
     EXPECT_EQ(partie.result, Draw);
     EXPECT_TRUE(partie.propertiesConfirmed);
-    // Confirming the properties is not an edit of the game by itself.
-    EXPECT_FALSE(partie.changed);
+    // The values differ from the game's: it must be saved before another replaces it.
+    EXPECT_TRUE(partie.changed);
 }
 
 TEST_F(PropertiesDialogTest, EditsStopAtSixtyFourCharacters) {
