@@ -454,6 +454,7 @@ void TemplateDialog::SetOwnerDraw(int id) {
     if (!qobject_cast<QAbstractButton*>(widget) || impl_->ownerDrawn.count(widget))
         return;
     impl_->ownerDrawn[widget] = id;
+    widget->setProperty("ownerDrawn", true);
     widget->installEventFilter(this);
     widget->update();
 }
@@ -533,7 +534,12 @@ bool TemplateDialog::Ended() const {
 QRect TemplateDialog::MapDialogRect(int x, int y, int width, int height) const {
     const int bx = impl_->baseX;
     const int by = impl_->baseY;
-    return QRect(MulDiv(x, bx, 4), MulDiv(y, by, 8), MulDiv(width, bx, 4), MulDiv(height, by, 8));
+    // The edges are converted, not the sizes: two controls that meet in dialog units still meet,
+    // rather than overlap by a pixel of rounding.
+    const int left = MulDiv(x, bx, 4);
+    const int top = MulDiv(y, by, 8);
+    return QRect(QPoint(left, top),
+                 QPoint(MulDiv(x + width, bx, 4) - 1, MulDiv(y + height, by, 8) - 1));
 }
 
 void TemplateDialog::MarkModal() {
