@@ -186,10 +186,16 @@ void PlaceChoices(TemplateDialog& dialog) {
             move(row[1], row[1] == MoveNumberUpDown ? first.right() + 1 : second.x(), y);
             y += std::max(first.height(), second.height());
         }
-        if (QWidget* label = dialog.Client()->findChild<QLabel*>(QStringLiteral("move-label")))
-            label->move(label->x(), dialog.ControlRect(MoveNumberEdit).y() +
-                                        (dialog.ControlRect(MoveNumberEdit).height() -
-                                         label->height()) / 2);
+        if (auto* label = dialog.Client()->findChild<QLabel*>(QStringLiteral("move-label"))) {
+            const QRect edit = dialog.ControlRect(MoveNumberEdit);
+            label->resize(std::max(label->width(), QFontMetrics(label->font())
+                                                           .horizontalAdvance(label->text()) + 1),
+                          label->height());
+            label->move(label->x(), edit.y() + (edit.height() - label->height()) / 2);
+            const int editLeft = std::max(edit.x(), label->geometry().right() + 3);
+            move(MoveNumberEdit, editLeft, edit.y());
+            move(MoveNumberUpDown, editLeft + edit.width(), edit.y());
+        }
         return;
     }
     int left = 0;
@@ -201,6 +207,9 @@ void PlaceChoices(TemplateDialog& dialog) {
         if (row[0] == MoveNumberEdit) {
             QLabel* label = client->findChild<QLabel*>(QStringLiteral("move-label"));
             const QRect edit = dialog.ControlRect(MoveNumberEdit);
+            if (label)
+                label->resize(QFontMetrics(label->font()).horizontalAdvance(label->text()) + 1,
+                              label->height());
             const int editLeft = label ? left + label->width() + 2 : left;
             if (label)
                 label->move(left, y + (edit.height() - label->height()) / 2);

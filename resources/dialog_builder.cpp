@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
@@ -320,6 +321,26 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
         if (!pendingBuddies.empty() && pendingBuddies.back() != widget)
             pendingBuddies.clear();
         previous = widget;
+    }
+    // A one-line static whose text the font in use makes wider than its rectangle takes the
+    // room it needs where no other control stands.
+    for (QLabel* label : client_->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
+            continue;
+        QString plain = label->text();
+        plain.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        const int needed = QFontMetrics(label->font()).horizontalAdvance(plain) + 1;
+        if (needed <= label->width())
+            continue;
+        QRect wider = label->geometry();
+        wider.setWidth(needed);
+        bool free = true;
+        for (QWidget* other : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other != label && !qobject_cast<QGroupBox*>(other) &&
+                other->geometry().intersects(wider))
+                free = false;
+        if (free)
+            label->setGeometry(wider);
     }
     // Group boxes only frame their neighbours: keep them under every other control.
     for (QWidget* box : groupBoxes)
