@@ -256,8 +256,9 @@ TEST_F(DialogScreenshots, TheMainWindowShowsEveryAreaInsideTheWindow) {
                 EXPECT_TRUE(screenArea.contains(r));
                 // A hidden list leaves its area to the comment.
                 for (std::size_t j = i + 1; j < std::size(areas); ++j) {
-                    if (listShown || (std::string(area) != "move list"))
+                    if (listShown || (std::string(area) != "move list")) {
                         EXPECT_FALSE(r.intersects(areas[j].second)) << areas[j].first;
+                    }
                 }
             }
             if (listShown) {
