@@ -45,8 +45,25 @@ LayoutResult ComputeLayoutFor(const LayoutInput& in) {
     }
 
     if (landscape) {
-        out.moveList = Rect{x0 + boardEnd + 3, 3, x0 + boardEnd + 103, H};
-        out.comment = Rect{x0 + boardEnd + 106, 3, W, H};
+        // The list and the comment area share the column right of the board: side by side
+        // when the comment area keeps a usable width, else the list above the comment area.
+        // The large board gives up its centring before the column gets too narrow.
+        constexpr int ListWidth = 100;
+        constexpr int MinCommentWidth = 40;
+        if (!in.standardBoard) {
+            x0 = std::max(3, std::min(x0, W - boardEnd - 6 - ListWidth - MinCommentWidth));
+            out.boardLeft = x0;
+            out.moveText = Rect{x0, boardEnd + 6, 0, boardEnd + 6 + t};
+        }
+        const int column = x0 + boardEnd + 3;
+        if (W - column - ListWidth - 3 >= MinCommentWidth) {
+            out.moveList = Rect{column, 3, column + ListWidth, H};
+            out.comment = Rect{column + ListWidth + 3, 3, W, H};
+        } else {
+            const int middle = std::max(3, (H + 3) / 2);
+            out.moveList = Rect{column, 3, std::max(column, W), middle};
+            out.comment = Rect{column, middle + 3, std::max(column, W), std::max(middle + 3, H)};
+        }
     } else {
         out.moveList = Rect{x0 + boardEnd + 3, 3, W, H};
         out.comment = Rect{x0, boardEnd + 9 + t, x0 + boardEnd, H};

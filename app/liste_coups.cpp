@@ -115,7 +115,9 @@ bool ListeCoups::CreateControl(QWidget* parent, int controlId, const QRect& rect
     control->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     control->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     control->setUniformItemSizes(true);
-    control->setTextElideMode(Qt::ElideNone);
+    // A row wider than the list loses letters from its middle, never its end: the closing
+    // brackets of the variations and the comment mark stay in view.
+    control->setTextElideMode(Qt::ElideMiddle);
     control->setFocusPolicy(Qt::NoFocus);
     control->setFont(font);
     control->setGeometry(rect);
@@ -137,6 +139,10 @@ void ListeCoups::MoveControl(const QRect& rect) {
     rectangle = rect;
     if (control) {
         control->setGeometry(rect);
+        // A smaller list must still show where the game stands.
+        if (control->currentIndex().isValid()) {
+            control->scrollTo(control->currentIndex());
+        }
     }
 }
 
@@ -150,6 +156,8 @@ void ListeCoups::RebuildList(const Partie& partie) {
     std::vector<MoveRowModel::Row> rows;
     ListGame(partie.startPosition.firstMove.get(), rows);
     model->Reset(std::move(rows));
+    // A new game starts at its first move, whatever part of the last one was in view.
+    control->scrollToTop();
     selectingRow = false;
     control->setUpdatesEnabled(true);
 }
@@ -206,6 +214,7 @@ void ListeCoups::InsertMoveRow(Coup* move) {
     }
     selectingRow = true;
     control->setCurrentIndex(model->index(row));
+    control->scrollTo(model->index(row));
     selectingRow = false;
 }
 

@@ -254,6 +254,14 @@ void OnPositionChanged() {
 }
 
 void ApplyBoardSettings() {
+    // A window wider than tall that is too short for the board and the status line under it
+    // grows: every area stays inside the window rather than under the menu bar.
+    if (MainWindowWidget && MainWindowWidget->width() >= MainWindowWidget->height() - MenuBarHeight) {
+        const int square = StandardBoard != 0 ? 19 : 25;
+        const int needed = 8 * square + 9 + LineHeight(MainWindowWidget->font()) + MenuBarHeight;
+        if (MainWindowWidget->height() < needed)
+            MainWindowWidget->resize(MainWindowWidget->width(), needed);
+    }
     ComputeLayout();
     if (Board)
         Board->Resize(SquareSize, BoardLeft, PieceStripFor(StandardBoard != 0));

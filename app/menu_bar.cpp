@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QToolButton>
 
 namespace {
@@ -26,6 +27,26 @@ QIcon ToolIcon(const QImage& strip, int index) {
                 line[x] = qRgba(255, 255, 255, 0);
     }
     return QIcon(QPixmap::fromImage(cell));
+}
+
+// The name of a command as its menu item says it, without mnemonic, shortcut or ellipsis.
+QString CommandName(QMenu* menu, int command) {
+    if (command == Cmd::AnnotationPopup) {
+        if (const MenuResource* annotations = FindMenu(AnnotationMenuId);
+            annotations && !annotations->popups.empty()) {
+            const std::u16string_view title = annotations->popups.front().text;
+            return QString::fromUtf16(title.data(), qsizetype(title.size()));
+        }
+        return {};
+    }
+    QAction* action = menu ? FindMenuAction(menu, command) : nullptr;
+    if (!action)
+        return {};
+    QString name = action->text().section(QLatin1Char('\t'), 0, 0);
+    name.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    if (name.endsWith(QStringLiteral("...")))
+        name.chop(3);
+    return name;
 }
 
 } // namespace
@@ -60,6 +81,9 @@ void MenuBar::AddMenuButton() {
     menuButton->setText(QString::fromUtf16(label.data(), qsizetype(label.size())));
     menuButton->setFixedHeight(BarHeight);
     menuButton->setAutoRaise(true);
+    // The bar is for the stylus: keys typed after a command belong to the window (its
+    // accelerators and mnemonics), never to the button that opened the menu.
+    menuButton->setFocusPolicy(Qt::NoFocus);
     menu = BuildPopupMenu(description.menuId, description.popupIndex, this);
     if (menu) {
         menuButton->setMenu(menu);
@@ -86,6 +110,8 @@ void MenuBar::AddToolButtons() {
         button->setObjectName(QStringLiteral("command-%1").arg(description.command));
         button->setFixedSize(ToolButtonWidth, BarHeight);
         button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setToolTip(CommandName(menu, description.command));
         button->setIconSize(QSize(ToolImageSize, ToolImageSize));
         if (!strip.isNull())
             button->setIcon(ToolIcon(strip, description.image));

@@ -69,8 +69,9 @@ std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& re
 }
 
 QString DocumentsFolder() {
+    // A folder that does not exist would be taken by the file dialog as a name to type over.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return folder.isEmpty() ? QDir::homePath() : folder;
+    return folder.isEmpty() || !QDir(folder).exists() ? QDir::homePath() : folder;
 }
 
 } // namespace

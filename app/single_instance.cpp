@@ -73,13 +73,20 @@ bool SingleInstance::Listen() {
 void SingleInstance::OnConnection() {
     while (QLocalSocket* socket = server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->canReadLine())
-                HandleLine(socket->readLine());
-        });
-        if (socket->canReadLine())
-            HandleLine(socket->readLine());
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadLines(socket); });
+        ReadLines(socket);
     }
+}
+
+void SingleInstance::ReadLines(QLocalSocket* socket) {
+    // A request may run modal loops (a message box, the game list) in which the client goes
+    // away and its socket is deleted: every waiting line is taken before any is answered, and
+    // the socket is not touched after the first answer.
+    QList<QByteArray> lines;
+    while (socket->canReadLine())
+        lines.append(socket->readLine());
+    for (const QByteArray& line : lines)
+        HandleLine(line);
 }
 
 void SingleInstance::HandleLine(const QByteArray& raw) {

@@ -15,6 +15,7 @@
 #include <optional>
 
 class QLocalServer;
+class QLocalSocket;
 
 inline constexpr int OpenFileMessageId = 1124;
 
@@ -43,6 +44,7 @@ signals:
 
 private:
     void OnConnection();
+    void ReadLines(QLocalSocket* socket);
     void HandleLine(const QByteArray& line);
 
     QString name;

@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -45,7 +46,12 @@ struct PropertiesState {
     Partie* partie = nullptr;
     // The user changed the picker: only then does OK write the Date.
     bool dateTouched = false;
+    // What the dialog showed when it opened, to tell on OK whether the user changed anything.
+    std::array<QString, 5> shownTexts;
+    int shownResult = 0;
 };
+
+constexpr std::array<int, 5> TagEdits{WhiteEdit, BlackEdit, SiteEdit, EventEdit, RoundEdit};
 
 QString ToQString(const std::optional<std::u16string>& text) {
     if (!text)
@@ -71,11 +77,20 @@ void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
         {EventEdit, &partie.event},
         {RoundEdit, &partie.round},
     }};
-    for (const auto& [id, text] : edits) {
-        if (auto* edit = dialog.ControlAs<QLineEdit>(id)) {
-            edit->setMaxLength(MaxTagLength);
-            edit->setText(ToQString(*text));
-        }
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        const auto& [id, text] = edits[i];
+        state.shownTexts[i] = ToQString(*text);
+        auto* edit = dialog.ControlAs<QLineEdit>(id);
+        if (!edit)
+            continue;
+        // The limit is for typing: a longer tag read from a file is shown and kept whole (a
+        // QLineEdit cuts its text to a lower limit at once), and the user's edits may shorten it
+        // but never make it longer.
+        edit->setMaxLength(std::max<int>(MaxTagLength, int(state.shownTexts[i].size())));
+        edit->setText(state.shownTexts[i]);
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& typed) {
+            edit->setMaxLength(std::max<int>(MaxTagLength, int(typed.size())));
+        });
     }
 
     int checked = UnfinishedRadio;
@@ -94,6 +109,7 @@ void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
         break;
     }
     dialog.SetChecked(checked, true);
+    state.shownResult = checked;
 
     if (QWidget* white = dialog.Control(WhiteEdit))
         white->setFocus();
@@ -107,8 +123,28 @@ void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
     }
 }
 
+// True when OK would give the game a value other than the one it had: the game is then changed,
+// so that opening another game or leaving asks to save it first.
+bool PropertiesEdited(const TemplateDialog& dialog, const PropertiesState& state) {
+    for (std::size_t i = 0; i < TagEdits.size(); ++i) {
+        if (dialog.Text(TagEdits[i]) != state.shownTexts[i])
+            return true;
+    }
+    if (!dialog.IsChecked(state.shownResult))
+        return true;
+    if (state.dateTouched) {
+        const auto* picker = dialog.ControlAs<DatePicker>(DatePickerId);
+        const std::u16string picked = TextFromPickerDate(picker ? picker->Date() : std::nullopt);
+        if (state.partie->date != picked)
+            return true;
+    }
+    return false;
+}
+
 void StoreProperties(TemplateDialog& dialog, const PropertiesState& state) {
     Partie& partie = *state.partie;
+    if (PropertiesEdited(dialog, state))
+        partie.changed = true;
     partie.SetWhite(EditText(dialog, WhiteEdit));
     partie.SetBlack(EditText(dialog, BlackEdit));
     partie.SetSite(EditText(dialog, SiteEdit));

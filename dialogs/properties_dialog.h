@@ -2,7 +2,11 @@
 // result, and its "&More..." button that lists the other tags (other_tags_dialog.h).
 //
 // The dialog changes the Partie only on OK, through the setters of InfosPartie, and then marks
-// the properties as confirmed (Save As asks for them first until they are). Cancel stores nothing.
+// the properties as confirmed (Save As asks for them first until they are); when a value differs
+// from the game's, the game is marked changed. Cancel stores nothing.
+//
+// The edits take at most 64 characters of typing; a longer tag read from a file is shown whole
+// and kept whole unless the user edits it.
 //
 // The date picker knows only a full date or none. A game's Date text is kept exactly as it was
 // unless the user touches the picker: a partly known date such as "2002.??.??", or a text that is

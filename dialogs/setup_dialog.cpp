@@ -6,6 +6,8 @@
 #include "platform/shell.h"
 #include "resources/dialog_builder.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -137,6 +139,92 @@ void ShowPositionChoices(TemplateDialog& dialog, const Position& position) {
     dialog.SetText(MoveNumberEdit, QString::number(NextMoveNumber(position)));
 }
 
+// The controls under the board, row by row, in the order the template lists them.
+constexpr std::array<std::array<int, 2>, 5> ChoiceRows{{
+    {CopyBoardButton, ClearButton},
+    {CastlingBoxes[0], CastlingBoxes[1]},
+    {CastlingBoxes[2], CastlingBoxes[3]},
+    {WhiteToPlayRadio, BlackToPlayRadio},
+    {MoveNumberEdit, MoveNumberUpDown},
+}};
+
+// The template's rows come out of the font's base units overlapping the board's last rank and
+// running past the bottom of a landscape screen. They are laid out again from the pixels the
+// board really takes: stacked under it when the screen is tall enough, else in a column right of
+// the piece buttons, one control a line. No control ever covers the board.
+void PlaceChoices(TemplateDialog& dialog) {
+    QWidget* client = dialog.Client();
+    const int boardBottom = SetupBoardOrigin + 8 * SetupSquareSize + 1;
+    // The edit holds the largest move number whole, its arrows right beside it.
+    if (auto* edit = dialog.ControlAs<QLineEdit>(MoveNumberEdit)) {
+        const QRect arrows = dialog.ControlRect(MoveNumberUpDown);
+        const int wanted = QFontMetrics(edit->font()).horizontalAdvance(
+                               QString::number(MaxSetupMoveNumber)) + 10;
+        edit->resize(std::max(edit->width(), wanted), edit->height());
+        if (QWidget* upDown = dialog.Control(MoveNumberUpDown))
+            upDown->setGeometry(edit->x() + edit->width(), edit->y(), arrows.width(),
+                                edit->height());
+    }
+    int rowsHeight = 0;
+    int columnHeight = 0;
+    for (const auto& row : ChoiceRows) {
+        const int first = dialog.ControlRect(row[0]).height();
+        const int second = dialog.ControlRect(row[1]).height();
+        rowsHeight += std::max(first, second);
+        columnHeight += row[0] == MoveNumberEdit ? first + 1 : first + second + 2;
+    }
+    const auto move = [&dialog](int id, int x, int y) {
+        if (QWidget* control = dialog.Control(id))
+            control->move(x, y);
+    };
+    if (boardBottom + rowsHeight <= client->height()) {
+        int y = boardBottom;
+        for (const auto& row : ChoiceRows) {
+            const QRect first = dialog.ControlRect(row[0]);
+            const QRect second = dialog.ControlRect(row[1]);
+            move(row[0], first.x(), y);
+            move(row[1], row[1] == MoveNumberUpDown ? first.right() + 1 : second.x(), y);
+            y += std::max(first.height(), second.height());
+        }
+        if (auto* label = dialog.Client()->findChild<QLabel*>(QStringLiteral("move-label"))) {
+            const QRect edit = dialog.ControlRect(MoveNumberEdit);
+            label->resize(std::max(label->width(), QFontMetrics(label->font())
+                                                           .horizontalAdvance(label->text()) + 1),
+                          label->height());
+            label->move(label->x(), edit.y() + (edit.height() - label->height()) / 2);
+            const int editLeft = std::max(edit.x(), label->geometry().right() + 3);
+            move(MoveNumberEdit, editLeft, edit.y());
+            move(MoveNumberUpDown, editLeft + edit.width(), edit.y());
+        }
+        return;
+    }
+    int left = 0;
+    for (const PieceButton& button : PieceButtons)
+        left = std::max(left, dialog.ControlRect(button.id).right() + 4);
+    int y = 0;
+    (void)columnHeight;
+    for (const auto& row : ChoiceRows) {
+        if (row[0] == MoveNumberEdit) {
+            QLabel* label = client->findChild<QLabel*>(QStringLiteral("move-label"));
+            const QRect edit = dialog.ControlRect(MoveNumberEdit);
+            if (label)
+                label->resize(QFontMetrics(label->font()).horizontalAdvance(label->text()) + 1,
+                              label->height());
+            const int editLeft = label ? left + label->width() + 2 : left;
+            if (label)
+                label->move(left, y + (edit.height() - label->height()) / 2);
+            move(MoveNumberEdit, editLeft, y);
+            move(MoveNumberUpDown, editLeft + edit.width(), y);
+            y += edit.height() + 1;
+            continue;
+        }
+        for (int id : row) {
+            move(id, left, y);
+            y += dialog.ControlRect(id).height() + 1;
+        }
+    }
+}
+
 void InitSetup(TemplateDialog& dialog, SetupState& state) {
     dialog.SetCaption(QStringLiteral("Setup position"));
     state.board = std::make_unique<Echiquier>(dialog.Client(), SetupSquareSize, SetupBoardOrigin,
@@ -150,7 +238,11 @@ void InitSetup(TemplateDialog& dialog, SetupState& state) {
     for (int box : CastlingBoxes)
         dialog.SetChecked(box, true);
     dialog.SetText(MoveNumberEdit, QStringLiteral("1"));
-    dialog.SetUpDownRange(MoveNumberUpDown, 1, 255);
+    dialog.SetUpDownRange(MoveNumberUpDown, 1, MaxSetupMoveNumber);
+    for (QLabel* label : dialog.Client()->findChildren<QLabel*>())
+        if (label->text().startsWith(QStringLiteral("Move #")))
+            label->setObjectName(QStringLiteral("move-label"));
+    PlaceChoices(dialog);
 }
 
 // A piece button: a push-button frame, the piece drawn on white inside it.

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
@@ -321,6 +322,26 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
             pendingBuddies.clear();
         previous = widget;
     }
+    // A one-line static whose text the font in use makes wider than its rectangle takes the
+    // room it needs where no other control stands.
+    for (QLabel* label : client_->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
+            continue;
+        QString plain = label->text();
+        plain.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        const int needed = QFontMetrics(label->font()).horizontalAdvance(plain) + 1;
+        if (needed <= label->width())
+            continue;
+        QRect wider = label->geometry();
+        wider.setWidth(needed);
+        bool free = true;
+        for (QWidget* other : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other != label && !qobject_cast<QGroupBox*>(other) &&
+                other->geometry().intersects(wider))
+                free = false;
+        if (free)
+            label->setGeometry(wider);
+    }
     // Group boxes only frame their neighbours: keep them under every other control.
     for (QWidget* box : groupBoxes)
         box->lower();
@@ -454,6 +475,7 @@ void TemplateDialog::SetOwnerDraw(int id) {
     if (!qobject_cast<QAbstractButton*>(widget) || impl_->ownerDrawn.count(widget))
         return;
     impl_->ownerDrawn[widget] = id;
+    widget->setProperty("ownerDrawn", true);
     widget->installEventFilter(this);
     widget->update();
 }
@@ -533,7 +555,12 @@ bool TemplateDialog::Ended() const {
 QRect TemplateDialog::MapDialogRect(int x, int y, int width, int height) const {
     const int bx = impl_->baseX;
     const int by = impl_->baseY;
-    return QRect(MulDiv(x, bx, 4), MulDiv(y, by, 8), MulDiv(width, bx, 4), MulDiv(height, by, 8));
+    // The edges are converted, not the sizes: two controls that meet in dialog units still meet,
+    // rather than overlap by a pixel of rounding.
+    const int left = MulDiv(x, bx, 4);
+    const int top = MulDiv(y, by, 8);
+    return QRect(QPoint(left, top),
+                 QPoint(MulDiv(x + width, bx, 4) - 1, MulDiv(y + height, by, 8) - 1));
 }
 
 void TemplateDialog::MarkModal() {

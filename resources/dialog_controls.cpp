@@ -41,7 +41,12 @@ void UpDownControl::SetBuddy(QLineEdit* buddy) {
     buddy_->installEventFilter(this);
     // Aligned to the buddy's right edge: the arrows take the right part of the edit's place.
     const QRect edit = buddy_->geometry();
-    const int arrows = std::min(width() > 0 ? width() : 12, std::max(edit.width() / 2, 1));
+    // Narrow arrows and the edit's own side margins folded into its frame leave room for three
+    // digits in the narrow edits the templates give (a colour value, 0 to 255).
+    constexpr int ArrowWidth = 11;
+    const int arrows = std::min(width() > 0 ? std::min(width(), ArrowWidth) : ArrowWidth,
+                                std::max(edit.width() / 2, 1));
+    buddy_->setTextMargins(-1, 0, -1, 0);
     buddy_->setGeometry(edit.x(), edit.y(), edit.width() - arrows, edit.height());
     setGeometry(edit.x() + edit.width() - arrows, edit.y(), arrows, edit.height());
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <utility>
 #include <string>
 
 void PrintTo(const Rect& r, std::ostream* os) {
@@ -44,6 +45,23 @@ TEST_P(LayoutTable, RectanglesComeOutAsDesigned) {
     EXPECT_EQ(out.sideToMove, c.sideToMove);
     EXPECT_EQ(out.moveList, c.moveList);
     EXPECT_EQ(out.comment, c.comment);
+    // Whatever the rectangles, each area is non-empty and inside the window above the bar.
+    const std::pair<const char*, Rect> areas[] = {{"status line", out.moveText},
+                                                  {"side to move", out.sideToMove},
+                                                  {"move list", out.moveList},
+                                                  {"comment", out.comment}};
+    for (const auto& [area, r] : areas) {
+        SCOPED_TRACE(area);
+        EXPECT_LT(r.left, r.right);
+        EXPECT_LT(r.top, r.bottom);
+        EXPECT_GE(r.left, 0);
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.right, c.width);
+        EXPECT_LE(r.bottom, c.height);
+    }
+    EXPECT_GE(out.boardLeft, 0);
+    EXPECT_LE(out.boardLeft + 8 * out.squareSize, c.width);
+    EXPECT_LE(8 * out.squareSize + 6 + 13, c.height);
 }
 
 // clang-format off
@@ -62,9 +80,14 @@ INSTANTIATE_TEST_SUITE_P(
         // The standard board ignores whether the list is shown: its area just stays blank.
         LayoutCase{"PortraitStandardListHidden", 240, 268, true, false, 19, 3, {3, 158, 138, 171},
                    {139, 158, 152, 171}, {158, 3, 240, 268}, {3, 174, 155, 268}},
-        // A square window counts as landscape; the large board is centred in it.
-        LayoutCase{"SquareLarge", 400, 400, false, true, 25, 100, {100, 206, 280, 219},
-                   {281, 206, 294, 219}, {303, 3, 403, 400}, {406, 3, 400, 400}}),
+        // A square window counts as landscape; the large board leaves its centre so that the
+        // list and the comment area still fit beside it.
+        LayoutCase{"SquareLarge", 400, 400, false, true, 25, 54, {54, 206, 234, 219},
+                   {235, 206, 248, 219}, {257, 3, 357, 400}, {360, 3, 400, 400}},
+        // The handheld's landscape screen, grown to hold the large board and its status line:
+        // the list stands above the comment area right of the board.
+        LayoutCase{"LandscapeLarge", 320, 222, false, true, 25, 3, {3, 206, 183, 219},
+                   {184, 206, 197, 219}, {206, 3, 320, 112}, {206, 115, 320, 222}}),
     [](const testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
 // clang-format on
 

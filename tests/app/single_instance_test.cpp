@@ -4,7 +4,10 @@
 #include "gui_test_support.h"
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QLocalSocket>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -60,6 +63,45 @@ TEST_F(SingleInstanceTest, OpenFileMessageCarriesThePath) {
             EXPECT_EQ(*received, *c.path);
         }
     }
+}
+
+// The program answers an open-file request with modal dialogs; a client that goes away while
+// one is up must cost neither the program nor the requests it had already sent.
+TEST_F(SingleInstanceTest, AClientThatLeavesDuringAModalAnswerLosesNothing) {
+    SingleInstance first(name);
+    ASSERT_TRUE(first.Listen());
+    QLocalSocket client;
+    client.connectToServer(name);
+    ASSERT_TRUE(client.waitForConnected(2000));
+
+    QStringList received;
+    bool serverSocketGone = false;
+    QObject::connect(&first, &SingleInstance::OpenFileRequested, &first,
+                     [&](std::optional<QString> path) {
+                         received << path.value_or(QStringLiteral("<none>"));
+                         if (received.size() > 1)
+                             return;
+                         // Inside the answer: the client leaves, and a modal dialog runs until
+                         // the program has dropped its end of the connection.
+                         const auto sockets = first.findChildren<QLocalSocket*>();
+                         ASSERT_EQ(sockets.size(), 1);
+                         QDialog modal;
+                         QObject::connect(sockets.front(), &QObject::destroyed, &modal, [&] {
+                             serverSocketGone = true;
+                             modal.done(0);
+                         });
+                         // Only a guard against waiting for ever when the socket is kept.
+                         QTimer::singleShot(5000, &modal, [&modal] { modal.done(0); });
+                         client.disconnectFromServer();
+                         modal.exec();
+                     });
+    client.write("1124 /first.pgn\n1124\n");
+    ASSERT_TRUE(client.waitForBytesWritten(2000));
+    QSignalSpy opened(&first, &SingleInstance::OpenFileRequested);
+    while (received.size() < 2 && opened.wait(2000)) {
+    }
+    EXPECT_TRUE(serverSocketGone);
+    EXPECT_EQ(received, (QStringList{QStringLiteral("/first.pgn"), QStringLiteral("<none>")}));
 }
 
 TEST_F(SingleInstanceTest, TheNameIsFreeAgainAfterTheProgramEnds) {

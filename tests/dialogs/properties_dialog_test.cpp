@@ -19,9 +19,11 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QTreeView>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -147,8 +149,8 @@ TEST_F(PropertiesDialogTest, OkStoresEveryFieldAndConfirms) {
     EXPECT_EQ(partie.date, u"1985.11.09");
     EXPECT_EQ(partie.result, Draw);
     EXPECT_TRUE(partie.propertiesConfirmed);
-    // Confirming the properties is not an edit of the game by itself.
-    EXPECT_FALSE(partie.changed);
+    // The values differ from the game's: it must be saved before another replaces it.
+    EXPECT_TRUE(partie.changed);
 }
 
 TEST_F(PropertiesDialogTest, EditsStopAtSixtyFourCharacters) {
@@ -160,6 +162,88 @@ TEST_F(PropertiesDialogTest, EditsStopAtSixtyFourCharacters) {
         dialog.Click(1);
     });
     EXPECT_EQ(partie.event, std::u16string(64, u'x'));
+}
+
+TEST_F(PropertiesDialogTest, LongerTagsFromTheFileStayWhole) {
+    // 80 characters, and 40 characters outside the BMP (80 UTF-16 units) that a cut at 64 units
+    // would split in the middle of a character.
+    const std::u16string event80 = u"Championnat open international de la ville, tournoi principal A, r" u"onde finale";
+    std::u16string white80;
+    for (int i = 0; i < 40; ++i)
+        white80 += u"\U0001D11E";
+    ASSERT_GT(event80.size(), 64u);
+    struct Row {
+        const char* name;
+        std::function<void(TemplateDialog&)> edit;
+        std::u16string white;
+        std::u16string event;
+    } rows[] = {
+        {"OK without touching them", [](TemplateDialog&) {}, white80, event80},
+        {"another field edited", [](TemplateDialog& d) { d.SetText(RoundEdit, "4"); }, white80,
+         event80},
+        {"the long field shortened by one and typed into", [](TemplateDialog& d) {
+             auto* edit = d.ControlAs<QLineEdit>(EventEdit);
+             edit->end(false);
+             edit->backspace();
+             QTest::keyClicks(edit, "xyz");
+         },
+         white80, event80.substr(0, event80.size() - 1)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        partie.SetWhite(white80);
+        partie.SetEvent(event80);
+        Run([&](TemplateDialog& dialog) {
+            EXPECT_EQ(U16(dialog.Text(WhiteEdit)), white80);
+            EXPECT_EQ(U16(dialog.Text(EventEdit)), event80);
+            row.edit(dialog);
+            dialog.Click(1);
+        });
+        EXPECT_EQ(partie.white, row.white);
+        EXPECT_EQ(partie.event, row.event);
+    }
+}
+
+TEST_F(PropertiesDialogTest, OkMarksTheGameChangedOnlyWhenAValueDiffers) {
+    struct Row {
+        const char* name;
+        std::function<void(TemplateDialog&)> edit;
+        bool changed;
+    } rows[] = {
+        {"nothing touched", [](TemplateDialog&) {}, false},
+        {"a text typed back to what it was",
+         [](TemplateDialog& d) {
+             d.SetText(WhiteEdit, "Tal");
+             d.SetText(WhiteEdit, "Kasparov");
+         },
+         false},
+        {"the same date picked again",
+         [](TemplateDialog& d) { Picker(d)->SetDate(QDate(1985, 11, 9)); }, false},
+        {"White", [](TemplateDialog& d) { d.SetText(WhiteEdit, "Tal"); }, true},
+        {"Round cleared", [](TemplateDialog& d) { d.SetText(RoundEdit, QString()); }, true},
+        {"result", [](TemplateDialog& d) { d.Click(DrawRadio); }, true},
+        {"date", [](TemplateDialog& d) { Picker(d)->Edit()->setDate(QDate(1985, 11, 10)); },
+         true},
+        {"date cleared", [](TemplateDialog& d) { Picker(d)->HasDate()->setChecked(false); },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        partie.changed = false;
+        Run([&](TemplateDialog& dialog) {
+            row.edit(dialog);
+            dialog.Click(1);
+        });
+        EXPECT_EQ(partie.changed, row.changed);
+    }
+    // Cancel keeps `changed` as it was, whatever was typed.
+    partie.changed = false;
+    Run([](TemplateDialog& d) {
+        d.SetText(WhiteEdit, "Tal");
+        d.Click(2);
+    });
+    EXPECT_FALSE(partie.changed);
 }
 
 TEST_F(PropertiesDialogTest, CancelKeepsEverything) {
