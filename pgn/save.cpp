@@ -24,11 +24,7 @@ void ShowSaveFailure(const std::u16string& path, const std::u16string& reason) {
 }
 
 std::u16string SaveErrorText(int error) {
-    if (error == platform::NotARegularFile) {
-        return u"This is not a regular file (a pipe, a device or the like): games are read from "
-               u"and saved to regular files only.";
-    }
-    return platform::SystemErrorText(error);
+    return platform::FileErrorText(error);
 }
 
 std::u16string InPlaceReasonText(platform::InPlaceReason reason) {

@@ -105,6 +105,14 @@ FaultInjector* CurrentFaultInjector() {
     return injector;
 }
 
+std::u16string FileErrorText(int code) {
+    if (code == NotARegularFile) {
+        return u"This is not a regular file (a pipe, a device or the like): games are read from "
+               u"and saved to regular files only.";
+    }
+    return SystemErrorText(code);
+}
+
 int LastError() {
     return lastError;
 }

@@ -27,6 +27,10 @@ enum class OpenMode {
 // The error of opening anything but a regular file (a pipe, a device, a socket); a folder gives
 // EISDIR. Nothing is read from such a thing: opening a pipe would wait for a writer forever.
 inline constexpr int NotARegularFile = EOPNOTSUPP; // "Operation not supported"
+// What the error `code` of a file operation means to the user: the system's text, but for the
+// refusal of something that is no regular file, which the system would call an unsupported
+// operation.
+std::u16string FileErrorText(int code);
 
 // Which file a path names and its state, to tell whether another program changed or replaced it
 // since it was read: any write changes the modification time, any change of owner, mode or

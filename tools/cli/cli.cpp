@@ -168,7 +168,7 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
     platform::File file;
     if (!file.Open(platform::FromUtf8(options.file), platform::OpenMode::Read)) {
         err += "pawnlet-cli: " + options.file + ": " +
-               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
         return OpenFailed;
     }
     // Rows go to the sink in pieces of about this size; without a sink, a row is a small
@@ -217,7 +217,7 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
     });
     if (!read) {
         err += "pawnlet-cli: " + options.file + ": " +
-               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
         return OpenFailed;
     }
     return 0;
@@ -244,7 +244,7 @@ int Load(const Options& options, Partie& partie, std::string& err) {
         return NoGame;
     case OpenFailed:
         err += "pawnlet-cli: " + options.file + ": " + platform::ToUtf8(ErrorText(result)) + ": " +
-               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
         return result;
     case BadStartPosition:
     case BadHeaders:
@@ -303,7 +303,7 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
     platform::File file;
     if (!file.Open(platform::FromUtf8(options.file), platform::OpenMode::Read)) {
         err += "pawnlet-cli: " + options.file + ": " +
-               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
         return OpenFailed;
     }
     std::vector<std::uint32_t> starts;
@@ -314,7 +314,7 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
                        }) ||
         !file.Seek(0)) {
         err += "pawnlet-cli: " + options.file + ": " +
-               platform::ToUtf8(platform::SystemErrorText(platform::LastError())) + "\n";
+               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
         return OpenFailed;
     }
     // One reader for the whole file: the games follow each other, so each seek lands in the

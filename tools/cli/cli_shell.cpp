@@ -28,7 +28,7 @@ int CliShell::ShowGameList(platform::Window, platform::File& file, std::uint32_t
     found = count;
     if (!read) {
         std::fprintf(stderr, "pawnlet-cli: %s\n",
-                     platform::ToUtf8(platform::SystemErrorText(platform::LastError())).c_str());
+                     platform::ToUtf8(platform::FileErrorText(platform::LastError())).c_str());
         return platform::DialogFailed;
     }
     if (!chosen) {
