@@ -72,6 +72,7 @@ bool LineReader::Fill() {
 void LineReader::SkipByteOrderMark() {
     if (base + cursor == 0 && end >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) {
         cursor = 3;
+        skippedMark = true;
     }
 }
 

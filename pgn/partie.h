@@ -20,6 +20,7 @@
 #include "platform/file.h"
 #include "platform/live_count.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 
 class LineReader;
 
@@ -59,6 +60,8 @@ public:
     // Size and modification time of the file as last loaded or saved: an in-place save refuses
     // to write when another program changed the file since.
     std::optional<platform::FileStamp> fileStamp;
+    // How the game's text is written in its file; see platform::TextEncoding.
+    platform::TextEncoding encoding = platform::TextEncoding::Ascii;
 
 private:
     PGNHeader* lastExtraTag = nullptr;
