@@ -432,11 +432,11 @@ std::u16string CharacterNotHeldText(char32_t character, platform::TextEncoding e
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
     std::u16string text = u"The character ";
     if (!shown.empty()) {
-        text += u"\"" + shown + u"\" ";
+        text.append(u"\"").append(shown).append(u"\" ");
     }
-    text += u"(" + platform::FromUtf8(code) + u") cannot be written in ";
-    text += platform::EncodingName(encoding);
-    text += u", the encoding of this game's text in its file.";
+    text.append(u"(").append(platform::FromUtf8(code)).append(u") cannot be written in ");
+    text.append(platform::EncodingName(encoding));
+    text.append(u", the encoding of this game's text in its file.");
     return text;
 }
 
