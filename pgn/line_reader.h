@@ -52,6 +52,8 @@ public:
     // At least one empty line came before the line that Next returned last: its line break
     // run held two line breaks or more, or the line before it was empty.
     bool AfterEmptyLine() const { return afterEmptyLine; }
+    // The line that Next returned last may hold a byte beyond ASCII; false: it holds none.
+    bool MayHoldHighByte() const { return mayHoldHighByte; }
     // The file begins with a UTF-8 byte-order mark, which the reader passed over.
     bool SkippedByteOrderMark() const { return skippedMark; }
 
@@ -75,6 +77,7 @@ private:
     bool startsLine = true;
     bool afterEmptyLine = true;
     bool skippedMark = false;
+    bool mayHoldHighByte = false;
     // The line breaks after the current line hold an empty line.
     bool emptyLineNext = true;
 };

@@ -275,7 +275,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
             std::string_view bytes;
             while (parser.ReadNextLine(bytes)) {
                 if (!parser.LineIsEscape()) {
-                    parser.TextCheck().Feed(UpToNul(bytes), reader.StartsLine());
+                    parser.TextCheck().Feed(bytes, reader.StartsLine());
                 }
             }
             encoding = Together(encoding, parser.TextCheck().Encoding());

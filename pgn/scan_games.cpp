@@ -139,17 +139,19 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
             [[fallthrough]];
         case LineRole::Tag:
             ApplyTag(game, UpToNul(line), hasWhite, hasBlack, setUp, scratch);
-            text.Feed(UpToNul(line), true);
+            if (reader.MayHoldHighByte() || text.Pending()) {
+                text.Feed(line, true);
+            }
             // The rest of a tag line longer than the reader's lines is no movetext.
             if (reader.CutForLength()) {
                 std::string_view piece;
                 while (reader.CutForLength() && reader.Next(piece)) {
-                    text.Feed(UpToNul(piece), false);
+                    text.Feed(piece, false);
                 }
             }
             break;
         case LineRole::FirstMovetext:
-            text.Feed(UpToNul(line), reader.StartsLine());
+            text.Feed(line, reader.StartsLine());
             if (collecting && hasWhite && hasBlack && game.result != NoResult) {
                 if (setUp) {
                     SetTo(game.firstMoves, "(Position)");
@@ -166,7 +168,9 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
             collecting = false;
             break;
         case LineRole::Movetext:
-            text.Feed(UpToNul(line), reader.StartsLine());
+            if (reader.MayHoldHighByte() || text.Pending()) {
+                text.Feed(line, reader.StartsLine());
+            }
             break;
         case LineRole::Escape:
         case LineRole::Empty:

@@ -11,6 +11,7 @@
 #include "gametree/move_text.h"
 #include "gametree/tree_ops.h"
 #include "pgn/partie.h"
+#include "pgn/scan_games.h"
 #include "platform/file.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -418,6 +419,32 @@ std::optional<char32_t> FirstCharacterNotHeld(const Partie& partie,
         }
     }
     return found;
+}
+
+platform::TextEncoding EncodingWith(const Partie& partie, std::u16string_view text) {
+    using platform::TextEncoding;
+    if (partie.encoding != TextEncoding::Ascii) {
+        return partie.encoding;
+    }
+    bool ascii = true;
+    for (char16_t c : text) {
+        ascii = ascii && c < 0x80;
+    }
+    if (ascii) {
+        return TextEncoding::Ascii;
+    }
+    platform::File file;
+    if (!partie.hasFile || !file.Open(partie.path, platform::OpenMode::Read)) {
+        return TextEncoding::Utf8;
+    }
+    bool anyAnsi = false;
+    bool anyUtf8 = false;
+    std::int32_t count = 0;
+    (void)ScanGameBytes(file, count, [&](const ScannedGame& game, std::uint64_t) {
+        anyAnsi = anyAnsi || game.encoding == TextEncoding::Ansi;
+        anyUtf8 = anyUtf8 || game.encoding == TextEncoding::Utf8;
+    });
+    return anyAnsi && !anyUtf8 ? TextEncoding::Ansi : TextEncoding::Utf8;
 }
 
 std::u16string CharacterNotHeldText(char32_t character, platform::TextEncoding encoding) {

@@ -81,6 +81,11 @@ std::string WriteGameText(const Partie& partie);
 // The first character of the game's texts (tags, comments) that `encoding` cannot hold.
 std::optional<char32_t> FirstCharacterNotHeld(const Partie& partie,
                                               platform::TextEncoding encoding);
+// The encoding the game's text is written in once `text` is part of it: its own; for a game
+// that has none yet and gets text beyond ASCII, that of the other games of its file (UTF-8 if
+// any of them is UTF-8, Windows-1252 if they are Windows-1252), and UTF-8 in a new file or a
+// file of ASCII games. Ascii while the text stays ASCII. Reads the file only in that one case.
+platform::TextEncoding EncodingWith(const Partie& partie, std::u16string_view text);
 // Why a character cannot be written: "The character "Ł" (U+0141) cannot be written in
 // Windows-1252, the encoding of this game's text in its file."
 std::u16string CharacterNotHeldText(char32_t character, platform::TextEncoding encoding);

@@ -55,17 +55,27 @@ const char16_t* EncodingName(TextEncoding encoding);
 // file, skip the rest. Inline: the readers ask it of every line.
 inline bool HasHighByte(std::string_view bytes) {
     const char* p = bytes.data();
-    std::size_t n = bytes.size();
-    std::size_t i = 0;
+    const std::size_t n = bytes.size();
 #if defined(__SSE2__)
-    for (; i + 16 <= n; i += 16) {
-        if (_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i))) != 0) {
-            return true;
+    if (n >= 16) {
+        // The last 16 bytes overlap the blocks before them when the length is no multiple of
+        // 16: no byte is looked at one by one.
+        __m128i any = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
+        for (std::size_t i = 0; i + 16 < n; i += 16) {
+            any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
         }
+        return _mm_movemask_epi8(any) != 0;
     }
 #endif
+    if (n >= 8) {
+        std::uint64_t head;
+        std::uint64_t tail;
+        std::memcpy(&head, p, 8);
+        std::memcpy(&tail, p + n - 8, 8);
+        return ((head | tail) & 0x8080808080808080u) != 0;
+    }
     unsigned char any = 0;
-    for (; i < n; ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         any |= static_cast<unsigned char>(p[i]);
     }
     return (any & 0x80) != 0;
@@ -76,13 +86,19 @@ inline bool HasHighByte(std::string_view bytes) {
 // across a line break.
 class Utf8Check {
 public:
-    // `startsLine`: a line break comes before these bytes.
+    // `startsLine`: a line break comes before these bytes. A NUL byte ends them, as it ends a
+    // line for the readers.
     void Feed(std::string_view bytes, bool startsLine) {
-        if (startsLine && need != 0) {
-            invalid = true;
-        }
         if (invalid || (need == 0 && !HasHighByte(bytes))) {
             return;
+        }
+        if (startsLine && need != 0) {
+            invalid = true;
+            return;
+        }
+        if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
+            bytes = bytes.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) -
+                                                             bytes.data()));
         }
         FeedSlow(bytes);
     }
@@ -94,6 +110,8 @@ public:
     }
     // Still UTF-8 with bytes beyond ASCII: only then does the rest of the text decide anything.
     bool MayBeUtf8() const { return nonAscii && !invalid; }
+    // A sequence goes on into the next bytes.
+    bool Pending() const { return need != 0; }
 
 private:
     void FeedSlow(std::string_view bytes);

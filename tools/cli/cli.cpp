@@ -79,7 +79,7 @@ struct Utf8Table {
 
 // Writes a tab and the field at `at`, which has room for three bytes per byte of `field`: bytes
 // of the ANSI code page, or the UTF-8 of a game written in it, which is copied as it is.
-char* PutField(std::string_view field, char* at, bool utf8) {
+template <bool Utf8> char* PutField(std::string_view field, char* at) {
     static const Utf8Table table;
     *at++ = '\t';
     // Eight bytes at a time while none of them is beyond ASCII or a control character.
@@ -97,7 +97,7 @@ char* PutField(std::string_view field, char* at, bool utf8) {
     }
     for (char c : field) {
         auto b = static_cast<unsigned char>(c);
-        if (utf8 && b >= 0x80) {
+        if (Utf8 && b >= 0x80) {
             *at++ = c;
         } else if (b >= 0x80 || b == '\t' || b == '\r' || b == '\n') {
             std::memcpy(at, table.bytes[b].data(), 3);
@@ -198,21 +198,23 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
         char* end = std::to_chars(start, start + 12, count).ptr;
         *end++ = '\t';
         end = std::to_chars(end, end + 12, game.startOffset).ptr;
-        const bool utf8 = game.encoding == platform::TextEncoding::Utf8;
-        end = PutField(game.white, end, utf8);
-        end = PutField(game.black, end, utf8);
+        char* (*const put)(std::string_view, char*) =
+            game.encoding == platform::TextEncoding::Utf8 ? PutField<true>
+                                                          : PutField<false>;
+        end = put(game.white, end);
+        end = put(game.black, end);
         std::string_view result = game.result == WhiteWins ? "1-0"
                                   : game.result == Draw    ? "\xC2\xBD-\xC2\xBD"
                                   : game.result == BlackWins ? "0-1"
                                                              : "*";
         *end++ = '\t';
         end = std::copy(result.begin(), result.end(), end);
-        end = PutField(game.date, end, utf8);
-        end = PutField(game.event, end, utf8);
-        end = PutField(game.round, end, utf8);
-        end = PutField(game.site, end, utf8);
-        end = PutField(game.hasEco ? std::string_view(game.eco) : std::string_view(), end, utf8);
-        end = PutField(game.firstMoves, end, utf8);
+        end = put(game.date, end);
+        end = put(game.event, end);
+        end = put(game.round, end);
+        end = put(game.site, end);
+        end = put(game.hasEco ? std::string_view(game.eco) : std::string_view(), end);
+        end = put(game.firstMoves, end);
         *end++ = '\n';
         out.append(start, end);
         if (sink && out.size() >= piece) {
