@@ -2,6 +2,7 @@
 
 #include "dialogs/other_tags_dialog.h"
 #include "pgn/partie.h"
+#include "pgn/writer.h"
 #include "resources/dialog_builder.h"
 #include "resources/dialog_controls.h"
 
@@ -141,6 +142,28 @@ bool PropertiesEdited(const TemplateDialog& dialog, const PropertiesState& state
     return false;
 }
 
+// The edits' texts must fit the encoding the game's text will be written in: a character that
+// it cannot hold is named, and nothing is stored. True when they fit (the game then takes that
+// encoding, if it had none yet).
+bool AcceptEncoding(TemplateDialog& dialog, const PropertiesState& state) {
+    Partie& partie = *state.partie;
+    std::u16string all;
+    for (int id : {WhiteEdit, BlackEdit, SiteEdit, EventEdit, RoundEdit}) {
+        all += EditText(dialog, id).value_or(std::u16string());
+    }
+    const platform::TextEncoding encoding = EncodingWith(partie, all);
+    if (auto character = platform::FirstCharacterNotHeld(all, encoding)) {
+        platform::CurrentShell().MessageBox(static_cast<platform::Window>(&dialog), CharacterNotHeldText(*character, encoding),
+                                            u"Game properties", platform::Icon::Stop,
+                                            platform::Buttons::Ok);
+        return false;
+    }
+    if (encoding != platform::TextEncoding::Ascii) {
+        partie.encoding = encoding;
+    }
+    return true;
+}
+
 void StoreProperties(TemplateDialog& dialog, const PropertiesState& state) {
     Partie& partie = *state.partie;
     if (PropertiesEdited(dialog, state))
@@ -204,6 +227,8 @@ int ShowGamePropertiesDialog(QWidget* owner, Partie& partie) {
     procedure.onCommand = [&state](TemplateDialog& dialog, int id, int) {
         switch (id) {
         case 1:
+            if (!AcceptEncoding(dialog, state))
+                return true;
             StoreProperties(dialog, state);
             dialog.End(1);
             return true;

@@ -12,25 +12,33 @@ namespace {
 
 // The first CR or LF among the first `n` bytes at `p`, or null. `readable` (at least `n`) is
 // how many bytes from `p` may be read: looking at bytes beyond `n` costs nothing, and they are
-// not taken.
-const char* FindLineBreak(const char* p, std::size_t n, std::size_t readable) {
+// not taken. `high` is set when a byte beyond ASCII was among the bytes looked at, which hold
+// the line's: the readers' test for text that is not ASCII costs nothing more here.
+const char* FindLineBreak(const char* p, std::size_t n, std::size_t readable, bool& high) {
     std::size_t i = 0;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
+    __m128i any = _mm_setzero_si128();
     for (; i < n && i + 16 <= readable; i += 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        any = _mm_or_si128(any, v);
         auto mask = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
         if (n - i < 16) {
             mask &= (1u << (n - i)) - 1;
         }
         if (mask != 0) {
+            high = _mm_movemask_epi8(any) != 0;
             return p + i + __builtin_ctz(mask);
         }
     }
+    high = _mm_movemask_epi8(any) != 0;
+#else
+    high = false;
 #endif
     for (; i < n; ++i) {
+        high = high || static_cast<unsigned char>(p[i]) >= 0x80;
         if (p[i] == '\r' || p[i] == '\n') {
             return p + i;
         }
@@ -72,6 +80,7 @@ bool LineReader::Fill() {
 void LineReader::SkipByteOrderMark() {
     if (base + cursor == 0 && end >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) {
         cursor = 3;
+        skippedMark = true;
     }
 }
 
@@ -115,7 +124,7 @@ bool LineReader::Next(std::string_view& line) {
     emptyLineNext = false;
 
     // The first CR or LF among the bytes of the window.
-    const char* brk = FindLineBreak(start, window, end - cursor);
+    const char* brk = FindLineBreak(start, window, end - cursor, mayHoldHighByte);
     if (brk != nullptr) {
         std::size_t length = static_cast<std::size_t>(brk - start);
         std::size_t run = length + 1;

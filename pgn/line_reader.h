@@ -52,6 +52,10 @@ public:
     // At least one empty line came before the line that Next returned last: its line break
     // run held two line breaks or more, or the line before it was empty.
     bool AfterEmptyLine() const { return afterEmptyLine; }
+    // The line that Next returned last may hold a byte beyond ASCII; false: it holds none.
+    bool MayHoldHighByte() const { return mayHoldHighByte; }
+    // The file begins with a UTF-8 byte-order mark, which the reader passed over.
+    bool SkippedByteOrderMark() const { return skippedMark; }
 
     // Goes back or forward to `offset`: within the block already read when it lies there,
     // else by seeking the file. False when the seek failed.
@@ -72,6 +76,8 @@ private:
     bool cut = false;
     bool startsLine = true;
     bool afterEmptyLine = true;
+    bool skippedMark = false;
+    bool mayHoldHighByte = false;
     // The line breaks after the current line hold an empty line.
     bool emptyLineNext = true;
 };

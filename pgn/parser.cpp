@@ -39,8 +39,19 @@ Parser::Parser(LineReader& lineReader, std::string_view firstLine, const GameBou
 void Parser::SetLine(std::string_view bytes) {
     // A NUL byte ends the line, as the end of the text does.
     std::size_t n = std::min<std::size_t>(bytes.size(), LineCapacity - 1);
-    for (std::size_t i = 0; i < n; ++i) {
-        line[i] = platform::AnsiToWideChar(static_cast<unsigned char>(bytes[i]));
+    if (!reader.MayHoldHighByte()) {
+        // The common case: a plain widening, which the compiler does many bytes at a time.
+        for (std::size_t i = 0; i < n; ++i) {
+            line[i] = static_cast<unsigned char>(bytes[i]);
+        }
+        if (textCheck.Pending()) {
+            textCheck.Feed(bytes.substr(0, n), reader.StartsLine());
+        }
+    } else {
+        for (std::size_t i = 0; i < n; ++i) {
+            line[i] = platform::AnsiToWideChar(static_cast<unsigned char>(bytes[i]));
+        }
+        textCheck.Feed(bytes.substr(0, n), reader.StartsLine());
     }
     line[n] = 0;
 }

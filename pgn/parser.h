@@ -2,7 +2,8 @@
 //
 // A Parser lives for one load, on the loader's stack. It takes lines from a LineReader and
 // keeps the current line (converted from the ANSI code page) and the index of the next
-// character to look at; -1 means that the next line must be read first. The first line is
+// character to look at; every line it converts also goes through a UTF-8 check, so that the
+// loader can tell afterwards in which encoding the game's text was written; -1 means that the next line must be read first. The first line is
 // movetext whatever it holds. Every further line goes through the game bounds (game_bounds.h):
 // a line that begins the next game's tag section ends this game wherever the parser stands, in
 // a comment or a variation too, and is not read; its offset is kept, so that the game's byte
@@ -15,6 +16,7 @@
 
 #include "pgn/game_bounds.h"
 #include "platform/live_count.h"
+#include "platform/text.h"
 
 class LineReader;
 class Position;
@@ -71,6 +73,9 @@ public:
     bool LineEndsAtBreak() const { return endsAtBreak; }
     void SetLine(std::string_view bytes);
     void SetPos(int index) { pos = index; }
+    // Every line converted so far, as UTF-8 or not.
+    const platform::Utf8Check& TextCheck() const { return textCheck; }
+    platform::Utf8Check& TextCheck() { return textCheck; }
 
 private:
     LineReader& reader;
@@ -82,6 +87,7 @@ private:
     std::uint64_t tagLineOffset = 0;
     bool stoppedAtTag = false;
     bool endsAtBreak = false;
+    platform::Utf8Check textCheck;
     LiveCount<Parser> counter;
 };
 

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "chess/fen.h"
+#include "gametree/coup.h"
 #include "pgn/game_bounds.h"
 #include "pgn/line_reader.h"
 #include "pgn/parser.h"
@@ -120,6 +122,55 @@ std::optional<std::uint64_t> TagAfterMarker(const Parser& parser) {
     return parser.CurrentLineOffset() + static_cast<std::uint64_t>(i);
 }
 
+// The encoding of a game from that of its tag lines, which are whole lines, and that of its
+// movetext: one byte that is not UTF-8 makes the whole game Windows-1252.
+platform::TextEncoding Together(platform::TextEncoding a, platform::TextEncoding b) {
+    using platform::TextEncoding;
+    if (a == TextEncoding::Ansi || b == TextEncoding::Ansi) {
+        return TextEncoding::Ansi;
+    }
+    return a == TextEncoding::Utf8 || b == TextEncoding::Utf8 ? TextEncoding::Utf8
+                                                              : TextEncoding::Ascii;
+}
+
+// The texts were read as Windows-1252, before the game's encoding was known; that code page
+// gives every byte a character of its own, so their bytes come back exactly and read again as
+// the UTF-8 they turned out to be. Line breaks and blanks joined into them are ASCII, so no
+// UTF-8 sequence was cut by them.
+void Recode(std::u16string& text) {
+    text = platform::FromUtf8(platform::WideToAnsi(text));
+}
+
+void Recode(std::optional<std::u16string>& text) {
+    if (text) {
+        Recode(*text);
+    }
+}
+
+void RecodeTexts(Partie& partie) {
+    Recode(partie.white);
+    Recode(partie.black);
+    Recode(partie.event);
+    Recode(partie.date);
+    Recode(partie.round);
+    Recode(partie.site);
+    for (PGNHeader* header = partie.extraTags.get(); header != nullptr;
+         header = header->next.get()) {
+        Recode(header->tag);
+        Recode(header->value);
+    }
+    // Comments hang anywhere in the tree, which may be deeper than the call stack allows.
+    std::vector<Position*> left{&partie.startPosition};
+    while (!left.empty()) {
+        Position* position = left.back();
+        left.pop_back();
+        Recode(position->comment);
+        for (Coup* move = position->firstMove.get(); move != nullptr; move = move->next.get()) {
+            left.push_back(move->after.get());
+        }
+    }
+}
+
 } // namespace
 
 ParseError ReadGame(Partie& partie, LineReader& reader) {
@@ -130,6 +181,8 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     bool haveMovetext = false;
     std::uint64_t sectionStart = reader.Offset();
     std::string longLine;
+    // Tag lines are read whole, so each of them is a text of its own.
+    platform::Utf8Check tagText;
     // The same rule as the game index for where a tag section begins, so that the game read
     // here is the game the list shows, and its text ends where the list's next game begins.
     GameBounds bounds;
@@ -143,6 +196,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
                 ForgetTags(partie);
                 setUpPending = false;
             }
+            tagText = {};
             sectionStart = reader.LineOffset();
         }
         if (role == LineRole::SectionStart || role == LineRole::Tag) {
@@ -156,6 +210,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
                 whole = longLine;
             }
             std::string_view tag = UpToNul(whole);
+            tagText.Feed(tag, true);
             switch (ApplyTag(partie, tag)) {
             case TagOutcome::Read:
                 break;
@@ -197,6 +252,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     }
 
     std::uint64_t end = reader.Offset();
+    platform::TextEncoding encoding = tagText.Encoding();
     if (haveMovetext) {
         Parser parser(reader, line, bounds);
         ParseError error = ParseMoves(parser, partie.startPosition, false);
@@ -214,6 +270,18 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
         } else {
             end = reader.Offset();
         }
+        encoding = Together(encoding, parser.TextCheck().Encoding());
+        if (encoding == platform::TextEncoding::Utf8) {
+            // The game index decides on the text up to the next game's tags; so does the
+            // loader, where that text can still change the answer. Other games never read it.
+            std::string_view bytes;
+            while (parser.ReadNextLine(bytes)) {
+                if (!parser.LineIsEscape()) {
+                    parser.TextCheck().Feed(bytes, reader.StartsLine());
+                }
+            }
+            encoding = Together(encoding, parser.TextCheck().Encoding());
+        }
     }
     if (end > std::numeric_limits<std::uint32_t>::max()) {
         platform::SetLastError(EFBIG);
@@ -221,6 +289,10 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     }
     partie.startOffset = static_cast<std::uint32_t>(sectionStart);
     partie.endOffset = static_cast<std::uint32_t>(end);
+    partie.encoding = encoding;
+    if (encoding == platform::TextEncoding::Utf8) {
+        RecodeTexts(partie);
+    }
     return NoError;
 }
 

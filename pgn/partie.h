@@ -20,6 +20,7 @@
 #include "platform/file.h"
 #include "platform/live_count.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 
 class LineReader;
 
@@ -59,6 +60,8 @@ public:
     // The file as last loaded or saved (its inode, size, modification and change times): a save
     // refuses to write when another program changed or replaced the file since.
     std::optional<platform::FileStamp> fileStamp;
+    // How the game's text is written in its file; see platform::TextEncoding.
+    platform::TextEncoding encoding = platform::TextEncoding::Ascii;
 
 private:
     PGNHeader* lastExtraTag = nullptr;

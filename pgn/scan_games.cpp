@@ -58,8 +58,18 @@ void SetTo(std::string& text, std::string_view value) {
     text.append(value.data(), value.size());
 }
 
-std::optional<std::u16string> WideOf(std::string_view bytes) {
-    return platform::AnsiToWide(bytes);
+// At most `length` bytes of `text`, shortened so that no UTF-8 sequence is cut.
+std::string_view Head(std::string_view text, std::size_t length, platform::TextEncoding encoding) {
+    if (text.size() <= length) {
+        return text;
+    }
+    std::size_t cut = length;
+    if (encoding == platform::TextEncoding::Utf8) {
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+    }
+    return text.substr(0, cut);
 }
 
 } // namespace
@@ -73,11 +83,35 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
     GameBounds bounds;
     ScannedGame game;
     std::string scratch;
-    std::string none;
     bool collecting = false;
     bool hasWhite = false;
     bool hasBlack = false;
     bool setUp = false;
+    // A complete game whose text is still being read; `after` is where its first movetext
+    // line ends.
+    bool pending = false;
+    std::uint64_t after = 0;
+    // The pending game's tags are the first of the file; have any been seen yet.
+    bool firstSection = false;
+    bool sectionSeen = false;
+    platform::Utf8Check text;
+    auto deliver = [&] {
+        if (!pending) {
+            return;
+        }
+        pending = false;
+        game.encoding = text.Encoding();
+        if (firstSection && game.encoding == platform::TextEncoding::Ascii &&
+            reader.SkippedByteOrderMark()) {
+            game.encoding = platform::TextEncoding::Utf8;
+        }
+        if (!setUp) {
+            game.firstMoves.resize(
+                Head(game.firstMoves, GameListEntry::FirstMovesLength, game.encoding).size());
+        }
+        ++gameCount;
+        found(game, after);
+    };
     std::string_view line;
     while (reader.Next(line)) {
         if (reader.Offset() > std::numeric_limits<std::uint32_t>::max()) {
@@ -85,6 +119,10 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
         }
         switch (bounds.FeedFrom(reader, line)) {
         case LineRole::SectionStart:
+            deliver();
+            firstSection = !sectionSeen;
+            sectionSeen = true;
+            text = {};
             // A new game: no White, Black or result yet, and the defaults of the others.
             hasWhite = false;
             hasBlack = false;
@@ -101,31 +139,45 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
             [[fallthrough]];
         case LineRole::Tag:
             ApplyTag(game, UpToNul(line), hasWhite, hasBlack, setUp, scratch);
+            if (reader.MayHoldHighByte() || text.Pending()) {
+                text.Feed(line, true);
+            }
             // The rest of a tag line longer than the reader's lines is no movetext.
             if (reader.CutForLength()) {
-                ReadRestOfLine(reader, none, 0);
+                std::string_view piece;
+                while (reader.CutForLength() && reader.Next(piece)) {
+                    text.Feed(piece, false);
+                }
             }
             break;
         case LineRole::FirstMovetext:
+            text.Feed(line, reader.StartsLine());
             if (collecting && hasWhite && hasBlack && game.result != NoResult) {
                 if (setUp) {
-                    game.firstMoves = "(Position)";
+                    SetTo(game.firstMoves, "(Position)");
                 } else {
-                    game.firstMoves = UpToNul(line).substr(0, GameListEntry::FirstMovesLength);
+                    // Kept whole for now: where it may be cut depends on the encoding.
+                    SetTo(game.firstMoves,
+                          UpToNul(line).substr(0, GameListEntry::FirstMovesLength + 3));
                 }
-                ++gameCount;
-                found(game, reader.Offset());
+                pending = true;
+                after = reader.Offset();
             }
             // A game without White, Black or Result is passed over, and the next tag section
             // starts a game of its own.
             collecting = false;
             break;
         case LineRole::Movetext:
+            if (reader.MayHoldHighByte() || text.Pending()) {
+                text.Feed(line, reader.StartsLine());
+            }
+            break;
         case LineRole::Escape:
         case LineRole::Empty:
             break;
         }
     }
+    deliver();
     return !reader.Failed();
 }
 
@@ -133,17 +185,18 @@ bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCal
     return ScanGameBytes(file, gameCount, [&](const ScannedGame& game, std::uint64_t next) {
         auto entry = std::make_unique<GameListEntry>();
         entry->startOffset = game.startOffset;
-        entry->white = WideOf(game.white);
-        entry->black = WideOf(game.black);
+        auto wide = [&](const std::string& bytes) { return platform::Decode(bytes, game.encoding); };
+        entry->white = wide(game.white);
+        entry->black = wide(game.black);
         entry->result = game.result;
-        entry->event = WideOf(game.event);
-        entry->date = WideOf(game.date);
-        entry->round = WideOf(game.round);
-        entry->site = WideOf(game.site);
+        entry->event = wide(game.event);
+        entry->date = wide(game.date);
+        entry->round = wide(game.round);
+        entry->site = wide(game.site);
         if (game.hasEco) {
-            entry->eco = WideOf(game.eco);
+            entry->eco = wide(game.eco);
         }
-        entry->SetFirstMoves(platform::AnsiToWide(game.firstMoves));
+        entry->SetFirstMoves(wide(game.firstMoves));
         found(std::move(entry), next);
     });
 }

@@ -8,13 +8,16 @@
 #include <string_view>
 
 #include "pgn/infos_partie.h"
+#include "platform/text.h"
 
 namespace platform {
 class File;
 }
 
 // Called once per game, in file order, with the new entry (the callee owns it from then on) and
-// the file offset just after the game's first movetext line.
+// the file offset just after the game's first movetext line. A game is delivered once its text
+// has been read to its end (where the next game's tags begin, or the end of the file), which
+// its encoding depends on.
 using GameFoundCallback = std::function<void(std::unique_ptr<GameListEntry>, std::uint64_t)>;
 
 // Reads `file` from its start and delivers every game whose White, Black and Result tags were
@@ -25,11 +28,15 @@ using GameFoundCallback = std::function<void(std::unique_ptr<GameListEntry>, std
 // stops there.
 bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCallback& found);
 
-// One game of a scan as the bytes of the file (Windows-1252), for readers that need no UTF-16
-// texts: the tag values with their escapes resolved, the fields ScanGames would give their
-// texts, set the same way.
+// One game of a scan as the bytes of the file, in the game's encoding, for readers that need no
+// UTF-16 texts: the tag values with their escapes resolved, the fields ScanGames would give
+// their texts, set the same way.
 struct ScannedGame {
     std::uint32_t startOffset = 0;
+    // Decided from the bytes of the game's tag lines and of its text up to the next game's
+    // tags, as the loader decides it; the first game of a file that begins with a UTF-8
+    // byte-order mark is UTF-8 unless its bytes are not.
+    platform::TextEncoding encoding = platform::TextEncoding::Ascii;
     std::string white;
     std::string black;
     std::string event;
@@ -39,9 +46,9 @@ struct ScannedGame {
     std::string eco;
     bool hasEco = false;
     GameResult result = NoResult;
-    // At most the first 30 bytes of the first movetext line, or "(Position)" for a set-up
-    // game; valid only during the callback.
-    std::string_view firstMoves;
+    // At most the first 30 bytes of the first movetext line (no UTF-8 sequence cut), or
+    // "(Position)" for a set-up game.
+    std::string firstMoves;
 };
 
 // The same scan as ScanGames, giving each game as bytes; the record is reused from one game to

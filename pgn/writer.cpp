@@ -1,6 +1,7 @@
 #include "pgn/writer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -10,7 +11,9 @@
 #include "gametree/move_text.h"
 #include "gametree/tree_ops.h"
 #include "pgn/partie.h"
+#include "pgn/scan_games.h"
 #include "platform/file.h"
+#include "platform/shell.h"
 #include "platform/text.h"
 
 namespace {
@@ -91,7 +94,7 @@ void PgnWriter::NewLine() {
 }
 
 void PgnWriter::Emit(std::u16string_view piece, bool breakable) {
-    EmitBytes(platform::WideToAnsi(piece), breakable);
+    EmitBytes(platform::Encode(piece, encoding), breakable);
 }
 
 void PgnWriter::EmitBytes(std::string_view bytes, bool breakable) {
@@ -190,7 +193,7 @@ void PgnWriter::EmitCommentLine(std::string_view bytes) {
 }
 
 void PgnWriter::EmitComment(std::u16string_view comment) {
-    std::string bytes = platform::WideToAnsi(comment);
+    std::string bytes = platform::Encode(comment, encoding);
     std::replace(bytes.begin(), bytes.end(), '}', ')');
     // The text's own line breaks. A run of them reads back as one blank, as a single break does,
     // and is written as one line break ("\n" here): an empty line inside the movetext would look
@@ -237,7 +240,7 @@ void PgnWriter::EmitComment(std::u16string_view comment) {
 }
 
 void PgnWriter::EmitLine(std::u16string_view line) {
-    Put(platform::WideToAnsi(line));
+    Put(platform::Encode(line, encoding));
 }
 
 std::u16string EscapeTagValue(std::u16string_view value) {
@@ -313,7 +316,7 @@ void WriteMoves(PgnWriter& writer, const Coup& first, bool withNumber) {
 
 std::string WriteGameText(const Partie& partie) {
     std::string out;
-    PgnWriter writer(out);
+    PgnWriter writer(out, partie.encoding);
     writer.ResetColumn();
 
     auto tag = [&](const char16_t* name, const std::optional<std::u16string>& value,
@@ -388,7 +391,90 @@ std::string WriteGameText(const Partie& partie) {
     return out;
 }
 
+std::optional<char32_t> FirstCharacterNotHeld(const Partie& partie,
+                                              platform::TextEncoding encoding) {
+    std::optional<char32_t> found;
+    auto look = [&](const std::optional<std::u16string>& text) {
+        if (!found && text) {
+            found = platform::FirstCharacterNotHeld(*text, encoding);
+        }
+    };
+    for (const auto* text : {&partie.event, &partie.site, &partie.date, &partie.round,
+                             &partie.white, &partie.black}) {
+        look(*text);
+    }
+    for (const PGNHeader* header = partie.extraTags.get(); header != nullptr && !found;
+         header = header->next.get()) {
+        look(header->tag);
+        look(header->value);
+    }
+    std::vector<const Position*> left{&partie.startPosition};
+    while (!left.empty() && !found) {
+        const Position* position = left.back();
+        left.pop_back();
+        look(position->comment);
+        for (const Coup* move = position->firstMove.get(); move != nullptr;
+             move = move->next.get()) {
+            left.push_back(move->after.get());
+        }
+    }
+    return found;
+}
+
+platform::TextEncoding EncodingWith(const Partie& partie, std::u16string_view text) {
+    using platform::TextEncoding;
+    if (partie.encoding != TextEncoding::Ascii) {
+        return partie.encoding;
+    }
+    bool ascii = true;
+    for (char16_t c : text) {
+        ascii = ascii && c < 0x80;
+    }
+    if (ascii) {
+        return TextEncoding::Ascii;
+    }
+    platform::File file;
+    if (!partie.hasFile || !file.Open(partie.path, platform::OpenMode::Read)) {
+        return TextEncoding::Utf8;
+    }
+    bool anyAnsi = false;
+    bool anyUtf8 = false;
+    std::int32_t count = 0;
+    (void)ScanGameBytes(file, count, [&](const ScannedGame& game, std::uint64_t) {
+        anyAnsi = anyAnsi || game.encoding == TextEncoding::Ansi;
+        anyUtf8 = anyUtf8 || game.encoding == TextEncoding::Utf8;
+    });
+    return anyAnsi && !anyUtf8 ? TextEncoding::Ansi : TextEncoding::Utf8;
+}
+
+std::u16string CharacterNotHeldText(char32_t character, platform::TextEncoding encoding) {
+    std::u16string shown;
+    if (character >= 0x10000 && character <= 0x10FFFF) {
+        shown += static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
+        shown += static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
+    } else if (character < 0xD800 || character >= 0xE000) {
+        shown += static_cast<char16_t>(character);
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+    std::u16string text = u"The character ";
+    if (!shown.empty()) {
+        text.append(u"\"").append(shown).append(u"\" ");
+    }
+    text.append(u"(").append(platform::FromUtf8(code)).append(u") cannot be written in ");
+    text.append(platform::EncodingName(encoding));
+    text.append(u", the encoding of this game's text in its file.");
+    return text;
+}
+
 bool WriteGame(const Partie& partie, platform::File& file) {
+    if (auto character = FirstCharacterNotHeld(partie, partie.encoding)) {
+        platform::CurrentShell().MessageBox(
+            nullptr, CharacterNotHeldText(*character, partie.encoding) + u" Nothing was written.",
+            u"Unable to save game", platform::Icon::Stop, platform::Buttons::Ok);
+        platform::SetLastError(EILSEQ);
+        return false;
+    }
     std::string text = WriteGameText(partie);
     return file.Write(text.data(), text.size());
 }

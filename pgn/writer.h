@@ -1,6 +1,6 @@
 // Writing a game as PGN text.
 //
-// All text passes through Emit as pieces, which are converted to the ANSI code page and kept
+// All text passes through Emit as pieces, which are converted to the game's encoding and kept
 // within 79 bytes a line by breaking at blanks and after opening brackets; a line is longer only
 // when it holds a single word that does not fit, or comment text that has no place where it may
 // be broken. Tag lines are written whole, one per line, so that they read back whole. No other
@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/text.h"
 
 class Coup;
 class Partie;
@@ -28,8 +30,10 @@ public:
         int skip;
     };
 
-    // Appends to `out`.
-    explicit PgnWriter(std::string& out) : text(out) {}
+    // Appends to `out`, text in `encoding` (Ascii writes UTF-8).
+    explicit PgnWriter(std::string& out,
+                       platform::TextEncoding textEncoding = platform::TextEncoding::Ansi)
+        : text(out), encoding(textEncoding) {}
 
     // Writes a piece under the wrapping rule; a breakable piece may be broken anywhere it has a
     // break point, another only when it does not fit on a line of its own.
@@ -57,6 +61,7 @@ private:
     void NewLine();
 
     std::string& text;
+    platform::TextEncoding encoding;
     // Bytes on the current output line.
     int outputColumn = 0;
 };
@@ -65,11 +70,25 @@ private:
 // on the way. `withNumber` asks for a move number before the first move.
 void WriteMoves(PgnWriter& writer, const Coup& first, bool withNumber);
 
-// The game as PGN text, bytes in the ANSI code page: tags, a blank line, the movetext, the
-// termination marker and a blank line.
+// The game as PGN text, bytes in the game's encoding (UTF-8 for a game that has none yet): tags,
+// a blank line, the movetext, the termination marker and a blank line.
 std::string WriteGameText(const Partie& partie);
-// Writes the game at the file's current position; false when the write failed.
+// Writes the game at the file's current position; false when the write failed, or, after a
+// message that names it, when the game's encoding cannot hold one of its characters (nothing
+// is written then, and the last error is EILSEQ).
 [[nodiscard]] bool WriteGame(const Partie& partie, platform::File& file);
+
+// The first character of the game's texts (tags, comments) that `encoding` cannot hold.
+std::optional<char32_t> FirstCharacterNotHeld(const Partie& partie,
+                                              platform::TextEncoding encoding);
+// The encoding the game's text is written in once `text` is part of it: its own; for a game
+// that has none yet and gets text beyond ASCII, that of the other games of its file (UTF-8 if
+// any of them is UTF-8, Windows-1252 if they are Windows-1252), and UTF-8 in a new file or a
+// file of ASCII games. Ascii while the text stays ASCII. Reads the file only in that one case.
+platform::TextEncoding EncodingWith(const Partie& partie, std::u16string_view text);
+// Why a character cannot be written: "The character "Ł" (U+0141) cannot be written in
+// Windows-1252, the encoding of this game's text in its file."
+std::u16string CharacterNotHeldText(char32_t character, platform::TextEncoding encoding);
 
 // A tag value as written between the quotes: `"` and `\` escaped, line breaks as blanks.
 std::u16string EscapeTagValue(std::u16string_view value);

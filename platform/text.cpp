@@ -130,6 +130,97 @@ std::u16string FromUtf8(std::string_view text) {
     return out;
 }
 
+const char16_t* EncodingName(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Ascii:
+        return u"ASCII";
+    case TextEncoding::Ansi:
+        return u"Windows-1252";
+    case TextEncoding::Utf8:
+        return u"UTF-8";
+    }
+    return u"";
+}
+
+void Utf8Check::FeedSlow(std::string_view bytes) {
+    nonAscii = true;
+    for (char ch : bytes) {
+        const auto b = static_cast<std::uint8_t>(ch);
+        if (need != 0) {
+            if (b < low || b > high) {
+                invalid = true;
+                return;
+            }
+            --need;
+            low = 0x80;
+            high = 0xBF;
+            continue;
+        }
+        if (b < 0x80) {
+            continue;
+        }
+        // The ranges of the first continuation byte leave out overlong forms, surrogates and
+        // values beyond U+10FFFF, which FromUtf8 would not give back as they were.
+        if (b >= 0xC2 && b <= 0xDF) {
+            need = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            need = 3;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            invalid = true;
+            return;
+        }
+    }
+}
+
+std::u16string Decode(std::string_view bytes, TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? FromUtf8(bytes) : AnsiToWide(bytes);
+}
+
+void AppendEncoded(std::u16string_view text, TextEncoding encoding, std::string& out) {
+    if (encoding == TextEncoding::Ansi) {
+        AppendWideToAnsi(text, out);
+    } else {
+        AppendUtf8(text, out);
+    }
+}
+
+std::string Encode(std::u16string_view text, TextEncoding encoding) {
+    std::string out;
+    AppendEncoded(text, encoding, out);
+    return out;
+}
+
+std::optional<char32_t> FirstCharacterNotHeld(std::u16string_view text, TextEncoding encoding) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80) {
+            continue;
+        }
+        const bool high = c >= 0xD800 && c < 0xDC00;
+        const bool paired = high && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                            text[i + 1] < 0xE000;
+        if (encoding == TextEncoding::Ansi) {
+            if (WideToAnsiChar(c) != '?') {
+                continue;
+            }
+            return paired ? 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00)
+                          : char32_t(c);
+        }
+        if (paired) {
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            return char32_t(c);
+        }
+    }
+    return std::nullopt;
+}
+
 std::u16string SystemErrorText(int code) {
     // strerror_r in its GNU form may return a static string instead of filling the buffer.
     char buffer[512] = {};

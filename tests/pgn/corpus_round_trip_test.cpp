@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pgn_test_support.h"
+#include "tools/cli/cli.h"
 
 namespace {
 
@@ -90,6 +91,133 @@ TEST(CorpusSaves, SavesOfTheCorpusKeepTheOtherGames) {
         }
     }
     EXPECT_GT(saved, 150);
+}
+
+} // namespace
+
+namespace {
+
+using namespace pgntest;
+namespace fs = std::filesystem;
+
+fs::path RealFile(const std::string& name) {
+    return fs::path(PAWNLET_CORPUS_DIR) / "real" / name;
+}
+
+// The first game of each file, through the index and the loader: its names decoded, the
+// game's encoding, and the tag line written back in the bytes it was read from.
+struct EncodingRow {
+    const char* name;
+    const char* file;
+    platform::TextEncoding encoding;
+    const char16_t* white;
+    const char* whiteLine; // the bytes of the file
+};
+
+const EncodingRow EncodingRows[] = {
+    {"utf8", "scid__res_gameUTF8.pgn", platform::TextEncoding::Utf8,
+     u"Kramnik, Vladimir (Влади́мир Бори́сович Кра́мник)",
+     "[White \"Kramnik, Vladimir (Влади́мир Бори́сович Кра́мник)\"]"},
+    {"latin1", "scid__res_gameLatin1.pgn", platform::TextEncoding::Ansi, u"Kràmnìk, VlãÚdimir",
+     "[White \"Kr\xE0mn\xECk, Vl\xE3\xDA" "dimir\"]"},
+};
+
+TEST(CorpusEncodings, EachGameIsListedLoadedAndWrittenInItsOwnEncoding) {
+    for (const EncodingRow& row : EncodingRows) {
+        SCOPED_TRACE(row.name);
+        const fs::path path = RealFile(row.file);
+        if (!fs::exists(path)) {
+            GTEST_SKIP() << path << " is absent";
+        }
+        platform::File file;
+        ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
+        std::vector<std::unique_ptr<GameListEntry>> entries;
+        std::int32_t count = 0;
+        ASSERT_TRUE(ScanGames(file, count, [&](std::unique_ptr<GameListEntry> e, std::uint64_t) {
+            entries.push_back(std::move(e));
+        }));
+        ASSERT_FALSE(entries.empty());
+        EXPECT_EQ(entries[0]->white, row.white);
+
+        ASSERT_TRUE(file.Seek(0));
+        LineReader reader(file, 0);
+        Partie partie;
+        ASSERT_EQ(ReadGame(partie, reader), NoError);
+        EXPECT_EQ(partie.white, row.white);
+        EXPECT_EQ(partie.encoding, row.encoding);
+        EXPECT_NE(WriteGameText(partie).find(row.whiteLine), std::string::npos);
+    }
+}
+
+TEST(CorpusEncodings, ListShowsUtf8NamesOnTheTerminal) {
+    const fs::path path = RealFile("scid__res_gameUTF8.pgn");
+    if (!fs::exists(path)) {
+        GTEST_SKIP() << path << " is absent";
+    }
+    std::string out;
+    std::string err;
+    ASSERT_EQ(cli::RunCli({"list", path.string()}, out, err, false), 0) << err;
+    EXPECT_NE(out.find("\tKramnik, Vladimir (Влади́мир Бори́сович Кра́мник)\tTopalov, Veselin "
+                       "(Весели́н Александров Топа́лов)\t1-0\t2006.09.23\tWCh\t1\t"
+                       "Elista RUS (Элиста)\t"),
+              std::string::npos)
+        << out;
+}
+
+// A Latin-1 game followed by a UTF-8 game, both from real files: an edit of either is written
+// in that game's encoding and leaves the other game's bytes alone; a character the game's
+// encoding cannot hold is refused by name and nothing is written.
+TEST(CorpusEncodings, MixedFileKeepsEachGamesEncoding) {
+    const fs::path latin = RealFile("scid__res_gameLatin1.pgn");
+    const fs::path utf8 = RealFile("scid__res_gameUTF8.pgn");
+    if (!fs::exists(latin) || !fs::exists(utf8)) {
+        GTEST_SKIP() << "the scid files are absent";
+    }
+    const std::string latinBytes = ReadBytes(latin);
+    const std::string bytes = latinBytes + "\r\n" + ReadBytes(utf8);
+    TempDir dir;
+    const fs::path path = dir.File("mixed.pgn", bytes);
+    const std::vector<std::uint32_t> starts = ListedStarts(path);
+    ASSERT_EQ(starts.size(), 2u);
+
+    auto load = [&](int pick, Partie& partie) {
+        FakeShell shell;
+        shell.pick = pick;
+        return LoadGame(partie, nullptr, U16(path), 0, 0);
+    };
+    {
+        FakeShell shell;
+        Partie partie;
+        ASSERT_EQ(load(0, partie), NoError);
+        ASSERT_EQ(partie.encoding, platform::TextEncoding::Ansi);
+        partie.SetWhite(u"Łódź");
+        partie.changed = true;
+        EXPECT_NE(SaveGame(partie), 0);
+        ASSERT_FALSE(shell.messages.empty());
+        EXPECT_NE(shell.messages[0].text.find(u"\"Ł\" (U+0141)"), std::u16string::npos);
+        EXPECT_NE(shell.messages[0].text.find(u"Windows-1252"), std::u16string::npos);
+        EXPECT_EQ(ReadBytes(path), bytes) << "a refused save writes nothing";
+    }
+    {
+        Partie partie;
+        ASSERT_EQ(load(1, partie), NoError);
+        ASSERT_EQ(partie.encoding, platform::TextEncoding::Utf8);
+        partie.SetWhite(u"Łódź, Müller");
+        partie.changed = true;
+        FakeShell shell;
+        ASSERT_EQ(SaveGame(partie), 0);
+    }
+    const std::string now = ReadBytes(path);
+    EXPECT_EQ(now.substr(0, starts[1]), bytes.substr(0, starts[1]));
+    EXPECT_NE(now.find("[White \"Łódź, Müller\"]"), std::string::npos);
+    Partie edited;
+    ASSERT_EQ(load(1, edited), NoError);
+    EXPECT_EQ(edited.white, u"Łódź, Müller");
+    EXPECT_EQ(edited.black, u"Topalov, Veselin (Весели́н Александров Топа́лов)");
+    Partie first;
+    ASSERT_EQ(load(0, first), NoError);
+    EXPECT_EQ(first.white, u"Kràmnìk, VlãÚdimir");
+    EXPECT_EQ(first.encoding, platform::TextEncoding::Ansi);
 }
 
 } // namespace

@@ -36,7 +36,8 @@ const char* const HelpText =
     "  check FILE                      load every game; print the ones that fail, then\n"
     "                                  'N games, M moves, K errors'\n"
     "\n"
-    "Text is UTF-8; show writes the PGN bytes (Windows-1252, CR LF).\n"
+    "Text is UTF-8; show writes the PGN bytes (each game in its own encoding, Windows-1252\n"
+    "or UTF-8; CR LF).\n"
     "Exit status: 0 success; for show, fen and resave the load error code (2 no such game,\n"
     "3 unable to open file, 4..10 errors in the game); 11 the save failed; for check, 1 when a\n"
     "game failed; 64 a command line that is not understood.\n";
@@ -76,8 +77,9 @@ struct Utf8Table {
     }
 };
 
-// Writes a tab and the field at `at`, which has room for three bytes per byte of `field`.
-char* PutField(std::string_view field, char* at) {
+// Writes a tab and the field at `at`, which has room for three bytes per byte of `field`: bytes
+// of the ANSI code page, or the UTF-8 of a game written in it, which is copied as it is.
+template <bool Utf8> char* PutField(std::string_view field, char* at) {
     static const Utf8Table table;
     *at++ = '\t';
     // Eight bytes at a time while none of them is beyond ASCII or a control character.
@@ -95,7 +97,9 @@ char* PutField(std::string_view field, char* at) {
     }
     for (char c : field) {
         auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 || b == '\t' || b == '\r' || b == '\n') {
+        if (Utf8 && b >= 0x80) {
+            *at++ = c;
+        } else if (b >= 0x80 || b == '\t' || b == '\r' || b == '\n') {
             std::memcpy(at, table.bytes[b].data(), 3);
             at += table.length[b];
         } else {
@@ -194,20 +198,23 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
         char* end = std::to_chars(start, start + 12, count).ptr;
         *end++ = '\t';
         end = std::to_chars(end, end + 12, game.startOffset).ptr;
-        end = PutField(game.white, end);
-        end = PutField(game.black, end);
+        char* (*const put)(std::string_view, char*) =
+            game.encoding == platform::TextEncoding::Utf8 ? PutField<true>
+                                                          : PutField<false>;
+        end = put(game.white, end);
+        end = put(game.black, end);
         std::string_view result = game.result == WhiteWins ? "1-0"
                                   : game.result == Draw    ? "\xC2\xBD-\xC2\xBD"
                                   : game.result == BlackWins ? "0-1"
                                                              : "*";
         *end++ = '\t';
         end = std::copy(result.begin(), result.end(), end);
-        end = PutField(game.date, end);
-        end = PutField(game.event, end);
-        end = PutField(game.round, end);
-        end = PutField(game.site, end);
-        end = PutField(game.hasEco ? std::string_view(game.eco) : std::string_view(), end);
-        end = PutField(game.firstMoves, end);
+        end = put(game.date, end);
+        end = put(game.event, end);
+        end = put(game.round, end);
+        end = put(game.site, end);
+        end = put(game.hasEco ? std::string_view(game.eco) : std::string_view(), end);
+        end = put(game.firstMoves, end);
         *end++ = '\n';
         out.append(start, end);
         if (sink && out.size() >= piece) {
