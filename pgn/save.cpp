@@ -101,7 +101,25 @@ std::u16string InterruptedSaveText(const std::u16string& path,
 
 } // namespace
 
+namespace {
+
+// A character the game's encoding cannot hold is never written as something else: the save
+// names it and writes nothing. True when every character can be written.
+bool EveryCharacterFits(const Partie& partie, const std::u16string& path) {
+    if (auto character = FirstCharacterNotHeld(partie, partie.encoding)) {
+        ShowSaveFailure(path, CharacterNotHeldText(*character, partie.encoding) +
+                                  u" Nothing was written.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::int32_t SaveGame(Partie& partie) {
+    if (!EveryCharacterFits(partie, partie.path)) {
+        return SaveFailed;
+    }
     const std::string text = WriteGameText(partie);
     platform::RangeReplacement request;
     bool rangeUnreadable = false;
@@ -143,6 +161,9 @@ std::int32_t SaveGame(Partie& partie) {
 }
 
 std::int32_t SaveGameTo(Partie& partie, const std::u16string& newPath) {
+    if (!EveryCharacterFits(partie, newPath)) {
+        return SaveFailed;
+    }
     const std::string game = WriteGameText(partie);
     // The game goes after a line break at the end of an existing file, and from then on is
     // replaced in place; else it makes a new file.
