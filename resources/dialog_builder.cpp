@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -99,6 +100,8 @@ public:
     int baseY = 13;
     QWidget* strip = nullptr;
     QLabel* captionLabel = nullptr;
+    // The window whose screen area a full-screen dialog covers, followed when it moves.
+    QPointer<QWidget> screenOwner;
     bool modal = false;
     bool ended = false;
     bool scriptTaken = false;
@@ -349,6 +352,12 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
     installEventFilter(this);
     if (fullScreen) {
         setGeometry(ScreenArea(owner));
+        // Under a window manager the owner's place is known only once the manager has placed it,
+        // which may come after a dialog opened at start-up: the dialog follows the owner there.
+        if (owner) {
+            d.screenOwner = owner->window();
+            d.screenOwner->installEventFilter(this);
+        }
     } else {
         const QRect size = MapDialogRect(0, 0, tmpl.width, tmpl.height);
         setFixedSize(size.size());
@@ -365,6 +374,8 @@ TemplateDialog::~TemplateDialog() {
     // control that reports while it is being destroyed then finds the dialog ended.
     impl_->ended = true;
     removeEventFilter(this);
+    if (impl_->screenOwner)
+        impl_->screenOwner->removeEventFilter(this);
     for (const auto& [widget, id] : impl_->ownerDrawn)
         widget->removeEventFilter(this);
     delete client_;
@@ -586,6 +597,8 @@ void TemplateDialog::RunScripted() {
 }
 
 void TemplateDialog::showEvent(QShowEvent* event) {
+    if (impl_->screenOwner)
+        setGeometry(ScreenArea(parentWidget()));
     QDialog::showEvent(event);
     RunScripted();
 }
@@ -613,6 +626,12 @@ void TemplateDialog::accept() {
 bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == this && event->type() == QEvent::Resize) {
         LayoutFrame();
+        return false;
+    }
+    if (watched == impl_->screenOwner &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        if (!impl_->ended)
+            setGeometry(ScreenArea(parentWidget()));
         return false;
     }
     if (event->type() == QEvent::Paint) {

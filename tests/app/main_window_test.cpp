@@ -259,6 +259,43 @@ TEST_F(MainWindowTest, EverythingIsReleasedWhenTheWindowGoes) {
                                 "Echiquiers  : 0\n");
 }
 
+// Qt lets a message run to half the desktop's width (about 490 pixels beside a 240-pixel
+// window): the box stays about as wide as the window, no word lost to the breaking.
+TEST(QtShellMessageBox, StaysAboutAsWideAsTheWindow) {
+    GuiTestApp();
+    const struct {
+        const char* name;
+        platform::Icon icon;
+        platform::Buttons buttons;
+        std::u16string text;
+    } cases[] = {
+        {"a long sentence", platform::Icon::Stop, platform::Buttons::Ok,
+         u"Black in check incompatible with white to move, and that is not all there is to say"},
+        {"a long path without blanks", platform::Icon::Exclamation, platform::Buttons::YesNo,
+         u"/home/someone/Documents/chess/tournaments/2024/the-long-named-club-championship.pgn"},
+        {"three buttons, no icon", platform::Icon::None, platform::Buttons::YesNoCancel,
+         u"The game has been changed. Do you want to save it before opening another one?"},
+    };
+    QtShell shell;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int width = 0;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            width = box->width();
+            shown = box->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        (void)shell.MessageBox(nullptr, c.text, u"Pawnlet", c.icon, c.buttons);
+        EXPECT_GT(width, 0);
+        EXPECT_LE(width, 280); // three buttons side by side take a little more than 240
+        EXPECT_EQ(shown.remove(QLatin1Char('\n')).remove(QLatin1Char(' ')),
+                  QString::fromStdU16String(c.text).remove(QLatin1Char(' ')));
+    }
+}
+
 // Without a hook the Qt shell shows a real message box: its icon, buttons and answer.
 TEST(QtShellMessageBox, ShowsTheIconAndButtonsAskedFor) {
     GuiTestApp();
