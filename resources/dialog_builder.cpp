@@ -19,6 +19,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -102,6 +104,11 @@ public:
     QLabel* captionLabel = nullptr;
     // The window whose screen area a full-screen dialog covers, followed when it moves.
     QPointer<QWidget> screenOwner;
+    // A full-screen dialog's client scrolls up and down in it: the templates were laid out for a
+    // portrait screen, and a landscape one is shorter than their controls need.
+    QScrollArea* scroller = nullptr;
+    // Set once the procedure has placed its controls: from then on the client grows to hold them.
+    bool initialized = false;
     bool modal = false;
     bool ended = false;
     bool scriptTaken = false;
@@ -135,6 +142,15 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
     d.baseY = std::max(1, metrics.height());
 
     client_ = new DialogClient(this, &d.procedure);
+    if (fullScreen) {
+        d.scroller = new QScrollArea(this);
+        d.scroller->setObjectName(QStringLiteral("client-scroller"));
+        d.scroller->setFrameShape(QFrame::NoFrame);
+        d.scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        d.scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        d.scroller->setWidgetResizable(false);
+        d.scroller->setWidget(client_);
+    }
 
     if (fullScreen) {
         // The title strip: caption at the left, OK at the right, as on the handheld.
@@ -367,6 +383,8 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
 
     if (d.procedure.onInit)
         d.procedure.onInit(*this);
+    d.initialized = true;
+    FitClient();
 }
 
 TemplateDialog::~TemplateDialog() {
@@ -379,6 +397,7 @@ TemplateDialog::~TemplateDialog() {
     for (const auto& [widget, id] : impl_->ownerDrawn)
         widget->removeEventFilter(this);
     delete client_;
+    delete impl_->scroller;
     delete impl_->strip;
 }
 
@@ -396,7 +415,29 @@ void TemplateDialog::LayoutFrame() {
     d.captionLabel->setGeometry(4, 0, width() - okWidth - 10, stripHeight);
     if (ok)
         ok->setGeometry(width() - okWidth - 2, 2, okWidth, stripHeight - 4);
-    client_->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
+    d.scroller->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
+    FitClient();
+}
+
+void TemplateDialog::FitClient() {
+    Impl& d = *impl_;
+    if (!d.scroller)
+        return;
+    const QSize area = d.scroller->size();
+    int needed = 0;
+    if (d.initialized) {
+        for (QWidget* child : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isHidden())
+                needed = std::max(needed, child->geometry().bottom() + 1 + 3);
+    }
+    // The procedure lays its controls out in the room it is given (a list filling the dialog);
+    // only what still passes the bottom edge makes the client scroll.
+    if (needed <= area.height()) {
+        client_->resize(area);
+        return;
+    }
+    const int bar = d.scroller->verticalScrollBar()->sizeHint().width();
+    client_->resize(std::max(0, area.width() - bar), needed);
 }
 
 QWidget* TemplateDialog::Control(int id) const {
@@ -599,6 +640,7 @@ void TemplateDialog::RunScripted() {
 void TemplateDialog::showEvent(QShowEvent* event) {
     if (impl_->screenOwner)
         setGeometry(ScreenArea(parentWidget()));
+    FitClient();
     QDialog::showEvent(event);
     RunScripted();
 }
