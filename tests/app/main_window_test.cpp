@@ -87,6 +87,38 @@ TEST_F(MainWindowTest, MenuBarHasTheMenuButtonThenTheSevenToolsInOrder) {
     }
 }
 
+// Each tool is named by its command as the menu says it; none of the bar's buttons keeps the
+// keyboard focus, so letters typed after using it reach the window, not the menu button.
+TEST_F(MainWindowTest, ToolButtonsAreNamedAndTheBarNeverTakesTheFocus) {
+    window->show();
+    MenuBar* bar = window->Bar();
+    const struct {
+        const char* name;
+        int command;
+        const char* tip;
+    } rows[] = {
+        {"save", Cmd::Save, "Save"},
+        {"properties", Cmd::Properties, "Properties"},
+        {"backward", Cmd::MoveBackward, "Move Backward"},
+        {"return", Cmd::ReturnFromLine, "Return from line"},
+        {"forward", Cmd::MoveForward, "Move Forward"},
+        {"annotations", Cmd::AnnotationPopup, "Annotations"},
+        {"comment", Cmd::Comment, "Comment"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QToolButton* button = bar->ToolButtonFor(row.command);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(row.tip));
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+    }
+    ASSERT_NE(bar->MenuButton(), nullptr);
+    EXPECT_EQ(bar->MenuButton()->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(bar->ToolButtonFor(Cmd::MoveForward), Qt::LeftButton);
+    EXPECT_FALSE(bar->MenuButton()->hasFocus());
+    EXPECT_FALSE(bar->ToolButtonFor(Cmd::MoveForward)->hasFocus());
+}
+
 TEST_F(MainWindowTest, ToolButtonsAndAcceleratorsSendTheirCommands) {
     const QString path = WriteFile("two.pgn", TwoGamesPgn);
     OpenThroughGameList(path, 1);

@@ -416,6 +416,33 @@ TEST_F(SetupDialogTest, TheSelectedPieceButtonStandsOut) {
     SelectedSetupPiece = Empty;
 }
 
+// The arrows beside the move number reach every number the dialog accepts (1 to 9999), not only
+// the 255 of a default range.
+TEST_F(SetupDialogTest, TheMoveNumberArrowsReachEveryAcceptedNumber) {
+    const struct {
+        const char* name;
+        const char* typed;
+        int key;
+        const char* shown;
+    } rows[] = {
+        {"up past 255", "300", Qt::Key_Up, "301"},
+        {"down from a large number", "5000", Qt::Key_Down, "4999"},
+        {"up stops at the largest", "9999", Qt::Key_Up, "9999"},
+        {"down stops at one", "1", Qt::Key_Down, "1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::unique_ptr<Partie> partie = Run([&](TemplateDialog& dialog) {
+            dialog.SetText(MoveNumberEdit, QString::fromLatin1(row.typed));
+            QTest::keyClick(dialog.Control(MoveNumberEdit), Qt::Key(row.key));
+            EXPECT_EQ(dialog.Text(MoveNumberEdit), QString::fromLatin1(row.shown));
+            dialog.Click(1);
+        });
+        ASSERT_NE(partie, nullptr);
+        EXPECT_EQ(NextMoveNumber(partie->startPosition), QString::fromLatin1(row.shown).toInt());
+    }
+}
+
 TEST_F(SetupDialogTest, CancelReturnsNoGame) {
     EXPECT_EQ(Run([](TemplateDialog& dialog) { dialog.Click(2); }), nullptr);
 }
