@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QStyle>
 #include <QStandardPaths>
+#include <QStyle>
 
 #include <algorithm>
 #include <cstdio>
@@ -95,7 +95,8 @@ QString WrapText(const QString& text, const QFontMetrics& metrics, int width) {
                 lines << line;
             while (word.size() > 1 && metrics.horizontalAdvance(word) > width) {
                 qsizetype fits = 1;
-                while (fits < word.size() && metrics.horizontalAdvance(word.left(fits + 1)) <= width)
+                while (fits < word.size() &&
+                       metrics.horizontalAdvance(word.left(fits + 1)) <= width)
                     ++fits;
                 lines << word.left(fits);
                 word.remove(0, fits);

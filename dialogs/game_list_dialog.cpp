@@ -364,13 +364,13 @@ void SortByColumn(TemplateDialog& dialog, GameListRecord& record, int column) {
     if (QTreeView* list = ListOf(dialog)) {
         QHeaderView* header = list->header();
         header->setSortIndicatorShown(true);
-        header->setSortIndicator(column, sort.direction == 0 ? Qt::AscendingOrder
-                                                             : Qt::DescendingOrder);
+        header->setSortIndicator(column,
+                                 sort.direction == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
         // The columns were sized without an arrow: a narrow one widens so that the arrow stands
         // beside its title rather than over it. A hidden column stays hidden.
         if (list->columnWidth(column) > 0)
-            list->setColumnWidth(column,
-                                 std::max(list->columnWidth(column), header->sectionSizeHint(column)));
+            list->setColumnWidth(
+                column, std::max(list->columnWidth(column), header->sectionSizeHint(column)));
     }
 }
 

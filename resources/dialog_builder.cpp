@@ -19,12 +19,12 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 
