@@ -9,10 +9,15 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QStyle>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
+
+// The handheld's screen width, which a message box should not much pass.
+constexpr int MessageBoxWidth = 240;
 
 MessageBoxHook messageBoxHook;
 FileDialogHook fileDialogHook;
@@ -74,6 +79,35 @@ QString DocumentsFolder() {
     return folder.isEmpty() || !QDir(folder).exists() ? QDir::homePath() : folder;
 }
 
+// Breaks `text` into lines no wider than `width` pixels, at blanks where it can and inside a word
+// (a long path) where it must.
+QString WrapText(const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (QString word : paragraph.split(QLatin1Char(' '))) {
+            const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (metrics.horizontalAdvance(joined) <= width) {
+                line = joined;
+                continue;
+            }
+            if (!line.isEmpty())
+                lines << line;
+            while (word.size() > 1 && metrics.horizontalAdvance(word) > width) {
+                qsizetype fits = 1;
+                while (fits < word.size() &&
+                       metrics.horizontalAdvance(word.left(fits + 1)) <= width)
+                    ++fits;
+                lines << word.left(fits);
+                word.remove(0, fits);
+            }
+            line = word;
+        }
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 QString QtText(const std::u16string& text) {
@@ -111,8 +145,20 @@ platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16strin
                                      platform::Buttons buttons) {
     if (messageBoxHook)
         return messageBoxHook(MessageBoxRequest{text, caption, icon, buttons});
-    QMessageBox box(QtIcon(icon), QtText(caption), QtText(text), QtButtons(buttons),
+    QMessageBox box(QtIcon(icon), QtText(caption), QString(), QtButtons(buttons),
                     OwnerWidget(owner));
+    // Qt lets a message run to half the desktop's width; beside the handheld's 240-pixel window
+    // the box stays about as wide as the window, its text broken into lines to fit.
+    box.setTextFormat(Qt::PlainText);
+    const QStyle* style = box.style();
+    const int iconRoom = box.iconPixmap().isNull()
+                             ? 0
+                             : box.iconPixmap().deviceIndependentSize().toSize().width() +
+                                   style->pixelMetric(QStyle::PM_LayoutHorizontalSpacing) + 8;
+    const int margins = style->pixelMetric(QStyle::PM_LayoutLeftMargin) +
+                        style->pixelMetric(QStyle::PM_LayoutRightMargin);
+    box.setText(WrapText(QtText(text), QFontMetrics(box.font()),
+                         std::max(80, MessageBoxWidth - margins - iconRoom)));
     switch (box.exec()) {
     case QMessageBox::Yes:
         return platform::Answer::Yes;

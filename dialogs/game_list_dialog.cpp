@@ -362,9 +362,15 @@ void SortByColumn(TemplateDialog& dialog, GameListRecord& record, int column) {
     }
     record.model->Sort(column * 2 + sort.direction);
     if (QTreeView* list = ListOf(dialog)) {
-        list->header()->setSortIndicatorShown(true);
-        list->header()->setSortIndicator(column, sort.direction == 0 ? Qt::AscendingOrder
-                                                                     : Qt::DescendingOrder);
+        QHeaderView* header = list->header();
+        header->setSortIndicatorShown(true);
+        header->setSortIndicator(column,
+                                 sort.direction == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        // The columns were sized without an arrow: a narrow one widens so that the arrow stands
+        // beside its title rather than over it. A hidden column stays hidden.
+        if (list->columnWidth(column) > 0)
+            list->setColumnWidth(
+                column, std::max(list->columnWidth(column), header->sectionSizeHint(column)));
     }
 }
 

@@ -245,25 +245,35 @@ void InitSetup(TemplateDialog& dialog, SetupState& state) {
     PlaceChoices(dialog);
 }
 
-// A piece button: a push-button frame, the piece drawn on white inside it.
+// A piece button: a push-button frame, the piece drawn inside it. The piece cell covers nearly
+// all of the button, so a sunken frame alone does not show which piece a tap will place: the
+// selected button's piece stands on the highlight colour inside a dark frame instead of on white.
 void DrawPieceButton(QPainter& painter, const QRect& rect, PieceCode code, bool pushed,
                      const QWidget* widget) {
     QStyleOptionButton frame;
     frame.rect = rect;
     frame.state = QStyle::State_Enabled | (pushed ? QStyle::State_Sunken : QStyle::State_Raised);
+    const QColor background = pushed ? widget->palette().color(QPalette::Highlight) : Qt::white;
     painter.fillRect(rect, Qt::white);
     widget->style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &frame, &painter, widget);
+    if (pushed) {
+        painter.fillRect(rect, widget->palette().color(QPalette::WindowText));
+        painter.fillRect(rect.adjusted(2, 2, -2, -2), background);
+    }
 
     const QImage& strip = DefaultPieceStrip;
     if (strip.isNull() || code == Empty)
         return;
     const int size = SetupSquareSize;
     const int image = ColourOf(code) == White ? 4 * TypeOf(code) - 3 : 4 * TypeOf(code) - 1;
-    // The mask goes down on the white background (MERGECOPY with the white brush is a copy),
-    // then the image is ORed into its silhouette.
-    QImage cell = strip.copy((image + 1) * size, 0, size, size);
+    // The mask (the piece black on white) is ANDed onto the background, then the image is ORed
+    // into its silhouette: the background shows round the piece.
+    QImage cell(size, size, QImage::Format_RGB32);
+    cell.fill(background);
     {
         QPainter cellPainter(&cell);
+        cellPainter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+        cellPainter.drawImage(0, 0, strip, (image + 1) * size, 0, size, size);
         cellPainter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
         cellPainter.drawImage(0, 0, strip, image * size, 0, size, size);
     }

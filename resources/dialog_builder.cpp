@@ -18,10 +18,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 
@@ -99,6 +102,13 @@ public:
     int baseY = 13;
     QWidget* strip = nullptr;
     QLabel* captionLabel = nullptr;
+    // The window whose screen area a full-screen dialog covers, followed when it moves.
+    QPointer<QWidget> screenOwner;
+    // A full-screen dialog's client scrolls up and down in it: the templates were laid out for a
+    // portrait screen, and a landscape one is shorter than their controls need.
+    QScrollArea* scroller = nullptr;
+    // Set once the procedure has placed its controls: from then on the client grows to hold them.
+    bool initialized = false;
     bool modal = false;
     bool ended = false;
     bool scriptTaken = false;
@@ -132,6 +142,15 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
     d.baseY = std::max(1, metrics.height());
 
     client_ = new DialogClient(this, &d.procedure);
+    if (fullScreen) {
+        d.scroller = new QScrollArea(this);
+        d.scroller->setObjectName(QStringLiteral("client-scroller"));
+        d.scroller->setFrameShape(QFrame::NoFrame);
+        d.scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        d.scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        d.scroller->setWidgetResizable(false);
+        d.scroller->setWidget(client_);
+    }
 
     if (fullScreen) {
         // The title strip: caption at the left, OK at the right, as on the handheld.
@@ -349,6 +368,12 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
     installEventFilter(this);
     if (fullScreen) {
         setGeometry(ScreenArea(owner));
+        // Under a window manager the owner's place is known only once the manager has placed it,
+        // which may come after a dialog opened at start-up: the dialog follows the owner there.
+        if (owner) {
+            d.screenOwner = owner->window();
+            d.screenOwner->installEventFilter(this);
+        }
     } else {
         const QRect size = MapDialogRect(0, 0, tmpl.width, tmpl.height);
         setFixedSize(size.size());
@@ -358,6 +383,8 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
 
     if (d.procedure.onInit)
         d.procedure.onInit(*this);
+    d.initialized = true;
+    FitClient();
 }
 
 TemplateDialog::~TemplateDialog() {
@@ -365,9 +392,12 @@ TemplateDialog::~TemplateDialog() {
     // control that reports while it is being destroyed then finds the dialog ended.
     impl_->ended = true;
     removeEventFilter(this);
+    if (impl_->screenOwner)
+        impl_->screenOwner->removeEventFilter(this);
     for (const auto& [widget, id] : impl_->ownerDrawn)
         widget->removeEventFilter(this);
     delete client_;
+    delete impl_->scroller;
     delete impl_->strip;
 }
 
@@ -385,7 +415,29 @@ void TemplateDialog::LayoutFrame() {
     d.captionLabel->setGeometry(4, 0, width() - okWidth - 10, stripHeight);
     if (ok)
         ok->setGeometry(width() - okWidth - 2, 2, okWidth, stripHeight - 4);
-    client_->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
+    d.scroller->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
+    FitClient();
+}
+
+void TemplateDialog::FitClient() {
+    Impl& d = *impl_;
+    if (!d.scroller)
+        return;
+    const QSize area = d.scroller->size();
+    int needed = 0;
+    if (d.initialized) {
+        for (QWidget* child : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isHidden())
+                needed = std::max(needed, child->geometry().bottom() + 1 + 3);
+    }
+    // The procedure lays its controls out in the room it is given (a list filling the dialog);
+    // only what still passes the bottom edge makes the client scroll.
+    if (needed <= area.height()) {
+        client_->resize(area);
+        return;
+    }
+    const int bar = d.scroller->verticalScrollBar()->sizeHint().width();
+    client_->resize(std::max(0, area.width() - bar), needed);
 }
 
 QWidget* TemplateDialog::Control(int id) const {
@@ -586,6 +638,9 @@ void TemplateDialog::RunScripted() {
 }
 
 void TemplateDialog::showEvent(QShowEvent* event) {
+    if (impl_->screenOwner)
+        setGeometry(ScreenArea(parentWidget()));
+    FitClient();
     QDialog::showEvent(event);
     RunScripted();
 }
@@ -613,6 +668,12 @@ void TemplateDialog::accept() {
 bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == this && event->type() == QEvent::Resize) {
         LayoutFrame();
+        return false;
+    }
+    if (watched == impl_->screenOwner &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        if (!impl_->ended)
+            setGeometry(ScreenArea(parentWidget()));
         return false;
     }
     if (event->type() == QEvent::Paint) {

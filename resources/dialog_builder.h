@@ -81,7 +81,8 @@ public:
     QRect ControlRect(int id) const;
 
     // The widget that holds the controls; "client pixels" are its coordinates. For a full-screen
-    // dialog it lies under the title strip.
+    // dialog it lies under the title strip, and scrolls up and down when the screen area is too
+    // short for its controls (a landscape screen).
     QWidget* Client() const { return client_; }
 
     // Caption: in the title strip of a full-screen dialog, else the window title.
@@ -136,6 +137,7 @@ protected:
 private:
     friend int RunDialog(int, QWidget*, DialogProcedure, void*);
     void LayoutFrame();
+    void FitClient();
     void RunScripted();
     void MarkModal();
 

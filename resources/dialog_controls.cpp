@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -98,19 +99,55 @@ bool UpDownControl::eventFilter(QObject* watched, QEvent* event) {
 
 // Date picker
 
+namespace {
+
+// A date edit that can show nothing: without a date the picker must not show one (a greyed
+// date still reads as the game's date).
+class DateField : public QDateEdit {
+public:
+    using QDateEdit::QDateEdit;
+
+    void SetBlank(bool blank) {
+        if (blank == blank_)
+            return;
+        blank_ = blank;
+        // Rewritten quietly: the text is only what is shown, and an empty one must not be read
+        // back as the user's typing.
+        const QSignalBlocker quiet(lineEdit());
+        lineEdit()->setText(textFromDateTime(dateTime()));
+    }
+
+protected:
+    QString textFromDateTime(const QDateTime& dateTime) const override {
+        return blank_ ? QString() : QDateEdit::textFromDateTime(dateTime);
+    }
+
+private:
+    bool blank_ = false;
+};
+
+} // namespace
+
 DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(1);
     check_ = new QCheckBox(this);
-    edit_ = new QDateEdit(this);
+    auto* field = new DateField(this);
+    edit_ = field;
     edit_->setCalendarPopup(true);
+    // Games are dated long before the calendar reform Qt starts at by default. Year 100 is as far
+    // back as a date edit goes; an older date in a game is shown as none and kept as written
+    // unless the user picks another.
+    edit_->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
     edit_->setDate(QDate::currentDate());
     edit_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(check_);
     row->addWidget(edit_, 1);
     edit_->setEnabled(false);
-    connect(check_, &QCheckBox::toggled, this, [this](bool on) {
+    field->SetBlank(true);
+    connect(check_, &QCheckBox::toggled, this, [this, field](bool on) {
+        field->SetBlank(!on);
         edit_->setEnabled(on);
         emit Changed();
     });
@@ -126,9 +163,13 @@ std::optional<QDate> DatePicker::Date() const {
 void DatePicker::SetDate(std::optional<QDate> date) {
     const bool held =
         date && date->isValid() && *date >= edit_->minimumDate() && *date <= edit_->maximumDate();
-    if (held)
+    auto* field = static_cast<DateField*>(edit_);
+    if (held) {
+        field->SetBlank(false);
         edit_->setDate(*date);
+    }
     check_->setChecked(held);
+    field->SetBlank(!held);
     edit_->setEnabled(held);
 }
 

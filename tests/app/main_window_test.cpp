@@ -87,6 +87,38 @@ TEST_F(MainWindowTest, MenuBarHasTheMenuButtonThenTheSevenToolsInOrder) {
     }
 }
 
+// Each tool is named by its command as the menu says it; none of the bar's buttons keeps the
+// keyboard focus, so letters typed after using it reach the window, not the menu button.
+TEST_F(MainWindowTest, ToolButtonsAreNamedAndTheBarNeverTakesTheFocus) {
+    window->show();
+    MenuBar* bar = window->Bar();
+    const struct {
+        const char* name;
+        int command;
+        const char* tip;
+    } rows[] = {
+        {"save", Cmd::Save, "Save"},
+        {"properties", Cmd::Properties, "Properties"},
+        {"backward", Cmd::MoveBackward, "Move Backward"},
+        {"return", Cmd::ReturnFromLine, "Return from line"},
+        {"forward", Cmd::MoveForward, "Move Forward"},
+        {"annotations", Cmd::AnnotationPopup, "Annotations"},
+        {"comment", Cmd::Comment, "Comment"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QToolButton* button = bar->ToolButtonFor(row.command);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(row.tip));
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+    }
+    ASSERT_NE(bar->MenuButton(), nullptr);
+    EXPECT_EQ(bar->MenuButton()->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(bar->ToolButtonFor(Cmd::MoveForward), Qt::LeftButton);
+    EXPECT_FALSE(bar->MenuButton()->hasFocus());
+    EXPECT_FALSE(bar->ToolButtonFor(Cmd::MoveForward)->hasFocus());
+}
+
 TEST_F(MainWindowTest, ToolButtonsAndAcceleratorsSendTheirCommands) {
     const QString path = WriteFile("two.pgn", TwoGamesPgn);
     OpenThroughGameList(path, 1);
@@ -257,6 +289,43 @@ TEST_F(MainWindowTest, EverythingIsReleasedWhenTheWindowGoes) {
                                 "PGNHeaders  : 0\n"
                                 "Positions   : 0\n"
                                 "Echiquiers  : 0\n");
+}
+
+// Qt lets a message run to half the desktop's width (about 490 pixels beside a 240-pixel
+// window): the box stays about as wide as the window, no word lost to the breaking.
+TEST(QtShellMessageBox, StaysAboutAsWideAsTheWindow) {
+    GuiTestApp();
+    const struct {
+        const char* name;
+        platform::Icon icon;
+        platform::Buttons buttons;
+        std::u16string text;
+    } cases[] = {
+        {"a long sentence", platform::Icon::Stop, platform::Buttons::Ok,
+         u"Black in check incompatible with white to move, and that is not all there is to say"},
+        {"a long path without blanks", platform::Icon::Exclamation, platform::Buttons::YesNo,
+         u"/home/someone/Documents/chess/tournaments/2024/the-long-named-club-championship.pgn"},
+        {"three buttons, no icon", platform::Icon::None, platform::Buttons::YesNoCancel,
+         u"The game has been changed. Do you want to save it before opening another one?"},
+    };
+    QtShell shell;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int width = 0;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            width = box->width();
+            shown = box->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        (void)shell.MessageBox(nullptr, c.text, u"Pawnlet", c.icon, c.buttons);
+        EXPECT_GT(width, 0);
+        EXPECT_LE(width, 280); // three buttons side by side take a little more than 240
+        EXPECT_EQ(shown.remove(QLatin1Char('\n')).remove(QLatin1Char(' ')),
+                  QString::fromStdU16String(c.text).remove(QLatin1Char(' ')));
+    }
 }
 
 // Without a hook the Qt shell shows a real message box: its icon, buttons and answer.

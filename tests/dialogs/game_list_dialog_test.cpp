@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -251,6 +253,45 @@ TEST_F(GameListDialog, HeaderTapsSortAndTheStateOutlivesTheDialog) {
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
     EXPECT_EQ(GameListSort().column, WhiteColumn);
     EXPECT_EQ(GameListSort().direction, 0);
+}
+
+// Columns are sized before any sort; the arrow a tap adds takes room from the title, and the
+// narrow ones lost letters to it ("Resu" under the arrow).
+TEST_F(GameListDialog, TheSortArrowLeavesTheHeaderTitleWhole) {
+    platform::File& games = Open({"1", "2"});
+    QueueDialogScript([](TemplateDialog& dialog) {
+        dialog.Click(1005); // the ECO column shown as well: narrow title, narrow cells
+        QHeaderView* header = List(dialog)->header();
+        const struct {
+            const char* name;
+            int column;
+        } rows[] = {{"Result", ResultColumn}, {"ECO", EcoColumn}, {"White", WhiteColumn}};
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.name);
+            for (int tap = 0; tap < 2; ++tap) { // both directions
+                dialog.ClickHeader(1000, row.column);
+                QStyleOptionHeader option;
+                option.initFrom(header);
+                option.state |= QStyle::State_Horizontal;
+                option.orientation = Qt::Horizontal;
+                option.section = row.column;
+                option.text = header->model()->headerData(row.column, Qt::Horizontal).toString();
+                option.rect = QRect(0, 0, header->sectionSize(row.column), header->height());
+                option.sortIndicator = header->sortIndicatorOrder() == Qt::AscendingOrder
+                                           ? QStyleOptionHeader::SortDown
+                                           : QStyleOptionHeader::SortUp;
+                const QRect label =
+                    header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+                EXPECT_GT(header->sectionSize(row.column), 0);
+                EXPECT_LE(header->fontMetrics().horizontalAdvance(option.text), label.width())
+                    << option.text.toStdString();
+            }
+        }
+        dialog.Click(2);
+    });
+    std::uint32_t offset = 0;
+    std::int32_t count = 0;
+    EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
 }
 
 TEST_F(GameListDialog, ColumnBoxesShowAndHideTheirColumns) {

@@ -336,6 +336,47 @@ TEST_F(PropertiesDialogTest, ClearingThePickerStoresUnknownDate) {
     EXPECT_EQ(partie.date, u"????.??.??");
 }
 
+// The picker reaches back to year 100 (as far as a date edit goes) and forward to 9999, and with
+// no date it shows none rather than a greyed date the game does not have.
+TEST_F(PropertiesDialogTest, ThePickerShowsOldDatesAndNothingWithoutADate) {
+    struct Row {
+        const char* name;
+        std::optional<std::u16string> date;
+        std::optional<QDate> shown;
+        QString text;
+    };
+    const Row rows[] = {
+        {"before the calendar reform", u"1620.03.05", QDate(1620, 3, 5), "03/05/1620"},
+        {"the first year a date edit holds", u"0100.01.01", QDate(100, 1, 1), "01/01/0100"},
+        {"the last year", u"9999.12.31", QDate(9999, 12, 31), "12/31/9999"},
+        {"no date", std::nullopt, std::nullopt, ""},
+        {"only the year known", u"1985.??.??", std::nullopt, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        partie.SetDate(row.date);
+        Run([&](TemplateDialog& dialog) {
+            EXPECT_EQ(Picker(dialog)->Date(), row.shown);
+            EXPECT_EQ(Picker(dialog)->Edit()->text(), row.text);
+            dialog.End(2);
+        });
+    }
+    // Ticking the box brings a date back, and an old one can be picked and stored.
+    partie.SetDate(std::nullopt);
+    Run([](TemplateDialog& dialog) {
+        DatePicker* picker = Picker(dialog);
+        picker->HasDate()->setChecked(true);
+        EXPECT_FALSE(picker->Edit()->text().isEmpty());
+        picker->Edit()->setDate(QDate(1066, 10, 14));
+        EXPECT_EQ(picker->Edit()->text(), QStringLiteral("10/14/1066"));
+        picker->HasDate()->setChecked(false);
+        EXPECT_EQ(picker->Edit()->text(), QString());
+        picker->HasDate()->setChecked(true);
+        dialog.Click(1);
+    });
+    EXPECT_EQ(partie.date, u"1066.10.14");
+}
+
 TEST_F(PropertiesDialogTest, MoreShowsTheOtherTagsAndStaysOpen) {
     AddExtraTag(partie, u"Annotator \"A. Nonymous\"]");
     int shownDuring = 0;

@@ -14,6 +14,8 @@
 #include "resources/menus.h"
 #include "tests/gui_test_support.h"
 
+#include <QAbstractButton>
+#include <QImage>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -373,6 +375,72 @@ TEST_F(SetupDialogTest, OkWithoutChangesGivesTheStandardStart) {
                   start.castleBlackQueen,
               4);
     EXPECT_TRUE(messages.empty());
+}
+
+// The piece cell covers nearly all of its button, so a sunken frame alone left the selected piece
+// looking like the others: the cell itself must look different when its piece is the one a tap
+// places.
+TEST_F(SetupDialogTest, TheSelectedPieceButtonStandsOut) {
+    const struct {
+        const char* name;
+        int button;
+        PieceCode piece;
+        int other; // tapped to move the selection away
+    } rows[] = {
+        {"white knight", 1034, White + Knight, 1036},
+        {"black rook", 1033, Black + Rook, 1041},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SelectedSetupPiece = row.piece;
+        QImage selected;
+        QImage unselected;
+        Run([&](TemplateDialog& dialog) {
+            QWidget* button = dialog.Control(row.button);
+            ASSERT_NE(button, nullptr);
+            selected = button->grab().toImage();
+            dialog.Click(row.other);
+            EXPECT_FALSE(dialog.IsChecked(row.button));
+            unselected = button->grab().toImage();
+            dialog.Click(2);
+        });
+        ASSERT_FALSE(selected.isNull());
+        ASSERT_EQ(selected.size(), unselected.size());
+        const QRect cell = QRect(2, 2, 19, 19) & selected.rect();
+        int differing = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                differing += selected.pixel(x, y) != unselected.pixel(x, y);
+        EXPECT_GE(differing, cell.width() * cell.height() / 4);
+    }
+    SelectedSetupPiece = Empty;
+}
+
+// The arrows beside the move number reach every number the dialog accepts (1 to 9999), not only
+// the 255 of a default range.
+TEST_F(SetupDialogTest, TheMoveNumberArrowsReachEveryAcceptedNumber) {
+    const struct {
+        const char* name;
+        const char* typed;
+        int key;
+        const char* shown;
+    } rows[] = {
+        {"up past 255", "300", Qt::Key_Up, "301"},
+        {"down from a large number", "5000", Qt::Key_Down, "4999"},
+        {"up stops at the largest", "9999", Qt::Key_Up, "9999"},
+        {"down stops at one", "1", Qt::Key_Down, "1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::unique_ptr<Partie> partie = Run([&](TemplateDialog& dialog) {
+            dialog.SetText(MoveNumberEdit, QString::fromLatin1(row.typed));
+            QTest::keyClick(dialog.Control(MoveNumberEdit), Qt::Key(row.key));
+            EXPECT_EQ(dialog.Text(MoveNumberEdit), QString::fromLatin1(row.shown));
+            dialog.Click(1);
+        });
+        ASSERT_NE(partie, nullptr);
+        EXPECT_EQ(NextMoveNumber(partie->startPosition), QString::fromLatin1(row.shown).toInt());
+    }
 }
 
 TEST_F(SetupDialogTest, CancelReturnsNoGame) {

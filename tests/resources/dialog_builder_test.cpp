@@ -352,3 +352,27 @@ TEST_F(DialogBuilder, DatePickerHoldsADateOrNone) {
 }
 
 } // namespace
+
+// A window manager places the main window after the program has shown it, and a dialog opened
+// at start-up (the game list of a file named on the command line) was left at the screen's
+// corner: a full-screen dialog follows its owner's screen area wherever and whenever it moves.
+TEST_F(DialogBuilder, AFullScreenDialogFollowsItsOwnerWhenTheOwnerIsPlacedLate) {
+    QWidget owner;
+    owner.resize(240, 300);
+    owner.move(0, 0);
+    owner.show();
+    SetScreenArea([&owner] { return QRect(owner.mapToGlobal(QPoint(0, 0)), QSize(240, 268)); });
+    QRect shown;
+    QRect placed;
+    QueueDialogScript([&](TemplateDialog& dialog) {
+        shown = dialog.geometry();
+        owner.move(130, 70); // the window manager's placement, while the dialog is up
+        QCoreApplication::processEvents();
+        placed = dialog.geometry();
+        dialog.End(2);
+    });
+    EXPECT_EQ(RunDialog(GameListTemplate, &owner), 2);
+    SetScreenArea({});
+    EXPECT_EQ(placed, QRect(owner.mapToGlobal(QPoint(0, 0)), QSize(240, 268)));
+    EXPECT_NE(placed.topLeft(), shown.topLeft());
+}

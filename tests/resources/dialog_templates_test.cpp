@@ -193,9 +193,14 @@ TEST_F(DialogTemplates, FullScreenDialogsCoverTheScreenAreaWithOkInTheirTitleStr
         ASSERT_NE(ok, nullptr);
         EXPECT_EQ(ok->text(), QStringLiteral("OK"));
         EXPECT_EQ(ok->parentWidget(), strip);
-        // The client area starts under the strip and runs to the bottom of the screen area.
-        EXPECT_EQ(dialog->Client()->geometry().top(), strip->geometry().bottom() + 1);
-        EXPECT_EQ(dialog->Client()->geometry().bottom(), area.height() - 1);
+        // The client area (which scrolls when the screen area is too short for it) starts
+        // under the strip and runs to the bottom of the screen area.
+        auto* scroller = dialog->findChild<QWidget*>(QStringLiteral("client-scroller"));
+        ASSERT_NE(scroller, nullptr);
+        EXPECT_TRUE(scroller->isAncestorOf(dialog->Client()));
+        const QRect client = scroller->geometry();
+        EXPECT_EQ(client.top(), strip->geometry().bottom() + 1);
+        EXPECT_EQ(client.bottom(), area.height() - 1);
         dialog->SetCaption(QStringLiteral("Still on board"));
         EXPECT_EQ(dialog->Caption(), QStringLiteral("Still on board"));
     }
