@@ -72,12 +72,50 @@ int GlyphAt(const char16_t* text, int& length) {
     return 0;
 }
 
-// Whether a move token ending at `end` may be followed by, or end in, an assessment glyph:
-// the cheap test that lets most moves skip the search.
-bool MayCarryGlyph(const char16_t* line, int end) {
-    const char16_t last = line[end - 1];
+// The last character of a glyph made of move chars: "+", "-" or "=".
+bool EndsMoveCharGlyph(char16_t c) {
+    const unsigned offset = static_cast<unsigned>(c) - u'+';
+    constexpr unsigned ends = 1u << 0 | 1u << (u'-' - u'+') | 1u << (u'=' - u'+');
+    return offset <= u'=' - u'+' && ((ends >> offset) & 1u) != 0;
+}
+
+// The rare part of GluedGlyphAt, out of the tokenizer's hot path.
+[[gnu::noinline]] int FindGluedGlyph(const char16_t* line, int start, int end) {
     const char16_t next = line[end];
-    return last == u'+' || last == u'-' || last == u'=' || next == u'/' || next >= 0x80;
+    if (next == u'/' || next >= 0x80) {
+        // The first place that starts a glyph reaching the move's end wins, so a check sign
+        // before "/-" belongs to "+/-".
+        for (int i = start + 1; i <= end; ++i) {
+            int length = 0;
+            if (GlyphAt(line + i, length) != 0 && i + length >= end) {
+                return i;
+            }
+        }
+        return end;
+    }
+    const char16_t last = line[end - 1];
+    if (!EndsGlyph(next) || !EndsMoveCharGlyph(last)) {
+        return end;
+    }
+    const char16_t before = end - 2 > start ? line[end - 2] : u'\0';
+    // "+-", "-+", "+=", "=+"; a lone "=" after anything else.
+    if ((before == u'+' && last != u'+') || (before == u'-' && last == u'+') ||
+        (before == u'=' && last == u'+')) {
+        return end - 2;
+    }
+    return last == u'=' ? end - 1 : end;
+}
+
+// Where a glyph glued to the move chars [start, end) begins, or `end` when none does. Moves are
+// most of the text: one that is followed by a blank or the line's end and does not end in
+// "+", "-" or "=" is told apart at once.
+inline int GluedGlyphAt(const char16_t* line, int start, int end) {
+    const char16_t last = line[end - 1];
+    // "-" and "=" are the only characters that "| 0x10" turns into "=".
+    if (line[end] <= u' ' && (last | 0x10) != u'=' && last != u'+') {
+        return end;
+    }
+    return FindGluedGlyph(line, start, end);
 }
 
 void SetNag(std::u16string& token, int nag) {
@@ -228,19 +266,9 @@ TokenKind Parser::NextToken(std::u16string& token) {
         while (IsMoveChar(line[pos])) {
             ++pos;
         }
-        if (MayCarryGlyph(line, pos)) {
-            // A glyph glued to the move ("e4+-", "Nf3=", "e8=Q±") ends it; the move stops
-            // where the glyph begins, which the next call reads as an annotation. The first
-            // place that starts a glyph reaching the move's end wins, so a check sign before
-            // "-" belongs to "+-".
-            for (int i = start + 1; i <= pos; ++i) {
-                int length = 0;
-                if (GlyphAt(line + i, length) != 0 && i + length >= pos) {
-                    pos = i;
-                    break;
-                }
-            }
-        }
+        // A glyph glued to the move ("e4+-", "Nf3=", "e8=Q±") ends it; the move stops where
+        // the glyph begins, which the next call reads as an annotation.
+        pos = GluedGlyphAt(line, start, pos);
         token.assign(line + start, line + pos);
         return TokenKind::Move;
     }
