@@ -1,12 +1,15 @@
 #include "chess/fen.h"
 
+#include <algorithm>
+
 #include "chess/position.h"
 
 namespace {
 
 constexpr char16_t fenLetters[] = u"PRNBQKprnbqk";
 
-// The largest full-move number accepted; anything above is not a real game.
+// The largest full-move number kept; a larger one is read as this, which is no real game's
+// number either but leaves the position readable.
 constexpr int maxFullMoveNumber = 1000000;
 
 int PieceOfLetter(char16_t c) {
@@ -161,16 +164,26 @@ int ReadFen(Position& position, std::u16string_view text) {
         if (k < text.size() && at(k) >= u'0' && at(k) <= u'9') {
             int number = 0;
             for (; at(k) >= u'0' && at(k) <= u'9'; ++k) {
-                number = number * 10 + (at(k) - u'0');
-                if (number > maxFullMoveNumber) {
-                    return 0;
-                }
+                number = std::min(number * 10 + (at(k) - u'0'), maxFullMoveNumber);
             }
             // Move numbers count from 1; 0 reads as the first move.
             fullMove = number == 0 ? 1 : number;
         }
     } else {
         enPassant = NoSquare;
+    }
+
+    // An en-passant square is only the square a pawn of the side that just moved passed over:
+    // on the third or sixth rank, empty, with that pawn in front of it and nothing on the square
+    // it came from. Any other square would let a pawn "capture" onto it and remove whatever
+    // stands in front, a piece of its own side even.
+    if (enPassant < 64) {
+        const int forward = side == White ? 8 : -8;
+        const PieceCode passed = static_cast<PieceCode>((side == White ? Black : White) + Pawn);
+        if (RankOf(enPassant) != (side == White ? 5 : 2) || board[enPassant] != Empty ||
+            board[enPassant - forward] != passed || board[enPassant + forward] != Empty) {
+            enPassant = NoSquare;
+        }
     }
 
     position.board = board;

@@ -37,10 +37,14 @@ QString Text(const std::optional<std::u16string>& text) {
     return QString::fromUtf16(text->data(), qsizetype(text->size()));
 }
 
+// Names sort as a reader of the list expects: "émile" with the E's and "anna" with "Anna",
+// whatever the file's encoding. The "C" locale compares code points, which would put every
+// accented name after "Z": a language's rules stand in for it.
 QCollator& TextCollator() {
     static QCollator collator = [] {
-        QCollator c;
-        c.setCaseSensitivity(Qt::CaseSensitive);
+        const QLocale system = QLocale::system();
+        QCollator c(system.language() == QLocale::C ? QLocale(QLocale::English) : system);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();
     return collator;

@@ -111,7 +111,12 @@ LineRole GameBounds::FeedAny(std::string_view line, bool startsLine, bool afterE
 void GameBounds::Lex(std::string_view line) {
     for (;;) {
         if (inComment) {
-            const std::size_t close = FindMark<0, '}'>(line);
+            // "\}" is a brace of the comment's text, as the tokenizer reads it.
+            std::size_t close = FindMark<0, '}'>(line);
+            while (close != line.size() && close > 0 && line[close - 1] == '\\') {
+                line.remove_prefix(close + 1);
+                close = FindMark<0, '}'>(line);
+            }
             if (close == line.size()) {
                 return;
             }

@@ -23,6 +23,107 @@ bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
+// An assessment glyph as the line holds it: the line's bytes widened as Windows-1252, so that
+// the UTF-8 forms of the Unicode glyphs are matched as their bytes, whatever the game's
+// encoding turns out to be. Longer glyphs come first: "+/=" before "+=", "+=" before "=".
+struct AssessmentGlyph {
+    std::u16string_view text;
+    int nag;
+};
+constexpr AssessmentGlyph AssessmentGlyphs[] = {
+    {u"+/-", 16},
+    {u"-/+", 17},
+    {u"+/=", 14},
+    {u"=/+", 15},
+    {u"+-", 18},
+    {u"-+", 19},
+    {u"+=", 14},
+    {u"=+", 15},
+    {u"=", 10},
+    {u"\u00B1", 16},                 // "±" in Windows-1252
+    {u"\u00C2\u00B1", 16},          // "±" in UTF-8
+    {u"\u00E2\u02C6\u201C", 17},    // "∓" in UTF-8
+    {u"\u00E2\u00A9\u00B2", 14},    // "⩲" in UTF-8
+    {u"\u00E2\u00A9\u00B1", 15},    // "⩱" in UTF-8
+    {u"\u00E2\u02C6\u017E", 13},    // "∞" in UTF-8
+};
+
+// What may follow a glyph: it is a token of its own, not the beginning of a longer one.
+bool EndsGlyph(char16_t c) {
+    return c == 0 || c == u' ' || c == u'\t' || c == u'{' || c == u'}' || c == u'(' ||
+           c == u')' || c == u';' || c == u'$' || c == u'!' || c == u'?';
+}
+
+// The annotation of the glyph that stands at `text` and ends there as a token, with its
+// length; 0 when there is none.
+int GlyphAt(const char16_t* text, int& length) {
+    for (const AssessmentGlyph& glyph : AssessmentGlyphs) {
+        // The text is zero-terminated and no glyph holds a zero: the comparison stops at the
+        // first character that differs, never past the end of the line.
+        std::size_t n = 0;
+        while (n < glyph.text.size() && text[n] == glyph.text[n]) {
+            ++n;
+        }
+        if (n == glyph.text.size() && EndsGlyph(text[n])) {
+            length = static_cast<int>(n);
+            return glyph.nag;
+        }
+    }
+    return 0;
+}
+
+// The last character of a glyph made of move chars: "+", "-" or "=".
+bool EndsMoveCharGlyph(char16_t c) {
+    const unsigned offset = static_cast<unsigned>(c) - u'+';
+    constexpr unsigned ends = 1u << 0 | 1u << (u'-' - u'+') | 1u << (u'=' - u'+');
+    return offset <= u'=' - u'+' && ((ends >> offset) & 1u) != 0;
+}
+
+// The rare part of GluedGlyphAt, out of the tokenizer's hot path.
+[[gnu::noinline]] int FindGluedGlyph(const char16_t* line, int start, int end) {
+    const char16_t next = line[end];
+    if (next == u'/' || next >= 0x80) {
+        // The first place that starts a glyph reaching the move's end wins, so a check sign
+        // before "/-" belongs to "+/-".
+        for (int i = start + 1; i <= end; ++i) {
+            int length = 0;
+            if (GlyphAt(line + i, length) != 0 && i + length >= end) {
+                return i;
+            }
+        }
+        return end;
+    }
+    const char16_t last = line[end - 1];
+    if (!EndsGlyph(next) || !EndsMoveCharGlyph(last)) {
+        return end;
+    }
+    const char16_t before = end - 2 > start ? line[end - 2] : u'\0';
+    // "+-", "-+", "+=", "=+"; a lone "=" after anything else.
+    if ((before == u'+' && last != u'+') || (before == u'-' && last == u'+') ||
+        (before == u'=' && last == u'+')) {
+        return end - 2;
+    }
+    return last == u'=' ? end - 1 : end;
+}
+
+// Where a glyph glued to the move chars [start, end) begins, or `end` when none does. Moves are
+// most of the text: one that is followed by a blank or the line's end and does not end in
+// "+", "-" or "=" is told apart at once.
+inline int GluedGlyphAt(const char16_t* line, int start, int end) {
+    const char16_t last = line[end - 1];
+    // "-" and "=" are the only characters that "| 0x10" turns into "=".
+    if (line[end] <= u' ' && (last | 0x10) != u'=' && last != u'+') {
+        return end;
+    }
+    return FindGluedGlyph(line, start, end);
+}
+
+void SetNag(std::u16string& token, int nag) {
+    token = u"$";
+    token += static_cast<char16_t>(u'0' + nag / 10);
+    token += static_cast<char16_t>(u'0' + nag % 10);
+}
+
 } // namespace
 
 Parser::Parser(LineReader& lineReader, std::string_view firstLine)
@@ -165,8 +266,16 @@ TokenKind Parser::NextToken(std::u16string& token) {
         while (IsMoveChar(line[pos])) {
             ++pos;
         }
+        // A glyph glued to the move ("e4+-", "Nf3=", "e8=Q±") ends it; the move stops where
+        // the glyph begins, which the next call reads as an annotation.
+        pos = GluedGlyphAt(line, start, pos);
         token.assign(line + start, line + pos);
         return TokenKind::Move;
+    }
+    if (int length = 0; const int nag = GlyphAt(line + pos, length)) {
+        pos += length;
+        SetNag(token, nag);
+        return TokenKind::Nag;
     }
     for (int i = pos; i < pos + BadTokenLength && line[i] != 0; ++i) {
         token += line[i];
@@ -231,7 +340,12 @@ bool ReadComment(Parser& parser, Position& position) {
         }
         const char16_t* start = line + pos;
         const char16_t* stop = start;
-        while (*stop != 0 && *stop != u'}') {
+        // "\}" is a brace of the text, not the comment's end; the game bounds read it alike.
+        while (*stop != 0 && (*stop != u'}' || (stop > start && stop[-1] == u'\\'))) {
+            if (*stop == u'}') {
+                text.append(start, stop - 1);
+                start = stop;
+            }
             ++stop;
         }
         text.append(start, stop);

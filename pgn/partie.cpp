@@ -177,6 +177,9 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     std::string_view line;
     bool whiteSeen = false;
     bool setUpPending = false;
+    // A FEN tag read before its SetUp tag, which many files write in that order: the position
+    // is set up once the SetUp tag confirms it.
+    std::optional<std::u16string> fenPending;
     bool tagsRead = false;
     bool haveMovetext = false;
     std::uint64_t sectionStart = reader.Offset();
@@ -195,6 +198,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
             if (tagsRead) {
                 ForgetTags(partie);
                 setUpPending = false;
+                fenPending.reset();
             }
             tagText = {};
             sectionStart = reader.LineOffset();
@@ -218,11 +222,22 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
                 whiteSeen = true;
                 break;
             case TagOutcome::SetUp:
-                setUpPending = true;
+                if (fenPending) {
+                    if (ReadFen(partie.startPosition, *fenPending) == 0) {
+                        return BadStartPosition;
+                    }
+                    fenPending.reset();
+                } else {
+                    setUpPending = true;
+                }
                 break;
             case TagOutcome::Fen:
                 if (!setUpPending) {
-                    return BadHeaders;
+                    if (fenPending) {
+                        return BadHeaders;
+                    }
+                    fenPending = Quoted(tag.substr(5));
+                    break;
                 }
                 setUpPending = false;
                 if (ReadFen(partie.startPosition, Quoted(tag.substr(5))) == 0) {
@@ -247,7 +262,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     if (!whiteSeen) {
         return NoGame;
     }
-    if (setUpPending) {
+    if (setUpPending || fenPending) {
         return BadHeaders;
     }
 

@@ -193,8 +193,18 @@ void PgnWriter::EmitCommentLine(std::string_view bytes) {
 }
 
 void PgnWriter::EmitComment(std::u16string_view comment) {
-    std::string bytes = platform::Encode(comment, encoding);
-    std::replace(bytes.begin(), bytes.end(), '}', ')');
+    std::string bytes;
+    {
+        // A brace of the text is written "\}", which reads back as that brace.
+        const std::string encoded = platform::Encode(comment, encoding);
+        bytes.reserve(encoded.size() + 2);
+        for (char c : encoded) {
+            if (c == '}') {
+                bytes += '\\';
+            }
+            bytes += c;
+        }
+    }
     // The text's own line breaks. A run of them reads back as one blank, as a single break does,
     // and is written as one line break ("\n" here): an empty line inside the movetext would look
     // like the end of the game. Where the next line could not begin with what follows the run,
@@ -211,6 +221,11 @@ void PgnWriter::EmitComment(std::u16string_view comment) {
         bytes[kept++] = i < bytes.size() && MayBeginCommentLine(bytes[i]) ? '\n' : ' ';
     }
     bytes.resize(kept);
+    // A backslash right before the closing brace would make it a brace of the text when read
+    // back: a blank keeps the comment closed.
+    if (!bytes.empty() && bytes.back() == '\\') {
+        bytes += ' ';
+    }
     bytes += '}';
     const std::string_view text(bytes);
 

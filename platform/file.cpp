@@ -30,7 +30,7 @@ bool Fail() {
 }
 
 std::string NativePath(const std::u16string& path) {
-    return ToUtf8(path);
+    return PathToBytes(path);
 }
 
 std::int64_t Nanoseconds(std::int64_t seconds, std::int64_t nanoseconds) {

@@ -98,7 +98,7 @@ NewFile::~NewFile() {
 bool NewFile::Create(const std::u16string& destinationPath, std::uint32_t mode) {
     Discard();
     placed = false;
-    destination = ToUtf8(destinationPath);
+    destination = PathToBytes(destinationPath);
     if (Injected(FileOp::CreateTemporary) != 0) {
         return false;
     }
@@ -152,7 +152,7 @@ bool NewFile::Replace() {
             }
         }
     }
-    if (!RenameFile(FromUtf8(hiddenName), FromUtf8(destination))) {
+    if (!RenameFile(PathFromBytes(hiddenName), PathFromBytes(destination))) {
         return false;
     }
     placed = true;
@@ -175,7 +175,7 @@ void NewFile::Discard() {
     }
     if (!hiddenName.empty() && !placed) {
         int error = LastError();
-        if (!DeleteFile(FromUtf8(hiddenName))) {
+        if (!DeleteFile(PathFromBytes(hiddenName))) {
             DebugOutput(std::string_view("Unable to delete the temporary file\n"));
         }
         SetLastError(error);

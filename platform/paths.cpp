@@ -21,7 +21,7 @@ bool Fail() {
 }
 
 std::string NativePath(const std::u16string& path) {
-    return ToUtf8(path);
+    return PathToBytes(path);
 }
 
 } // namespace
@@ -44,13 +44,13 @@ std::optional<std::u16string> ResolveLinks(const std::u16string& path) {
         struct stat st;
         if (::lstat(current.c_str(), &st) != 0) {
             if (errno == ENOENT) {
-                return FromUtf8(current);
+                return PathFromBytes(current);
             }
             Fail();
             return std::nullopt;
         }
         if (!S_ISLNK(st.st_mode)) {
-            return FromUtf8(current);
+            return PathFromBytes(current);
         }
         std::string target(static_cast<std::size_t>(std::max<off_t>(st.st_size, 64)) + 1, '\0');
         ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
@@ -122,11 +122,11 @@ bool CreateFolders(const std::u16string& folder, std::uint32_t mode) {
 }
 
 std::u16string CanonicalPath(const std::u16string& path) {
-    char* resolved = ::realpath(ToUtf8(path).c_str(), nullptr);
+    char* resolved = ::realpath(PathToBytes(path).c_str(), nullptr);
     if (resolved == nullptr) {
         return path;
     }
-    std::u16string result = FromUtf8(resolved);
+    std::u16string result = PathFromBytes(resolved);
     std::free(resolved);
     return result;
 }

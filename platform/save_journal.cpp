@@ -62,11 +62,11 @@ bool BelongsTo(const Header& header, const std::u16string& recorded, const FileS
 std::optional<std::u16string> JournalFolder() {
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state != nullptr && state[0] == '/') {
-        return FromUtf8(state) + u"/pawnlet";
+        return PathFromBytes(state) + u"/pawnlet";
     }
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] == '/') {
-        return FromUtf8(home) + u"/.local/state/pawnlet";
+        return PathFromBytes(home) + u"/.local/state/pawnlet";
     }
     return std::nullopt;
 }
@@ -84,7 +84,7 @@ bool Journal::Write(File& file, const FileStatus& status, const std::u16string& 
     path = JournalName(*folder, status.stamp);
     start = from;
     oldSize = status.stamp.size;
-    std::string recorded = ToUtf8(filePath);
+    std::string recorded = PathToBytes(filePath);
     Header header{};
     std::memcpy(header.mark, Mark, sizeof Mark);
     header.device = status.stamp.device;
@@ -171,7 +171,7 @@ RecoveryResult RestoreFromJournal(File& file, const FileStatus& status,
         }
         whole = got == recorded.size();
     }
-    if (!whole || !BelongsTo(header, FromUtf8(recorded), status, path)) {
+    if (!whole || !BelongsTo(header, PathFromBytes(recorded), status, path)) {
         // Left alone: it cannot be this file's, and it is not ours to delete.
         DebugOutput(std::string_view("A save journal that does not match its file is left: "));
         DebugOutput(name);

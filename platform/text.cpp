@@ -88,7 +88,9 @@ void AppendUtf8(std::u16string_view text, std::string& out) {
     }
 }
 
-std::u16string FromUtf8(std::string_view text) {
+namespace {
+
+std::u16string DecodeUtf8(std::string_view text, bool escapeBytes) {
     std::u16string out;
     out.reserve(text.size());
     std::size_t i = 0;
@@ -114,7 +116,7 @@ std::u16string FromUtf8(std::string_view text) {
             ok = false;
         }
         if (!ok) {
-            out += char16_t(0xFFFD);
+            out += escapeBytes ? static_cast<char16_t>(0xDC00 + b) : char16_t(0xFFFD);
             ++i;
             continue;
         }
@@ -127,6 +129,34 @@ std::u16string FromUtf8(std::string_view text) {
         }
         i += static_cast<std::size_t>(extra) + 1;
     }
+    return out;
+}
+
+} // namespace
+
+std::u16string FromUtf8(std::string_view text) {
+    return DecodeUtf8(text, false);
+}
+
+std::u16string PathFromBytes(std::string_view bytes) {
+    return DecodeUtf8(bytes, true);
+}
+
+std::string PathToBytes(std::u16string_view path) {
+    std::string out;
+    out.reserve(path.size());
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        // A byte kept from a name that was not UTF-8; a lone one only, as PathFromBytes makes.
+        const char16_t c = path[i];
+        const bool paired = i > 0 && path[i - 1] >= 0xD800 && path[i - 1] < 0xDC00;
+        if (c >= 0xDC80 && c <= 0xDCFF && !paired) {
+            AppendUtf8(path.substr(from, i - from), out);
+            out += static_cast<char>(c - 0xDC00);
+            from = i + 1;
+        }
+    }
+    AppendUtf8(path.substr(from), out);
     return out;
 }
 

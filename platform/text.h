@@ -39,6 +39,12 @@ std::string ToUtf8(std::u16string_view text);
 void AppendUtf8(std::u16string_view text, std::string& out);
 std::u16string FromUtf8(std::string_view text);
 
+// File names are bytes, not always UTF-8. A name reads as UTF-8 where it is, and each byte that
+// is not becomes the lone surrogate U+DC80..U+DCFF, which no UTF-8 text decodes to; writing the
+// name back turns those into their bytes again, so every name survives the round trip.
+std::u16string PathFromBytes(std::string_view bytes);
+std::string PathToBytes(std::u16string_view path);
+
 // --- The encoding of a game's text in its file
 
 // Each game of a file is written in one encoding, decided from its bytes when it is read: UTF-8

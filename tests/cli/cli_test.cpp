@@ -143,7 +143,7 @@ TEST(CliShow, FailuresGiveTheErrorTextAndCode) {
     const FailureCase cases[] = {
         {"illegal move", {"show", Data("illegal_move.pgn")}, IllegalMove, "Illegal move : Ke3"},
         {"bad headers",
-         {"show", Data("fen_before_setup.pgn")},
+         {"show", Data("fen_without_setup.pgn")},
          BadHeaders,
          "Incorrect PGN headers"},
         {"missing file", {"show", Data("no_such.pgn")}, OpenFailed, "Unable to open file"},
@@ -235,6 +235,29 @@ TEST(CliUsage, HelpAndMistakes) {
         EXPECT_EQ(run.status, cli::ExitUsage) << ::testing::PrintToString(args);
         EXPECT_NE(run.err.find("Usage:"), std::string::npos);
     }
+}
+
+// File names are bytes: one that is not UTF-8 ("\xE9" is "é" in Latin-1) opens, lists, and is
+// saved back under the same name, in place and through the new file that a whole-file save
+// writes beside it.
+TEST(CliNames, ANameThatIsNotUtf8OpensAndSaves) {
+    TempCopy copy(Data("three_games.pgn"));
+    const std::filesystem::path latin1 = copy.dir / "caf\xE9.pgn";
+    std::filesystem::rename(copy.path, latin1);
+    Outcome check = Cli({"check", latin1.string()});
+    EXPECT_EQ(check.status, 0) << check.err;
+    EXPECT_NE(check.out.find("3 games"), std::string::npos) << check.out;
+    Outcome list = Cli({"list", latin1.string()});
+    EXPECT_NE(list.out.find("Alpha"), std::string::npos) << list.err;
+    const std::string before = Bytes(latin1);
+    Outcome resave = Cli({"resave", latin1.string(), "--game", "2"});
+    ASSERT_EQ(resave.status, 0) << resave.err;
+    EXPECT_EQ(Bytes(latin1).substr(0, before.find("[Event \"Second\"]")),
+              before.substr(0, before.find("[Event \"Second\"]")));
+    EXPECT_NE(Cli({"check", latin1.string()}).out.find("3 games"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(copy.dir),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 } // namespace

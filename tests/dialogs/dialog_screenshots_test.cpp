@@ -12,6 +12,7 @@
 #include "app/material_dialog.h"
 #include "chess/position.h"
 #include "chess/san.h"
+#include "dialogs/game_list_dialog.h"
 #include "dialogs/options_dialog.h"
 #include "dialogs/other_tags_dialog.h"
 #include "dialogs/properties_dialog.h"
@@ -19,6 +20,8 @@
 #include "dialogs/setup_dialog.h"
 #include "pgn/partie.h"
 #include "pgn/pgn_header.h"
+#include "platform/file.h"
+#include "platform/text.h"
 #include "resources/dialog_builder.h"
 #include "resources/dialog_script.h"
 #include "resources/menus.h"
@@ -316,6 +319,18 @@ TEST_F(DialogScreenshots, EveryDialogCoversTheScreenArea) {
 
     int flag = 0;
     ExpectScreenSized(Shoot("options", [&] { (void)ShowOptionsDialog(window.get(), flag); }));
+
+    // The list of a UTF-8 file shows its names as they are written.
+    platform::File file;
+    ASSERT_TRUE(file.Open(platform::FromUtf8(std::string(PAWNLET_TEST_DATA_DIR) +
+                                             "/pgn/utf8_names.pgn"),
+                          platform::OpenMode::Read));
+    std::uint32_t offset = 0;
+    std::int32_t games = 0;
+    const QImage list = Shoot(
+        "game_list", [&] { (void)ShowGameListDialog(window.get(), file, offset, games); });
+    ASSERT_FALSE(list.isNull());
+    EXPECT_GT(DistinctColours(list), 3);
 }
 
 } // namespace

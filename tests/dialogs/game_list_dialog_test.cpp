@@ -79,6 +79,32 @@ TEST_F(GameListSorting, EachColumnSortsByItsOwnKey) {
     }
 }
 
+// Names sort by their letters, not their code points or their case: accented capitals with
+// their letter, lower case among upper case.
+TEST(GameListTextSort, AccentsAndCaseSortWithTheirLetter) {
+    GuiTestApp();
+    const struct {
+        const char* name;
+        std::vector<const char16_t*> whites;
+        QStringList sorted;
+    } rows[] = {
+        {"accented capitals", {u"Zoltan", u"\u00C9mile", u"Eva", u"\u00C1bel"},
+         {u8"\u00C1bel", u8"\u00C9mile", "Eva", "Zoltan"}},
+        {"lower case", {u"bert", u"Carl", u"anna", u"Dora"}, {"anna", "bert", "Carl", "Dora"}},
+        {"Cyrillic after Latin", {u"\u041A\u0430\u0440\u043F\u043E\u0432", u"Anand"},
+         {"Anand", u8"\u041A\u0430\u0440\u043F\u043E\u0432"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        GameListModel model;
+        for (const char16_t* white : row.whites)
+            model.Append(Entry(white, u"B", Unfinished, u"1", u"2000.01.01"));
+        model.EndAppend();
+        model.Sort(WhiteColumn * 2);
+        EXPECT_EQ(Whites(model), row.sorted);
+    }
+}
+
 TEST_F(GameListSorting, CompareGameEntriesAgreesWithTheModelsOrder) {
     for (int key = 0; key < GameListColumnCount * 2; ++key) {
         model.Sort(key);

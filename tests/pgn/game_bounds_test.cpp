@@ -25,6 +25,7 @@ TEST(GameBounds, BracketLinesInsideAGameStartNoGame) {
     } rows[] = {
         {"clock line", "1. e4 e5 { a\n[%clk 0:02:47] } *\n\n"},
         {"tag line in a comment", "1. e4 { see\n[Event \"Other\"] } *\n\n"},
+        {"tag line after an escaped brace", "1. e4 { a \\}\n[Event \"Other\"] } *\n\n"},
         {"bracket after a long line's cut",
          "1. e4\n{" + std::string(254, 'x') + "[White \"cut\"] } *\n\n"},
     };

@@ -78,7 +78,7 @@ struct RefusalCase {
 TEST(LoadGame, RefusalsReturnTheirCode) {
     FakeShell shell;
     const RefusalCase cases[] = {
-        {"fen_before_setup.pgn", BadHeaders},
+        {"fen_without_setup.pgn", BadHeaders},
         {"invalid_fen.pgn", BadStartPosition},
         {"illegal_move.pgn", IllegalMove},
         {"no_such_file.pgn", OpenFailed},
@@ -107,6 +107,49 @@ TEST(LoadGame, SetUpGamesAndTheSetUpZeroTag) {
     ASSERT_NE(zero.partie->extraTags, nullptr);
     EXPECT_EQ(zero.partie->extraTags->tag, u"SetUp");
     EXPECT_EQ(zero.partie->extraTags->value, u"0");
+}
+
+struct NotationCase {
+    const char* name;
+    std::string tags;     // after White, Black and Result
+    std::string movetext;
+    ParseError code;
+    std::string written;  // a piece of the game as a save writes it
+};
+
+// Notation that other programs write: read, and written back in the form the writer uses.
+TEST(LoadGame, NotationOfOtherProgramsReadsAndWritesBack) {
+    FakeShell shell;
+    const NotationCase cases[] = {
+        {"assessments apart", "", "1. e4 += e5 -+ 2. Nf3 = *", NoError,
+         "1. e4 $14 e5 $19 2. Nf3 $10 *"},
+        {"assessments glued", "", "1. e4+- e5\u2213 2. Nf3\xB1 *", NoError,
+         "1. e4 $18 e5 $17 2. Nf3 $16 *"},
+        {"FEN before SetUp", "[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 40\"]\n[SetUp \"1\"]\n",
+         "40. e4 *", NoError, "[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 40\"]\r\n\r\n40. e4 *"},
+        {"full-move number past a million clamped",
+         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 12345678901\"]\n", "e4 *",
+         NoError, "1000000. e4 *"},
+        {"impossible en-passant square dropped",
+         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/2PP4/4K3 w - d3 0 1\"]\n", "1. cxd3 *",
+         IllegalMove, ""},
+        {"escaped brace in a comment", "", "1. e4 {a \\} b} e5 *", NoError,
+         "1. e4 {a \\} b} 1... e5 *"},
+        {"null move refused", "", "1. e4 -- 2. d4 *", UnknownToken, ""},
+        {"long algebraic refused", "", "1. e2-e4 *", IllegalMove, ""},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        const auto path = dir.File(std::string(c.name) + ".pgn",
+                                   "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n" + c.tags +
+                                       "\n" + c.movetext + "\n");
+        Loaded loaded = Load(path, 0, 1);
+        ASSERT_EQ(loaded.code, c.code) << c.name << ": " << platform::ToUtf8(ErrorText(loaded.code));
+        if (c.code == NoError) {
+            const std::string text = WriteGameText(*loaded.partie);
+            EXPECT_NE(text.find(c.written), std::string::npos) << c.name << ":\n" << text;
+        }
+    }
 }
 
 TEST(LoadGame, TheDrawSignReadsAsADraw) {

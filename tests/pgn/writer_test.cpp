@@ -322,6 +322,7 @@ TEST(EmitComment, EveryCommentReadsBackExactlyOnLinesThatReadAsMovetext) {
         {"a word of 700 bytes then another", std::u16string(700, u'y') + u" tail"},
         {"long prose", Repeated(u"word ", 120) + u"end"},
         {"a trailing blank", u"ends with a blank "},
+        {"braces and backslashes", u"a } b \\} c \\d }}"},
     };
     // One scratch folder and a new file for each load: rewriting one file, or making and
     // removing a folder for each load, is many times slower on some file systems.
@@ -365,9 +366,11 @@ TEST(EmitComment, AClosingBraceInTheTextCannotEndTheComment) {
     ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
     partie.startPosition.firstMove->after->SetComment(u"a {nested} remark");
     const std::string written = WriteGameText(partie);
-    EXPECT_NE(written.find("1. e4 {a {nested) remark} 1... e5 *"), std::string::npos) << written;
+    EXPECT_NE(written.find("1. e4 {a {nested\\} remark} 1... e5 *"), std::string::npos)
+        << written;
     Partie back;
     ASSERT_EQ(ParseText(written, back), NoError) << written;
+    EXPECT_EQ(back.startPosition.firstMove->after->comment, u"a {nested} remark");
     EXPECT_EQ(back.startPosition.firstMove->after->firstMove->to,
               partie.startPosition.firstMove->after->firstMove->to);
 }

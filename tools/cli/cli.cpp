@@ -170,7 +170,7 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Optio
 
 int List(const Options& options, std::string& out, std::string& err, const OutputSink& sink) {
     platform::File file;
-    if (!file.Open(platform::FromUtf8(options.file), platform::OpenMode::Read)) {
+    if (!file.Open(platform::PathFromBytes(options.file), platform::OpenMode::Read)) {
         err += "pawnlet-cli: " + options.file + ": " +
                platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
         return OpenFailed;
@@ -235,7 +235,7 @@ int Load(const Options& options, Partie& partie, std::string& err) {
     CliShell shell(options.game.value_or(1));
     platform::Shell* previous = platform::SetShell(&shell);
     ParseError result =
-        LoadGame(partie, nullptr, platform::FromUtf8(options.file), options.offset.value_or(0), 0);
+        LoadGame(partie, nullptr, platform::PathFromBytes(options.file), options.offset.value_or(0), 0);
     platform::SetShell(previous);
     switch (result) {
     case NoError:
@@ -308,7 +308,7 @@ int Resave(const Options& options, std::string& err) {
 
 int Check(const Options& options, std::string& out, std::string& err, bool progress) {
     platform::File file;
-    if (!file.Open(platform::FromUtf8(options.file), platform::OpenMode::Read)) {
+    if (!file.Open(platform::PathFromBytes(options.file), platform::OpenMode::Read)) {
         err += "pawnlet-cli: " + options.file + ": " +
                platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
         return OpenFailed;
@@ -384,7 +384,7 @@ int RunCli(const std::vector<std::string>& args, std::string& out, std::string& 
         // message goes to standard error.
         CliShell shell(0);
         platform::Shell* previous = platform::SetShell(&shell);
-        RestoreInterruptedSave(platform::FromUtf8(options.file), nullptr);
+        RestoreInterruptedSave(platform::PathFromBytes(options.file), nullptr);
         platform::SetShell(previous);
     }
     if (options.command == "list") {
