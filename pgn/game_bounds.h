@@ -64,6 +64,37 @@ template <char Bits, char Value> std::size_t FindMark(std::string_view text) {
     return n;
 }
 
+// Index of the first byte of `text` that is A, B or C, or the text's size; the same way.
+template <char A, char B, char C> std::size_t FindAny(std::string_view text) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
+#if defined(__SSE2__)
+    if (n >= 16) {
+        auto hits = [p](std::size_t at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+            return static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(A)),
+                                          _mm_cmpeq_epi8(v, _mm_set1_epi8(B))),
+                             _mm_cmpeq_epi8(v, _mm_set1_epi8(C)))));
+        };
+        std::size_t i = 0;
+        for (; i + 16 < n; i += 16) {
+            if (const unsigned mask = hits(i); mask != 0) {
+                return i + static_cast<std::size_t>(__builtin_ctz(mask));
+            }
+        }
+        const unsigned mask = hits(n - 16);
+        return mask != 0 ? n - 16 + static_cast<std::size_t>(__builtin_ctz(mask)) : n;
+    }
+#endif
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] == A || p[i] == B || p[i] == C) {
+            return i;
+        }
+    }
+    return n;
+}
+
 // The line up to its first NUL byte.
 inline std::string_view UpToNul(std::string_view line) {
     const void* nul = std::memchr(line.data(), 0, line.size());

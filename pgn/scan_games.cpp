@@ -11,37 +11,53 @@
 namespace {
 
 // Tag names are ASCII, so the prefixes compare on the file's bytes.
+// The value of the tag line `line` (its text after the first NUL byte ignored) whose name ends
+// at `at`. Most values are a quote, plain text and a quote: those are taken in one look at the
+// line, without the general reader's searches; any other goes through it.
+void TagValue(std::string_view line, std::size_t at, std::string& value) {
+    if (at < line.size() && line[at] == '"') {
+        const std::string_view body = line.substr(at + 1);
+        const std::size_t stop = FindAny<'"', '\\', '\0'>(body);
+        if (stop < body.size() && body[stop] == '"') {
+            value.assign(body.data(), stop);
+            return;
+        }
+    }
+    // The tag's name holds no NUL byte, so the line keeps at least `at` bytes.
+    ExtractQuotedTo(UpToNul(line).substr(at), value);
+}
+
 void ApplyTag(ScannedGame& game, std::string_view line, bool& hasWhite, bool& hasBlack,
               bool& setUp, std::string& scratch) {
     std::size_t at = 0;
     switch (NameOfTag(line, at)) {
     case TagName::White:
-        ExtractQuotedTo(line.substr(at), game.white);
+        TagValue(line, at, game.white);
         hasWhite = true;
         break;
     case TagName::Black:
-        ExtractQuotedTo(line.substr(at), game.black);
+        TagValue(line, at, game.black);
         hasBlack = true;
         break;
     case TagName::Result:
-        ExtractQuotedTo(line.substr(at), scratch);
+        TagValue(line, at, scratch);
         game.result = ResultOfTag(scratch);
         break;
     case TagName::Round:
-        ExtractQuotedTo(line.substr(at), game.round);
+        TagValue(line, at, game.round);
         break;
     case TagName::Event:
-        ExtractQuotedTo(line.substr(at), game.event);
+        TagValue(line, at, game.event);
         break;
     case TagName::Eco:
-        ExtractQuotedTo(line.substr(at), game.eco);
+        TagValue(line, at, game.eco);
         game.hasEco = true;
         break;
     case TagName::Date:
-        ExtractQuotedTo(line.substr(at), game.date);
+        TagValue(line, at, game.date);
         break;
     case TagName::Site:
-        ExtractQuotedTo(line.substr(at), game.site);
+        TagValue(line, at, game.site);
         break;
     case TagName::SetUp:
         setUp = true;
@@ -138,7 +154,7 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
             collecting = true;
             [[fallthrough]];
         case LineRole::Tag:
-            ApplyTag(game, UpToNul(line), hasWhite, hasBlack, setUp, scratch);
+            ApplyTag(game, line, hasWhite, hasBlack, setUp, scratch);
             if (reader.MayHoldHighByte() || text.Pending()) {
                 text.Feed(line, true);
             }
