@@ -28,23 +28,17 @@ namespace platform {
 class File;
 }
 
-// Index of the first byte c of `text` for which (c | Bits) == Value, or the text's size: with
-// Bits 0 the first Value byte; with Bits 0x40 and Value "{" the first "{" or ";", which differ
-// in that bit only. Lines are mostly moves or tags: the bytes looked for are rare, so they are
-// looked for 16 at a time, the last 16 overlapping the ones before when the length is no
-// multiple of 16.
-template <char Bits, char Value> std::size_t FindMark(std::string_view text) {
+// Index of the first byte of `text` that `Match` picks, or the text's size. Lines are mostly
+// moves or tags: the bytes looked for are rare, so they are looked for 16 at a time, the last 16
+// overlapping the ones before when the length is no multiple of 16. `Match` gives the bytes it
+// picks among 16 (Hits, a mask of 16 bits) and says whether it picks one byte (Is).
+template <class Match> std::size_t FindFirst(std::string_view text) {
     const char* p = text.data();
     const std::size_t n = text.size();
 #if defined(__SSE2__)
     if (n >= 16) {
         auto hits = [p](std::size_t at) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-            if constexpr (Bits != 0) {
-                v = _mm_or_si128(v, _mm_set1_epi8(Bits));
-            }
-            return static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(Value))));
+            return Match::Hits(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)));
         };
         std::size_t i = 0;
         for (; i + 16 < n; i += 16) {
@@ -57,42 +51,44 @@ template <char Bits, char Value> std::size_t FindMark(std::string_view text) {
     }
 #endif
     for (std::size_t i = 0; i < n; ++i) {
-        if (static_cast<char>(p[i] | Bits) == Value) {
+        if (Match::Is(p[i])) {
             return i;
         }
     }
     return n;
 }
 
-// Index of the first byte of `text` that is A, B or C, or the text's size; the same way.
-template <char A, char B, char C> std::size_t FindAny(std::string_view text) {
-    const char* p = text.data();
-    const std::size_t n = text.size();
+// The bytes c for which (c | Bits) == Value: with Bits 0 the Value bytes; with Bits 0x40 and
+// Value "{" both "{" and ";", which differ in that bit only, for the cost of one.
+template <char Bits, char Value> struct MarkMatch {
 #if defined(__SSE2__)
-    if (n >= 16) {
-        auto hits = [p](std::size_t at) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-            return static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(A)),
-                                          _mm_cmpeq_epi8(v, _mm_set1_epi8(B))),
-                             _mm_cmpeq_epi8(v, _mm_set1_epi8(C)))));
-        };
-        std::size_t i = 0;
-        for (; i + 16 < n; i += 16) {
-            if (const unsigned mask = hits(i); mask != 0) {
-                return i + static_cast<std::size_t>(__builtin_ctz(mask));
-            }
+    static unsigned Hits(__m128i v) {
+        if constexpr (Bits != 0) {
+            v = _mm_or_si128(v, _mm_set1_epi8(Bits));
         }
-        const unsigned mask = hits(n - 16);
-        return mask != 0 ? n - 16 + static_cast<std::size_t>(__builtin_ctz(mask)) : n;
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(Value))));
     }
 #endif
-    for (std::size_t i = 0; i < n; ++i) {
-        if (p[i] == A || p[i] == B || p[i] == C) {
-            return i;
-        }
+    static bool Is(char c) { return static_cast<char>(c | Bits) == Value; }
+};
+template <char Bits, char Value> std::size_t FindMark(std::string_view text) {
+    return FindFirst<MarkMatch<Bits, Value>>(text);
+}
+
+// The bytes A, B and C.
+template <char A, char B, char C> struct AnyMatch {
+#if defined(__SSE2__)
+    static unsigned Hits(__m128i v) {
+        return static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(A)),
+                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(B))),
+                         _mm_cmpeq_epi8(v, _mm_set1_epi8(C)))));
     }
-    return n;
+#endif
+    static bool Is(char c) { return c == A || c == B || c == C; }
+};
+template <char A, char B, char C> std::size_t FindAny(std::string_view text) {
+    return FindFirst<AnyMatch<A, B, C>>(text);
 }
 
 // The line up to its first NUL byte.

@@ -23,10 +23,6 @@ void ShowSaveFailure(const std::u16string& path, const std::u16string& reason) {
                                         platform::Buttons::Ok);
 }
 
-std::u16string SaveErrorText(int error) {
-    return platform::FileErrorText(error);
-}
-
 std::u16string InPlaceReasonText(platform::InPlaceReason reason) {
     switch (reason) {
     case platform::InPlaceReason::None:
@@ -49,7 +45,7 @@ std::u16string FailureText(const platform::ReplaceResult& result, bool loaded) {
     case platform::ReplaceStatus::Done:
         break;
     case platform::ReplaceStatus::Failed:
-        return SaveErrorText(result.error) + u"\nThe file was left as it was.";
+        return platform::FileErrorText(result.error) + u"\nThe file was left as it was.";
     case platform::ReplaceStatus::Changed:
         return loaded ? u"The file has been changed by another program since the game was "
                         u"loaded. Nothing was written."
@@ -65,13 +61,13 @@ std::u16string FailureText(const platform::ReplaceResult& result, bool loaded) {
     case platform::ReplaceStatus::NoJournal:
         return InPlaceReasonText(result.inPlaceBecause) +
                u", but no safety copy of it could be kept in " + result.journal + u": " +
-               SaveErrorText(result.error) + u"\nNothing was written.";
+               platform::FileErrorText(result.error) + u"\nNothing was written.";
     case platform::ReplaceStatus::Restored:
         return u"A save of this file had been interrupted: the file has been put back as it was "
                u"before that save, from the copy kept in " +
                result.journal + u". Load the game again to save it. Nothing was written.";
     case platform::ReplaceStatus::Damaged:
-        return SaveErrorText(result.error) +
+        return platform::FileErrorText(result.error) +
                u"\nThe file may be incomplete. Its former content is "
                u"kept in " +
                result.journal + u", and is put back when the file is next opened.";
@@ -93,7 +89,7 @@ std::u16string InterruptedSaveText(const std::u16string& path,
         return path +
                u"\nA save of this file was interrupted, and the copy of its former content "
                u"kept in " +
-               recovery.journal + u" could not be put back: " + SaveErrorText(recovery.error) +
+               recovery.journal + u" could not be put back: " + platform::FileErrorText(recovery.error) +
                u"\nThe file may be incomplete; keep that copy.";
     }
     return {};
@@ -141,7 +137,7 @@ std::int32_t SaveGame(Partie& partie) {
     }
     const platform::ReplaceResult result = platform::ReplaceRange(request);
     if (result.status == platform::ReplaceStatus::Refused && rangeUnreadable) {
-        ShowSaveFailure(partie.path, SaveErrorText(platform::LastError()) + u"\nNothing was written.");
+        ShowSaveFailure(partie.path, platform::FileErrorText(platform::LastError()) + u"\nNothing was written.");
         return SaveFailed;
     }
     if (result.status != platform::ReplaceStatus::Done) {
