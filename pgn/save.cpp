@@ -89,7 +89,8 @@ std::u16string InterruptedSaveText(const std::u16string& path,
         return path +
                u"\nA save of this file was interrupted, and the copy of its former content "
                u"kept in " +
-               recovery.journal + u" could not be put back: " + platform::FileErrorText(recovery.error) +
+               recovery.journal + u" could not be put back: " +
+               platform::FileErrorText(recovery.error) +
                u"\nThe file may be incomplete; keep that copy.";
     }
     return {};
@@ -137,7 +138,8 @@ std::int32_t SaveGame(Partie& partie) {
     }
     const platform::ReplaceResult result = platform::ReplaceRange(request);
     if (result.status == platform::ReplaceStatus::Refused && rangeUnreadable) {
-        ShowSaveFailure(partie.path, platform::FileErrorText(platform::LastError()) + u"\nNothing was written.");
+        ShowSaveFailure(partie.path,
+                        platform::FileErrorText(platform::LastError()) + u"\nNothing was written.");
         return SaveFailed;
     }
     if (result.status != platform::ReplaceStatus::Done) {

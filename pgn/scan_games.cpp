@@ -27,8 +27,8 @@ void TagValue(std::string_view line, std::size_t at, std::string& value) {
     ExtractQuotedTo(UpToNul(line).substr(at), value);
 }
 
-void ApplyTag(ScannedGame& game, std::string_view line, bool& hasWhite, bool& hasBlack,
-              bool& setUp, std::string& scratch) {
+void ApplyTag(ScannedGame& game, std::string_view line, bool& hasWhite, bool& hasBlack, bool& setUp,
+              std::string& scratch) {
     std::size_t at = 0;
     switch (NameOfTag(line, at)) {
     case TagName::White:
@@ -201,7 +201,9 @@ bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCal
     return ScanGameBytes(file, gameCount, [&](const ScannedGame& game, std::uint64_t next) {
         auto entry = std::make_unique<GameListEntry>();
         entry->startOffset = game.startOffset;
-        auto wide = [&](const std::string& bytes) { return platform::Decode(bytes, game.encoding); };
+        auto wide = [&](const std::string& bytes) {
+            return platform::Decode(bytes, game.encoding);
+        };
         entry->white = wide(game.white);
         entry->black = wide(game.black);
         entry->result = game.result;
