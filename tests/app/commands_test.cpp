@@ -7,9 +7,20 @@
 #include "gametree/tree_ops.h"
 
 #include <QAction>
-#include <QMenu>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -40,6 +51,44 @@ protected:
     QString path;
 };
 
+// A game of `moves` moves, the knights going out and back, far more rows than the list shows.
+QByteArray LongGame(const char* white, int moves) {
+    QByteArray text = QByteArray("[Event \"Club\"]\n[White \"") + white +
+                      "\"]\n[Black \"Omega\"]\n[Result \"*\"]\n\n";
+    for (int move = 1; move <= moves; ++move)
+        text += QByteArray::number(move) + (move % 2 ? ". Nf3 Nf6 " : ". Ng1 Ng8 ");
+    return text + "*\n\n";
+}
+
+// The row at the top of the move list, once the pending layout has been done.
+int TopRow() {
+    QCoreApplication::processEvents();
+    QListView* view = MoveList->Control();
+    return view->indexAt(view->viewport()->rect().topLeft()).row();
+}
+
+// Sets an environment variable for the life of the object, then puts back what was there.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name(name) {
+        if (const char* was = std::getenv(name))
+            previous = was;
+        qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (previous)
+            qputenv(name, QByteArray::fromStdString(*previous));
+        else
+            qunsetenv(name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name;
+    std::optional<std::string> previous;
+};
+
 TEST_F(CommandsTest, OpenShowsTheGameListAndLoadsThePickedGame) {
     path = WriteFile("two.pgn", TwoGamesPgn);
     OpenThroughGameList(path, 1);
@@ -56,6 +105,39 @@ TEST_F(CommandsTest, OpenShowsTheGameListAndLoadsThePickedGame) {
     EXPECT_FALSE(CurrentPartie->changed);
     EXPECT_EQ(CurrentPosition, &CurrentPartie->startPosition);
     EXPECT_EQ(ListRows(), (std::vector<QString>{"1. d4", "1... d5", "2. c4"}));
+    EXPECT_TRUE(messages.empty());
+}
+
+// Without a documents folder the real file dialog opens in the home folder, its name box empty
+// (a folder that does not exist would be put there as a name to type over).
+TEST_F(CommandsTest, OpenWithoutADocumentsFolderStartsInTheHomeFolder) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const ScopedEnv homeVariable("HOME", QFile::encodeName(home.path()));
+    const ScopedEnv configVariable("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_FALSE(documents.isEmpty());
+    ASSERT_FALSE(QDir(documents).exists()) << documents.toStdString();
+
+    SetFileDialogHook({});
+    bool shown = false;
+    QString directory;
+    QString name = QStringLiteral("(none)");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = true;
+        directory = dialog->directory().absolutePath();
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name = edit->text();
+        dialog->reject();
+    });
+    const Partie* before = CurrentPartie.get();
+    DispatchCommand(Cmd::Open);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(QDir(directory).canonicalPath(), QDir(home.path()).canonicalPath());
+    EXPECT_EQ(name, QString()) << name.toStdString();
+    EXPECT_EQ(CurrentPartie.get(), before);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -298,6 +380,31 @@ TEST_F(CommandsTest, ReopenShowsTheGameListOfTheSameFile) {
     DispatchCommand(Cmd::Reopen);
     EXPECT_EQ(*CurrentPartie->white, u"Gamma");
     EXPECT_EQ(fileRequests.size(), 1u); // no second file dialog
+}
+
+TEST_F(CommandsTest, AnotherGameOfTheFileShowsItsFirstRows) {
+    window->show();
+    path = WriteFile("long.pgn", LongGame("Alpha", 40) + LongGame("Gamma", 40));
+    OpenThroughGameList(path, 0);
+    ASSERT_EQ(MoveList->RowCount(), 80);
+    EXPECT_EQ(TopRow(), 0);
+
+    DispatchCommand(Cmd::GoToEnd);
+    ASSERT_GT(TopRow(), 40) << "the end of the game is far down the list";
+    DispatchCommand(Cmd::OpenNextGame);
+    ASSERT_TRUE(CurrentPartie->white);
+    ASSERT_EQ(*CurrentPartie->white, u"Gamma");
+    ASSERT_EQ(CurrentPosition, &CurrentPartie->startPosition);
+    EXPECT_EQ(TopRow(), 0) << MoveList->RowText(std::max(TopRow(), 0)).toStdString();
+
+    DispatchCommand(Cmd::GoToEnd);
+    ASSERT_GT(TopRow(), 40);
+    QueueDialogScript([](TemplateDialog& dialog) { dialog.ActivateRow(1000, 0); });
+    DispatchCommand(Cmd::Reopen);
+    ASSERT_EQ(*CurrentPartie->white, u"Alpha");
+    ASSERT_EQ(CurrentPosition, &CurrentPartie->startPosition);
+    EXPECT_EQ(TopRow(), 0) << MoveList->RowText(std::max(TopRow(), 0)).toStdString();
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(CommandsTest, ChangedGameIsOnlyReplacedWithTheUsersConsent) {

@@ -12,13 +12,18 @@
 #include "pgn/partie.h"
 #include "tests/gui_test_support.h"
 
+#include <QFontMetrics>
 #include <QListView>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextItem>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
@@ -44,6 +49,58 @@ QStringList Rows(const ListeCoups& list) {
     }
     return rows;
 }
+
+// A paint device that keeps the texts drawn on it, as they are drawn: what a widget shows.
+class TextRecorder : public QPaintDevice {
+public:
+    explicit TextRecorder(QSize size) : size(size) {}
+    QPaintEngine* paintEngine() const override { return &engine; }
+    QStringList Texts() const { return engine.texts; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+            return size.width();
+        case PdmHeight:
+            return size.height();
+        case PdmWidthMM:
+            return size.width() * 254 / 960;
+        case PdmHeightMM:
+            return size.height() * 254 / 960;
+        case PdmNumColors:
+            return 0x7fffffff;
+        case PdmDepth:
+            return 32;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
+        Type type() const override { return User; }
+        QStringList texts;
+    };
+    QSize size;
+    mutable Engine engine;
+};
 
 class MoveListTest : public ::testing::Test {
 protected:
@@ -137,6 +194,43 @@ TEST_F(MoveListTest, DeepRowsAreNotCut) {
     EXPECT_GT(deepest.size(), 64);
     EXPECT_TRUE(deepest.startsWith(QString(64, ' ') + "(16... Nb8")) << deepest.toStdString();
     EXPECT_TRUE(deepest.endsWith(QString(32, ')'))) << deepest.toStdString();
+}
+
+TEST_F(MoveListTest, ARowTooWideLosesTheMiddleOfItsMoveAndKeepsItsEnds) {
+    // 1.e4 e5 (1...c5 2.Nf3 (2.Nc3 Nc6 {comment})) 2.Nf3: the row of 2...Nc6 ends in the
+    // comment mark and two closings.
+    Position* afterE4 = Line(&Start(), {u"e4"});
+    Line(afterE4, {u"e5", u"Nf3"});
+    Position* afterC5 = Line(afterE4, {u"c5"});
+    Line(afterC5, {u"Nf3"});
+    Line(afterC5, {u"Nc3", u"Nc6"})->SetComment(u"Both knights out");
+    const QStringList rows = Rebuilt();
+    const QString wide = QStringLiteral("    2... Nc6 [...]))");
+    ASSERT_TRUE(rows.contains(wide)) << rows.join('|').toStdString();
+
+    window->show();
+    QListView* view = list->Control();
+    const QFontMetrics metrics(view->font());
+    ASSERT_GT(metrics.horizontalAdvance(wide), view->viewport()->width())
+        << "the row must be too wide for the list";
+    TextRecorder shown(view->viewport()->size());
+    view->viewport()->render(&shown);
+
+    // The row as painted: shortened in its middle, its last characters all there.
+    const QStringList texts = shown.Texts();
+    const QString tail = QStringLiteral("[...]))");
+    const auto painted = std::find_if(texts.begin(), texts.end(), [&](const QString& text) {
+        return text.endsWith(tail) || text.contains(QChar(0x2026));
+    });
+    ASSERT_NE(painted, texts.end()) << texts.join('|').toStdString();
+    const QString row = *painted;
+    EXPECT_TRUE(row.contains(QChar(0x2026))) << row.toStdString();
+    EXPECT_TRUE(row.endsWith(tail)) << row.toStdString();
+    EXPECT_TRUE(row.startsWith(QStringLiteral("  "))) << row.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(row), view->viewport()->width()) << row.toStdString();
+    // The short rows are painted whole, and no row's text was changed for the painting.
+    EXPECT_TRUE(texts.contains(QStringLiteral("1... e5"))) << texts.join('|').toStdString();
+    EXPECT_EQ(Rows(*list), rows);
 }
 
 // Moves are added one at a time, each row inserted on its own; after every step the list must

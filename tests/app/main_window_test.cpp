@@ -8,6 +8,7 @@
 #include "dialogs/settings_store.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
@@ -58,6 +59,44 @@ TEST_F(MainWindowTest, LargeBoardSettingResizesTheBoard) {
     EXPECT_EQ(MoveList->Control()->geometry(), QRect(150, 206, 90, 62));
     ApplyBoardSettings();
     EXPECT_EQ(Board->SquareSize(), 19);
+}
+
+// Whether the row of the current move lies wholly inside the list, once the pending layout has
+// been done.
+bool CurrentRowInView() {
+    QCoreApplication::processEvents();
+    QListView* view = MoveList->Control();
+    const QModelIndex current = view->currentIndex();
+    return current.isValid() && view->viewport()->rect().contains(view->visualRect(current));
+}
+
+TEST_F(MainWindowTest, SmallerListsKeepTheCurrentRowInView) {
+    window->show();
+    QByteArray game = "[White \"Alpha\"]\n[Black \"Beta\"]\n[Result \"*\"]\n\n";
+    for (int move = 1; move <= 30; ++move)
+        game += QByteArray::number(move) + (move % 2 ? ". Nf3 Nf6 " : ". Ng1 Ng8 ");
+    OpenThroughGameList(WriteFile("long.pgn", game + "*\n"), 0);
+    ASSERT_EQ(MoveList->RowCount(), 60);
+    QListView* view = MoveList->Control();
+    const int tall = view->height();
+
+    // The large board leaves a short list under it.
+    DispatchCommand(Cmd::GoToEnd);
+    ASSERT_EQ(MoveList->SelectedMove(), CurrentPosition->previousMove);
+    ASSERT_TRUE(CurrentRowInView());
+    StandardBoard = 0;
+    ApplyBoardSettings();
+    StandardBoard = 1;
+    ASSERT_LT(view->height(), tall / 2);
+    EXPECT_TRUE(CurrentRowInView()) << "large board";
+
+    // Back to the standard board, then a landscape window shorter than the portrait one.
+    ApplyBoardSettings();
+    ASSERT_EQ(view->height(), tall);
+    ASSERT_TRUE(CurrentRowInView());
+    window->resize(320, 188 + MenuBarHeight);
+    ASSERT_LT(view->height(), tall);
+    EXPECT_TRUE(CurrentRowInView()) << "landscape";
 }
 
 TEST_F(MainWindowTest, MenuBarHasTheMenuButtonThenTheSevenToolsInOrder) {
