@@ -8,7 +8,7 @@ SCREENSHOT ?= pawnlet-screenshot.png
 
 CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: all deps deps-run build build-run build-asan test test-fast test-asan run bench fuzz clean
+.PHONY: all deps deps-run build build-run build-asan test test-fast test-asan run package bench fuzz clean
 
 all: build
 
@@ -59,6 +59,10 @@ run: build-run
 	else \
 		$(BUILD)/app/pawnlet $(SAMPLE); \
 	fi
+
+# The Debian package of what `cmake --install` installs, in $(BUILD)/: pawnlet_VERSION_ARCH.deb.
+package: build-run
+	@cmake --build $(BUILD) --target package
 
 bench:
 	@bash bench/run.sh
