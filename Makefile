@@ -8,20 +8,34 @@ SCREENSHOT ?= pawnlet-screenshot.png
 
 CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: all deps build build-asan test test-fast test-asan run bench fuzz clean
+.PHONY: all deps deps-run build build-run build-asan test test-fast test-asan run package bench fuzz clean
 
 all: build
 
-deps:
-	@bash scripts/install-deps.sh
+# What building and running the program needs; then that and everything the tests need.
+deps-run:
+	@bash scripts/install-deps.sh run
 
+deps:
+	@bash scripts/install-deps.sh test
+
+# Everything, with warnings as errors: the tests, the cross-built launcher (MinGW-w64 required).
 build: deps
-	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAWNLET_WERROR=ON \
+		-DPAWNLET_TESTS=ON -DPAWNLET_INSTALLER=ON >/dev/null
 	@cmake --build $(BUILD)
+
+# The program and pawnlet-cli only. A build folder that exists keeps its settings (make test's,
+# say); a new one is configured without the tests.
+build-run: deps-run
+	@if [ ! -f $(BUILD)/CMakeCache.txt ]; then \
+		$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAWNLET_TESTS=OFF >/dev/null; \
+	fi
+	@cmake --build $(BUILD) --target pawnlet pawnlet-cli
 
 build-asan: deps
 	@$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPAWNLET_SANITIZE=ON \
-		-DPAWNLET_INSTALLER=OFF -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
+		-DPAWNLET_WERROR=ON -DPAWNLET_INSTALLER=OFF -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
 	@cmake --build $(ASAN_BUILD)
 
 # Every test, then the same suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -37,7 +51,7 @@ test-asan: build-asan
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		ctest --output-on-failure -j 2 -LE 'slow|wine'
 
-run: build
+run: build-run
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 		echo "make run: there is no display here (DISPLAY is not set), so Pawnlet cannot open its window."; \
 		QT_QPA_PLATFORM=offscreen $(BUILD)/app/pawnlet --screenshot $(SCREENSHOT) $(SAMPLE) && \
@@ -45,6 +59,10 @@ run: build
 	else \
 		$(BUILD)/app/pawnlet $(SAMPLE); \
 	fi
+
+# The Debian package of what `cmake --install` installs, in $(BUILD)/: pawnlet_VERSION_ARCH.deb.
+package: build-run
+	@cmake --build $(BUILD) --target package
 
 bench:
 	@bash bench/run.sh

@@ -149,6 +149,8 @@ int RunScreenshot(const Options& options) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The installed desktop entry (pawnlet.desktop), through which Wayland finds the icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("pawnlet"));
     const Options options = ReadOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "pawnlet: %s\n", options.error.toLocal8Bit().constData());

@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing.
 # Idempotent and quiet when everything is already there.
+#
+#   scripts/install-deps.sh run    what building and running the program needs
+#   scripts/install-deps.sh test   that, and what the tests, the cross-built launcher and the
+#                                  package need (the default)
 set -euo pipefail
 
-packages=(
+run_packages=(
     build-essential cmake ninja-build pkg-config
-    libgtest-dev libgmock-dev
-    clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
     fonts-dejavu-core fonts-dejavu-extra
+)
+test_packages=(
+    libgtest-dev libgmock-dev
+    clang libclang-rt-14-dev
     xvfb xauth
     mingw-w64 wine wine64
     time valgrind
+    dpkg-dev file desktop-file-utils appstream
 )
+
+case "${1:-test}" in
+    run) packages=("${run_packages[@]}") ;;
+    test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+    *)
+        echo "usage: $0 [run|test]" >&2
+        exit 64
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

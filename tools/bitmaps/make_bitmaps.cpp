@@ -1,6 +1,7 @@
 // Draws the program's bitmaps: the two piece strips, the evaluation glyphs, the tool-button
 // images and the icon. The pieces come from the chess figures of DejaVu Sans; everything else is
 // drawn here line by line. Output: <dir>/113.png, 139.png, 106.png, 115.png, 128.png.
+// With --icons ICON_DIR it also draws the icon at the desktop's sizes: ICON_DIR/pawnlet-N.png.
 //
 // Piece strip layout (25 cells of the square size): cell 0 white; for type t (1 pawn, 2 rook,
 // 3 knight, 4 bishop, 5 queen, 6 king) cell 4t-3 the White image, 4t-2 the White mask, 4t-1 the
@@ -271,13 +272,14 @@ QImage ToolStrip(const QFont& baseFont) {
     return strip;
 }
 
-// The icon: a Black knight on a corner of the board.
-QImage Icon(const QFont& baseFont) {
+// The icon: a Black knight on a corner of the board. Drawn on a 32-pixel grid and scaled to `size`.
+QImage Icon(const QFont& baseFont, int size = 32) {
     constexpr int S = 32;
-    QImage icon(S, S, QImage::Format_ARGB32);
+    QImage icon(size, size, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(double(size) / S, double(size) / S);
     p.fillRect(0, 0, 16, 16, QColor(0xC0, 0xC0, 0xC0));
     p.fillRect(16, 16, 16, 16, QColor(0xC0, 0xC0, 0xC0));
     p.fillRect(16, 0, 16, 16, Qt::white);
@@ -355,8 +357,9 @@ int main(int argc, char** argv) {
     if (argc == 4 && QByteArray(argv[1]) == "--preview")
         return Save(Preview(QString::fromLocal8Bit(argv[2])), QString::fromLocal8Bit(argv[3])) ? 0
                                                                                                : 1;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_bitmaps OUTPUT_DIR\n");
+    const bool icons = argc == 4 && QByteArray(argv[2]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: make_bitmaps OUTPUT_DIR [--icons ICON_DIR]\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
@@ -373,5 +376,10 @@ int main(int argc, char** argv) {
     ok &= Save(GlyphStrip(), dir + QStringLiteral("/106.png"));
     ok &= Save(ToolStrip(font), dir + QStringLiteral("/115.png"));
     ok &= Save(Icon(font), dir + QStringLiteral("/128.png"));
+    if (icons) {
+        const QString iconDir = QString::fromLocal8Bit(argv[3]);
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            ok &= Save(Icon(font, size), iconDir + QStringLiteral("/pawnlet-%1.png").arg(size));
+    }
     return ok ? 0 : 1;
 }
