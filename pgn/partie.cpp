@@ -101,9 +101,11 @@ TagOutcome ApplyTag(Partie& partie, std::string_view line) {
     return TagOutcome::Other;
 }
 
-// Where the game's text ends when its termination marker is followed, on the same line, by the
-// next game's first tag: at that "[", so that an in-place save keeps the next game whole.
-std::optional<std::uint64_t> TagAfterMarker(const Parser& parser) {
+// Where the game's text ends when its termination marker is followed by more text on the same
+// line: at the next game's first tag when that follows, so that an in-place save keeps the next
+// game whole; else right after the marker, so that the rest of the line (a note after the
+// result, say), which the game does not read, is kept by a save as text between the games.
+std::optional<std::uint64_t> EndAfterMarker(const Parser& parser) {
     int pos = parser.Pos();
     if (pos < 0) {
         return std::nullopt;
@@ -113,13 +115,14 @@ std::optional<std::uint64_t> TagAfterMarker(const Parser& parser) {
     while (line[i] != 0 && line[i] != u' ' && line[i] != u'\t' && line[i] != u'[') {
         ++i;
     }
+    const int markerEnd = i;
     while (line[i] == u' ' || line[i] == u'\t') {
         ++i;
     }
-    if (line[i] != u'[') {
+    if (line[i] == 0) {
         return std::nullopt;
     }
-    return parser.CurrentLineOffset() + static_cast<std::uint64_t>(i);
+    return parser.CurrentLineOffset() + static_cast<std::uint64_t>(line[i] == u'[' ? i : markerEnd);
 }
 
 // The encoding of a game from that of its tag lines, which are whole lines, and that of its
@@ -280,8 +283,8 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
         // A game ended by the next game's first tag line stops where that line begins.
         if (parser.StoppedAtTagLine()) {
             end = parser.TagLineOffset();
-        } else if (auto tag = TagAfterMarker(parser)) {
-            end = *tag;
+        } else if (auto after = EndAfterMarker(parser)) {
+            end = *after;
         } else {
             end = reader.Offset();
         }

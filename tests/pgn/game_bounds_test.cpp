@@ -57,6 +57,23 @@ TEST(GameBounds, UnterminatedCommentEndsAtTheNextGamesTags) {
     EXPECT_EQ(partie.startPosition.firstMove->after->comment, u"never closed");
 }
 
+// Text after the result marker on the marker's line is read by no game: a save keeps it.
+TEST(GameBounds, TextAfterTheResultMarkerOutlivesASave) {
+    const std::string bytes =
+        Tags("One") + "1. e4 e5 1-0 {a note after the result}\n\n" + Tags("Two") + "1. d4 *\n\n";
+    TempDir dir;
+    const fs::path path = dir.File("g.pgn", bytes);
+    FakeShell shell;
+    Partie partie;
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    partie.changed = true;
+    ASSERT_EQ(SaveGame(partie), 0);
+    const std::string now = ReadBytes(path);
+    EXPECT_NE(now.find("{a note after the result}"), std::string::npos);
+    EXPECT_EQ(ListedStarts(path).size(), 2u);
+    EXPECT_EQ(SaveEachGameAndCompare("note after the result", bytes, 2), 2);
+}
+
 // Pawnlet's own output: a game whose comment holds brackets, written at every column, never
 // hides or moves the game after it.
 TEST(GameBounds, OwnResaveNeverMovesTheNextGame) {
