@@ -136,9 +136,6 @@ public:
         return Feed(line, reader.StartsLine(), reader.AfterEmptyLine());
     }
 
-    bool InSection() const { return inSection; }
-    bool InComment() const { return inComment; }
-
 private:
     LineRole FeedAny(std::string_view line, bool startsLine, bool afterEmptyLine);
     void Lex(std::string_view line);
