@@ -2,10 +2,11 @@
 # Builds the libFuzzer targets with clang in their own build directory and runs each of them for a
 # bounded time. `make fuzz` calls it without arguments; the test suite calls it with --smoke.
 #
-#   tests/fuzz/run.sh [--smoke] [--time SECONDS] [TARGET...]
+#   tests/fuzz/run.sh [--smoke] [--time SECONDS] [--prebuilt DIR] [TARGET...]
 #
 #   --smoke         a short run of every target (PAWNLET_FUZZ_SMOKE_TIME seconds each, 10 by default)
 #   --time SECONDS  how long each target runs (PAWNLET_FUZZ_TIME, 300 by default)
+#   --prebuilt DIR  run the targets that the ordinary build made in DIR (<build>/fuzz), build nothing
 #   TARGET          fen, san, load, scan, roundtrip (all of them by default)
 #
 # The seed corpora are read, never written: tests/fuzz/corpus/fen/ and san/ for the chess
@@ -19,6 +20,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=${PAWNLET_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${PAWNLET_FUZZ_TIME:-300}
 smoke=0
+prebuilt=0
 targets=()
 all_targets=(fen san load scan roundtrip)
 
@@ -26,26 +28,34 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --smoke) smoke=1; seconds=${PAWNLET_FUZZ_SMOKE_TIME:-10} ;;
         --time) shift; seconds=$1 ;;
-        -h|--help) sed -n '2,16p' "${BASH_SOURCE[0]}"; exit 0 ;;
+        --prebuilt) shift; build=$1; prebuilt=1 ;;
+        -h|--help) sed -n '2,17p' "${BASH_SOURCE[0]}"; exit 0 ;;
         *) targets+=("$1") ;;
     esac
     shift
 done
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 
-if ! command -v clang++ >/dev/null 2>&1; then
-    echo "fuzz: clang++ is not installed (run scripts/install-deps.sh)" >&2
-    exit 1
-fi
-
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-cmake -S "$root" -B "$build" -G Ninja -Wno-dev \
-    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_FLAGS="$flags" \
-    -DPAWNLET_FUZZ=ON -DPAWNLET_GUI=OFF -DPAWNLET_INSTALLER=OFF -DPAWNLET_WERROR=OFF >/dev/null
 build_targets=()
 for t in "${targets[@]}"; do build_targets+=("fuzz_$t"); done
-cmake --build "$build" --target "${build_targets[@]}" -j2
+if [ $prebuilt -eq 0 ]; then
+    if ! command -v clang++ >/dev/null 2>&1; then
+        echo "fuzz: clang++ is not installed (run scripts/install-deps.sh)" >&2
+        exit 1
+    fi
+    flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+    cmake -S "$root" -B "$build" -G Ninja -Wno-dev \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_FLAGS="$flags" \
+        -DPAWNLET_FUZZ=ON -DPAWNLET_GUI=OFF -DPAWNLET_INSTALLER=OFF -DPAWNLET_WERROR=OFF >/dev/null
+    cmake --build "$build" --target "${build_targets[@]}" -j2
+fi
+for t in "${build_targets[@]}"; do
+    if [ ! -x "$build/tests/fuzz/$t" ]; then
+        echo "fuzz: $build/tests/fuzz/$t was not built" >&2
+        exit 1
+    fi
+done
 
 # The targets write their inputs to scratch files and save them back; on a memory file system
 # the flushes of a save cost nothing.

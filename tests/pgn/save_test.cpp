@@ -15,6 +15,7 @@
 
 #include "pgn_test_support.h"
 #include "platform/save_journal.h"
+#include "tests/unprivileged_user.h"
 
 namespace {
 
@@ -191,9 +192,7 @@ TEST(SaveWhole, TextTheListDidNotCountIsKept) {
 }
 
 TEST(SaveWhole, AReadOnlyFileIsNotReplaced) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not bind the superuser";
-    }
+    PAWNLET_RUN_AS_UNPRIVILEGED_USER();
     FakeShell shell;
     TempDir dir;
     std::string original = "[White \"A\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n1. e4 *\r\n";
