@@ -18,7 +18,7 @@ test_packages=(
     xvfb xauth
     mingw-w64 wine wine64
     time valgrind
-    dpkg-dev file desktop-file-utils appstream
+    dpkg-dev file desktop-file-utils appstream lintian
 )
 
 case "${1:-test}" in
