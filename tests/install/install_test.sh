@@ -17,7 +17,7 @@ expected=(
     share/applications/pawnlet.desktop
     share/metainfo/org.quorvex.Pawnlet.metainfo.xml
     share/man/man1/pawnlet.1.gz share/man/man1/pawnlet-cli.1.gz
-    share/doc/pawnlet/copyright
+    share/doc/pawnlet/copyright share/doc/pawnlet/changelog.gz
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/pawnlet.png")
