@@ -172,7 +172,7 @@ TEST(CliFen, PositionAfterPliesOfTheMainLine) {
     Outcome last = Cli({"fen", Data("three_games.pgn"), "--game", "3"});
     EXPECT_EQ(last.out, "rnbqkbnr/pp1ppppp/8/2p5/2P5/8/PP1PPPPP/RNBQKBNR w KQkq c6 0 2\n");
     Outcome beyond = Cli({"fen", Data("three_games.pgn"), "--game", "3", "--ply", "9"});
-    EXPECT_EQ(beyond.status, cli::ExitUsage);
+    EXPECT_EQ(beyond.status, cli::ExitNoSuchPly);
     EXPECT_NE(beyond.err.find("only 2 plies"), std::string::npos);
 }
 
