@@ -21,9 +21,9 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
-class ByteSource;
-}
+// A File is the source most callers pass.
+#include "platform/file.h"
+
 
 class LineReader {
 public:

@@ -193,7 +193,8 @@ bool ScanGameBytes(platform::ByteSource& file, std::int32_t& gameCount,
     return !reader.Failed();
 }
 
-bool ScanGames(platform::ByteSource& file, std::int32_t& gameCount, const GameFoundCallback& found) {
+bool ScanGames(platform::ByteSource& file, std::int32_t& gameCount,
+               const GameFoundCallback& found) {
     return ScanGameBytes(file, gameCount, [&](const ScannedGame& game, std::uint64_t next) {
         auto entry = std::make_unique<GameListEntry>();
         entry->startOffset = game.startOffset;

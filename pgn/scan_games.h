@@ -8,11 +8,10 @@
 #include <string_view>
 
 #include "pgn/infos_partie.h"
+// A File is the source most callers pass.
+#include "platform/file.h"
 #include "platform/text.h"
 
-namespace platform {
-class ByteSource;
-}
 
 // Called once per game, in file order, with the new entry (the callee owns it from then on) and
 // the file offset just after the game's first movetext line. A game is delivered once its text

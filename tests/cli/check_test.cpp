@@ -57,14 +57,14 @@ std::string ReportOfWholeFile(const fs::path& path) {
            " moves, " + std::to_string(errors) + " errors\n";
 }
 
-struct Run {
+struct CheckRun {
     int status = 0;
     std::string out;
 };
 
 // Checks `path` as a regular file, or with its bytes coming as a stream.
-Run Check(const fs::path& path, const std::string& bytes, bool stream, int jobs,
-          std::size_t pieceSize) {
+CheckRun Check(const fs::path& path, const std::string& bytes, bool stream, int jobs,
+               std::size_t pieceSize) {
     cli::Input input;
     if (stream) {
         input.kind = cli::InputKind::Stream;
@@ -77,7 +77,7 @@ Run Check(const fs::path& path, const std::string& bytes, bool stream, int jobs,
     cli::CheckOptions options;
     options.jobs = jobs;
     options.pieceSize = pieceSize;
-    Run run;
+    CheckRun run;
     std::string err;
     // A sink that takes part of the report early: the order must hold across it too.
     std::string early;
@@ -94,8 +94,8 @@ TEST(CheckOnThreads, EveryCutAndThreadCountGivesTheWholeFilesReport) {
     }
     // Every file on its own, and all of them one after the other: games that fail, stray
     // braces and text between games end up on both sides of the cuts.
-    const fs::path all = fs::temp_directory_path() / ("pawnlet-check-" +
-                                                      std::to_string(::getpid()) + ".pgn");
+    const fs::path all =
+        fs::temp_directory_path() / ("pawnlet-check-" + std::to_string(::getpid()) + ".pgn");
     std::vector<fs::path> files;
     {
         std::ofstream joined(all, std::ios::binary | std::ios::trunc);
@@ -119,13 +119,13 @@ TEST(CheckOnThreads, EveryCutAndThreadCountGivesTheWholeFilesReport) {
             std::size_t pieceSize;
         };
         // A piece size of one byte cuts at every game.
-        for (const Setup setup : {Setup{false, 1, 0}, Setup{false, 1, 1}, Setup{false, 3, 1},
-                                  Setup{true, 1, 1}, Setup{true, 4, 1}, Setup{false, 2, 4096},
-                                  Setup{true, 2, 4096}, Setup{false, 5, 0}}) {
-            const Run run = Check(path, bytes, setup.stream, setup.jobs, setup.pieceSize);
+        for (const Setup setup :
+             {Setup{false, 1, 0}, Setup{false, 1, 1}, Setup{false, 3, 1}, Setup{true, 1, 1},
+              Setup{true, 4, 1}, Setup{false, 2, 4096}, Setup{true, 2, 4096}, Setup{false, 5, 0}}) {
+            const CheckRun run = Check(path, bytes, setup.stream, setup.jobs, setup.pieceSize);
             EXPECT_EQ(run.out, expected)
-                << path.filename() << (setup.stream ? " as a stream" : "") << " on "
-                << setup.jobs << " threads, pieces from " << setup.pieceSize << " bytes";
+                << path.filename() << (setup.stream ? " as a stream" : "") << " on " << setup.jobs
+                << " threads, pieces from " << setup.pieceSize << " bytes";
             const bool anyError = expected.find("\t") != std::string::npos;
             const bool noGame = expected.starts_with("0 games");
             EXPECT_EQ(run.status, anyError || noGame ? 1 : 0) << path.filename();

@@ -99,8 +99,8 @@ Outcome CliOnStandardInput(std::vector<std::string> args, const std::string& byt
 // What the command writes to the process's standard error (the parser's diagnostics go there
 // directly), besides its own messages.
 Outcome CliCapturingStandardError(std::vector<std::string> args, std::string& written) {
-    const fs::path capture = fs::temp_directory_path() /
-                             ("pawnlet-stderr-" + std::to_string(::getpid()) + ".txt");
+    const fs::path capture =
+        fs::temp_directory_path() / ("pawnlet-stderr-" + std::to_string(::getpid()) + ".txt");
     std::fflush(stderr);
     const int saved = ::dup(STDERR_FILENO);
     const int fd = ::open(capture.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -131,9 +131,13 @@ protected:
 
 TEST_F(Inputs, StandardInputAndEveryCompressionReadAsThePlainFile) {
     const std::vector<std::vector<std::string>> commands = {
-        {"list"}, {"check", "-j", "1"}, {"check", "-j", "3"},
-        {"show", "--game", "5"}, {"show", "--offset", std::to_string(plain.find("[Event \"Third\"]"))},
-        {"fen", "--game", "3", "--ply", "3"}, {"show", "--game", "9"},
+        {"list"},
+        {"check", "-j", "1"},
+        {"check", "-j", "3"},
+        {"show", "--game", "5"},
+        {"show", "--offset", std::to_string(plain.find("[Event \"Third\"]"))},
+        {"fen", "--game", "3", "--ply", "1"},
+        {"show", "--game", "9"},
     };
     struct Format {
         const char* name;
@@ -221,12 +225,13 @@ TEST_F(Inputs, WhatCannotBeReadOrSavedIsRefusedClearly) {
 TEST_F(Inputs, TheParsersDiagnosticsReachStandardErrorOnlyWhenAskedFor) {
     for (const char* jobs : {"1", "2"}) {
         std::string quiet;
-        const Outcome plainRun = CliCapturingStandardError({"check", plainPath.string(), "-j", jobs}, quiet);
+        const Outcome plainRun =
+            CliCapturingStandardError({"check", plainPath.string(), "-j", jobs}, quiet);
         EXPECT_EQ(plainRun.status, 1);
         EXPECT_EQ(quiet, "");
         std::string verbose;
-        const Outcome verboseRun =
-            CliCapturingStandardError({"check", plainPath.string(), "-j", jobs, "--verbose"}, verbose);
+        const Outcome verboseRun = CliCapturingStandardError(
+            {"check", plainPath.string(), "-j", jobs, "--verbose"}, verbose);
         EXPECT_EQ(verboseRun.out, plainRun.out);
         EXPECT_NE(verbose, "") << "-j " << jobs;
     }

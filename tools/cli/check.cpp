@@ -99,8 +99,7 @@ PieceReport CheckPiece(const GamePiece& piece, int fd, bool verbose) {
     platform::DebugSink* previous = platform::SetDebugSink(&sink);
     platform::MemorySource memory(piece.bytes, piece.offset);
     FileRange range(fd, piece.offset, piece.end);
-    platform::ByteSource& source =
-        fd >= 0 ? static_cast<platform::ByteSource&>(range) : memory;
+    platform::ByteSource& source = fd >= 0 ? static_cast<platform::ByteSource&>(range) : memory;
     LineReader reader(source, piece.offset, std::size_t{1} << 16);
     for (std::size_t i = 0; i < piece.starts.size(); ++i) {
         const std::uint64_t start = piece.starts[i];
@@ -238,8 +237,8 @@ private:
 
 } // namespace
 
-int CheckGames(const std::string& name, Input& input, const CheckOptions& options,
-               std::string& out, std::string& err, const OutputSink& sink) {
+int CheckGames(const std::string& name, Input& input, const CheckOptions& options, std::string& out,
+               std::string& err, const OutputSink& sink) {
     const int jobs = std::max(1, options.jobs);
     // Enough pieces for every thread to have one waiting, small enough for the budget.
     const std::size_t pieceSize =

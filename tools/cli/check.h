@@ -26,7 +26,7 @@ struct CheckOptions {
 };
 
 // Checks the games of `input` (opened from `name`); the exit status.
-int CheckGames(const std::string& name, Input& input, const CheckOptions& options,
-               std::string& out, std::string& err, const OutputSink& sink);
+int CheckGames(const std::string& name, Input& input, const CheckOptions& options, std::string& out,
+               std::string& err, const OutputSink& sink);
 
 } // namespace cli

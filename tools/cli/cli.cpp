@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include <sched.h>
@@ -252,12 +252,11 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
         *end++ = '\t';
         end = std::to_chars(end, end + 20, game.startOffset).ptr;
         char* (*const put)(std::string_view, char*) =
-            game.encoding == platform::TextEncoding::Utf8 ? PutField<true>
-                                                          : PutField<false>;
+            game.encoding == platform::TextEncoding::Utf8 ? PutField<true> : PutField<false>;
         end = put(game.white, end);
         end = put(game.black, end);
-        std::string_view result = game.result == WhiteWins ? "1-0"
-                                  : game.result == Draw    ? "\xC2\xBD-\xC2\xBD"
+        std::string_view result = game.result == WhiteWins   ? "1-0"
+                                  : game.result == Draw      ? "\xC2\xBD-\xC2\xBD"
                                   : game.result == BlackWins ? "0-1"
                                                              : "*";
         *end++ = '\t';
@@ -322,9 +321,9 @@ int LoadFromStream(const Options& options, Input& input, Partie& partie, std::st
         std::vector<char> skipped(std::size_t{1} << 16);
         for (std::uint64_t left = *options.offset; left > 0;) {
             std::size_t got = 0;
-            if (!source.Read(skipped.data(),
-                             static_cast<std::size_t>(std::min<std::uint64_t>(left, skipped.size())),
-                             got)) {
+            if (!source.Read(
+                    skipped.data(),
+                    static_cast<std::size_t>(std::min<std::uint64_t>(left, skipped.size())), got)) {
                 err += CannotRead(options.file, ReadFailureText(input));
                 return OpenFailed;
             }
@@ -358,14 +357,14 @@ int LoadFromStream(const Options& options, Input& input, Partie& partie, std::st
         err += CannotRead(options.file, ReadFailureText(input));
         return OpenFailed;
     }
-    return LoadFailure(options, result.value_or(Cancelled), static_cast<std::int64_t>(found),
-                       err);
+    return LoadFailure(options, result.value_or(Cancelled), static_cast<std::int64_t>(found), err);
 }
 
 // Loads the game the options name into `partie`; 0, or the load error code after saying why.
 int Load(const Options& options, Partie& partie, std::string& err) {
     Input input;
-    if (!Open(options, input, err)) {
+    if (std::string problem; !OpenInput(options.file, input, problem)) {
+        err += CannotRead(options.file, platform::ToUtf8(ErrorText(OpenFailed)) + ": " + problem);
         return OpenFailed;
     }
     if (input.kind != InputKind::File) {
@@ -374,8 +373,8 @@ int Load(const Options& options, Partie& partie, std::string& err) {
     input.file = platform::File();
     CliShell shell(options.game.value_or(1));
     platform::Shell* previous = platform::SetShell(&shell);
-    ParseError result =
-        LoadGame(partie, nullptr, platform::PathFromBytes(options.file), options.offset.value_or(0), 0);
+    ParseError result = LoadGame(partie, nullptr, platform::PathFromBytes(options.file),
+                                 options.offset.value_or(0), 0);
     platform::SetShell(previous);
     return LoadFailure(options, result, shell.GamesFound(), err);
 }

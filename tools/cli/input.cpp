@@ -114,8 +114,8 @@ public:
         archive_entry* entry = nullptr;
         if (archive == nullptr || archive_read_support_filter_all(archive) != ARCHIVE_OK ||
             archive_read_support_format_raw(archive) != ARCHIVE_OK ||
-            archive_read_open(archive, this, nullptr, &DecompressedStream::ReadCallback,
-                              nullptr) != ARCHIVE_OK ||
+            archive_read_open(archive, this, nullptr, &DecompressedStream::ReadCallback, nullptr) !=
+                ARCHIVE_OK ||
             archive_read_next_header(archive, &entry) != ARCHIVE_OK) {
             problem = Reason();
             return false;
@@ -208,7 +208,9 @@ std::string CompressionOf(std::string_view head) {
     if (head.starts_with("BZh")) {
         return "bzip2";
     }
-    if (head.starts_with(std::string_view("\xFD" "7zXZ\0", 6))) {
+    if (head.starts_with(std::string_view("\xFD"
+                                          "7zXZ\0",
+                                          6))) {
         return "xz";
     }
     return {};
@@ -237,7 +239,9 @@ bool OpenInput(const std::string& path, Input& input, std::string& problem) {
         }
         return false;
     }
-    if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode) && !(S_ISSOCK(st.st_mode) && !owned)) {
+    // Standard input is read as whatever it is (a terminal, a socket) but a folder; a named
+    // file must be a regular file or a pipe.
+    if (S_ISDIR(st.st_mode) || (owned && !S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode))) {
         problem = S_ISDIR(st.st_mode)
                       ? "is a folder; games are read from a file, standard input or a pipe"
                       : "is a device or the like; games are read from a file, standard input "
