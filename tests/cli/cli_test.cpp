@@ -229,6 +229,9 @@ TEST(CliUsage, HelpAndMistakes) {
         {"show", "x.pgn", "--game", "2", "--offset", "5"},
         {"fen", "x.pgn", "--ply", "-1"},
         {"show", "x.pgn", "--colour"},
+        {"check", "x.pgn", "-j", "0"},
+        {"check", "x.pgn", "-j", "65"},
+        {"list", "x.pgn", "-j", "2"},
     };
     for (const auto& args : wrong) {
         Outcome run = Cli(args);

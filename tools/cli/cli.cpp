@@ -45,7 +45,7 @@ const char* const HelpText =
     "                                  place when the file holds several games)\n"
     "  check FILE [-j N]               load every game; print the ones that fail, then\n"
     "                                  'N games, M moves, K errors'; on N threads (default:\n"
-    "                                  one per processor), the same report\n"
+    "                                  one per processor, 1 to 64), the same report\n"
     "\n"
     "FILE may be - (standard input) or a pipe, and may be compressed with zstd, gzip, bzip2\n"
     "or xz, for list, show, fen and check; resave needs a regular, uncompressed file.\n"
@@ -65,8 +65,9 @@ public:
     void Write(std::string_view) override {}
 };
 
-// More threads than this would only share the same few processors.
-constexpr int MaxJobs = 1024;
+// Each checking thread holds a reader, its own pool of tree nodes and its pieces: about half a
+// MB. This many keep the whole check within 64 MB.
+constexpr int MaxJobs = 64;
 
 struct Options {
     std::string command;
@@ -452,7 +453,7 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
         return OpenFailed;
     }
     CheckOptions check;
-    check.jobs = options.jobs.value_or(Processors());
+    check.jobs = options.jobs.value_or(std::min(Processors(), MaxJobs));
     check.verbose = options.verbose;
     check.progress = progress;
     return CheckGames(options.file, input, check, out, err, sink);
