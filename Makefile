@@ -69,6 +69,7 @@ package: build-run
 bench:
 	@bash bench/run.sh
 	@bash bench/save.sh
+	@bash bench/scale.sh
 
 fuzz:
 	@bash tests/fuzz/run.sh

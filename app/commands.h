@@ -53,7 +53,7 @@ void RevertBoard();
 // Files (commands_file.cpp).
 void NewGame();
 void OpenGameFile();
-void LoadFromCurrentFile(std::uint32_t offset, std::int32_t count);
+void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count);
 void SaveCurrentGame();
 void SaveCurrentGameAs();
 void CloseMainWindow();

@@ -45,7 +45,7 @@ void OpenGameFile() {
         ShowLoadError(result, LoadCaption, Owner());
 }
 
-void LoadFromCurrentFile(std::uint32_t offset, std::int32_t count) {
+void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
     if (!CurrentPartie || !CurrentPartie->hasFile)
         return;
     const std::u16string path = CleanPath(CurrentPartie->path);

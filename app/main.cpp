@@ -40,10 +40,10 @@ public:
         return buttons == platform::Buttons::Ok ? platform::Answer::Ok : platform::Answer::Cancel;
     }
     int ChoosePromotionPiece() override { return 0; }
-    int ShowGameList(platform::Window, platform::File& file, std::uint32_t& offset,
+    int ShowGameList(platform::Window, platform::File& file, std::uint64_t& offset,
                      std::int32_t& gamesInFile) override {
         std::int32_t count = 0;
-        std::optional<std::uint32_t> first;
+        std::optional<std::uint64_t> first;
         (void)ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
             if (!first)
                 first = entry->startOffset;

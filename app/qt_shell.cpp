@@ -178,7 +178,7 @@ int QtShell::ChoosePromotionPiece() {
     return ::ChoosePromotionPiece();
 }
 
-int QtShell::ShowGameList(platform::Window owner, platform::File& file, std::uint32_t& offset,
+int QtShell::ShowGameList(platform::Window owner, platform::File& file, std::uint64_t& offset,
                           std::int32_t& gamesInFile) {
     return ShowGameListDialog(OwnerWidget(owner), file, offset, gamesInFile);
 }

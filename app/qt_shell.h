@@ -22,7 +22,7 @@ public:
                                 const std::u16string& caption, platform::Icon icon,
                                 platform::Buttons buttons) override;
     int ChoosePromotionPiece() override;
-    int ShowGameList(platform::Window owner, platform::File& file, std::uint32_t& offset,
+    int ShowGameList(platform::Window owner, platform::File& file, std::uint64_t& offset,
                      std::int32_t& gamesInFile) override;
     int EditProperties(platform::Window owner, Partie& partie) override;
     int EditOtherTags(platform::Window owner, Partie& partie) override;

@@ -380,7 +380,7 @@ void SortByColumn(TemplateDialog& dialog, GameListRecord& record, int column) {
 
 } // namespace
 
-int ShowGameListDialog(QWidget* parent, platform::File& file, std::uint32_t& offset,
+int ShowGameListDialog(QWidget* parent, platform::File& file, std::uint64_t& offset,
                        std::int32_t& gamesInFile) {
     GameListRecord record;
     record.file = &file;
@@ -420,7 +420,7 @@ int ShowGameListDialog(QWidget* parent, platform::File& file, std::uint32_t& off
         return -1;
     }
     if (result == 1) {
-        offset = std::uint32_t(record.chosenOffset);
+        offset = std::uint64_t(record.chosenOffset);
         gamesInFile = record.gameCount;
     }
     return result;

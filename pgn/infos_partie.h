@@ -56,9 +56,9 @@ public:
     std::optional<std::u16string> site;
     std::int32_t result = NoResult;
     // Byte offset of the first line of the game's tag section.
-    std::uint32_t startOffset = 0;
+    std::uint64_t startOffset = 0;
     // Byte offset just past the game's text.
-    std::uint32_t endOffset = 0;
+    std::uint64_t endOffset = 0;
 
 private:
     LiveCount<InfosPartie> counter;

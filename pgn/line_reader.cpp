@@ -5,7 +5,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/file.h"
+#include "platform/byte_source.h"
 #include "platform/text.h"
 
 namespace {
@@ -48,7 +48,7 @@ const char* FindLineBreak(const char* p, std::size_t n, std::size_t readable, bo
 
 } // namespace
 
-LineReader::LineReader(platform::File& source, std::uint64_t offset, std::size_t blockSize)
+LineReader::LineReader(platform::ByteSource& source, std::uint64_t offset, std::size_t blockSize)
     : file(source), buffer(std::max(blockSize, 2 * MaxLine)), base(offset), lineOffset(offset) {}
 
 // Moves what is left to the front and reads until the buffer is full or the file ends.

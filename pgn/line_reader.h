@@ -21,16 +21,16 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
-class File;
-}
+// A File is the source most callers pass.
+#include "platform/file.h"
+
 
 class LineReader {
 public:
     static constexpr std::size_t MaxLine = 255;
 
     // Reads `file` from its current position, which is taken to be `offset` bytes from the start.
-    LineReader(platform::File& file, std::uint64_t offset, std::size_t blockSize = 1 << 18);
+    LineReader(platform::ByteSource& file, std::uint64_t offset, std::size_t blockSize = 1 << 18);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
@@ -65,7 +65,7 @@ private:
     bool Fill();
     void SkipByteOrderMark();
 
-    platform::File& file;
+    platform::ByteSource& file;
     std::vector<char> buffer;
     std::uint64_t base; // file offset of buffer[0]
     std::size_t cursor = 0;

@@ -8,7 +8,8 @@
 
 namespace {
 
-std::u16string rememberedToken;
+// Per thread, so that games read on several threads each name their own token.
+thread_local std::u16string rememberedToken;
 
 ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int depth) {
     Position* current = &start;

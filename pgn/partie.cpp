@@ -301,12 +301,8 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
             encoding = Together(encoding, parser.TextCheck().Encoding());
         }
     }
-    if (end > std::numeric_limits<std::uint32_t>::max()) {
-        platform::SetLastError(EFBIG);
-        return OpenFailed;
-    }
-    partie.startOffset = static_cast<std::uint32_t>(sectionStart);
-    partie.endOffset = static_cast<std::uint32_t>(end);
+    partie.startOffset = sectionStart;
+    partie.endOffset = end;
     partie.encoding = encoding;
     if (encoding == platform::TextEncoding::Utf8) {
         RecodeTexts(partie);
@@ -315,7 +311,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
 }
 
 ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string& path,
-                    std::uint32_t offset, std::int32_t count) {
+                    std::uint64_t offset, std::int32_t count) {
     // A file that a killed save left half rewritten is put back before anything reads it.
     RestoreInterruptedSave(path, owner);
     platform::File file;

@@ -74,7 +74,7 @@ private:
 // interrupted is undone first (RestoreInterruptedSave). On any result but NoError the caller
 // destroys the Partie.
 [[nodiscard]] ParseError LoadGame(Partie& partie, platform::Window owner,
-                                  const std::u16string& path, std::uint32_t offset,
+                                  const std::u16string& path, std::uint64_t offset,
                                   std::int32_t count);
 
 // Reads into `partie` (freshly constructed) the game whose tag section begins at or after the

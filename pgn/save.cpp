@@ -12,6 +12,9 @@ namespace {
 
 const std::u16string SaveCaption = u"Unable to save game";
 
+// The largest position a file can have: a game saved beyond it could not be found again.
+constexpr std::uint64_t MaxFileOffset = std::numeric_limits<std::int64_t>::max();
+
 // The path, and on a second line what went wrong.
 void ShowSaveFailure(const std::u16string& path, const std::u16string& reason) {
     std::u16string text = path;
@@ -122,7 +125,7 @@ std::int32_t SaveGame(Partie& partie) {
     bool rangeUnreadable = false;
     request.path = partie.path;
     request.text = text;
-    request.maxEnd = std::numeric_limits<std::uint32_t>::max();
+    request.maxEnd = MaxFileOffset;
     // A game that has never been in a file gets a new one, which must not replace anything.
     request.create = !partie.fileStamp && partie.gamesInFile == 0;
     if (!request.create) {
@@ -150,8 +153,8 @@ std::int32_t SaveGame(Partie& partie) {
         }
         return SaveFailed;
     }
-    partie.startOffset = static_cast<std::uint32_t>(result.start);
-    partie.endOffset = static_cast<std::uint32_t>(result.start + text.size());
+    partie.startOffset = result.start;
+    partie.endOffset = result.start + text.size();
     partie.fileStamp = result.stamp;
     partie.changed = false;
     partie.hasFile = true;
@@ -172,15 +175,15 @@ std::int32_t SaveGameTo(Partie& partie, const std::u16string& newPath) {
     request.text = text;
     request.append = appending;
     request.create = !appending;
-    request.maxEnd = std::numeric_limits<std::uint32_t>::max();
+    request.maxEnd = MaxFileOffset;
     const platform::ReplaceResult result = platform::ReplaceRange(request);
     if (result.status != platform::ReplaceStatus::Done) {
         ShowSaveFailure(newPath, FailureText(result, false));
         return SaveFailed;
     }
     partie.path = newPath;
-    partie.startOffset = static_cast<std::uint32_t>(result.start + (text.size() - game.size()));
-    partie.endOffset = static_cast<std::uint32_t>(partie.startOffset + game.size());
+    partie.startOffset = result.start + (text.size() - game.size());
+    partie.endOffset = partie.startOffset + game.size();
     partie.gamesInFile = appending ? 2 : 0;
     partie.fileStamp = result.stamp;
     partie.changed = false;

@@ -1,11 +1,10 @@
 #include "pgn/scan_games.h"
 
 #include <cstring>
-#include <limits>
 
 #include "pgn/game_bounds.h"
 #include "pgn/line_reader.h"
-#include "platform/file.h"
+#include "platform/byte_source.h"
 #include "platform/text.h"
 
 namespace {
@@ -90,7 +89,7 @@ std::string_view Head(std::string_view text, std::size_t length, platform::TextE
 
 } // namespace
 
-bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
+bool ScanGameBytes(platform::ByteSource& file, std::int32_t& gameCount,
                    const GameScannedCallback& found) {
     if (!file.Seek(0)) {
         return false;
@@ -130,9 +129,6 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
     };
     std::string_view line;
     while (reader.Next(line)) {
-        if (reader.Offset() > std::numeric_limits<std::uint32_t>::max()) {
-            break;
-        }
         switch (bounds.FeedFrom(reader, line)) {
         case LineRole::SectionStart:
             deliver();
@@ -150,7 +146,7 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
             SetTo(game.event, "?");
             game.hasEco = false;
             game.eco.clear();
-            game.startOffset = static_cast<std::uint32_t>(reader.LineOffset());
+            game.startOffset = reader.LineOffset();
             collecting = true;
             [[fallthrough]];
         case LineRole::Tag:
@@ -197,7 +193,8 @@ bool ScanGameBytes(platform::File& file, std::int32_t& gameCount,
     return !reader.Failed();
 }
 
-bool ScanGames(platform::File& file, std::int32_t& gameCount, const GameFoundCallback& found) {
+bool ScanGames(platform::ByteSource& file, std::int32_t& gameCount,
+               const GameFoundCallback& found) {
     return ScanGameBytes(file, gameCount, [&](const ScannedGame& game, std::uint64_t next) {
         auto entry = std::make_unique<GameListEntry>();
         entry->startOffset = game.startOffset;

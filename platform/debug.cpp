@@ -3,9 +3,24 @@
 #include <cstdio>
 #include <string>
 
+#include <utility>
+
 namespace platform {
+namespace {
+
+thread_local DebugSink* threadSink = nullptr;
+
+} // namespace
+
+DebugSink* SetDebugSink(DebugSink* sink) {
+    return std::exchange(threadSink, sink);
+}
 
 void DebugOutput(std::string_view text) {
+    if (threadSink != nullptr) {
+        threadSink->Write(text);
+        return;
+    }
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 

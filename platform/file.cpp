@@ -21,7 +21,8 @@
 namespace platform {
 namespace {
 
-int lastError = 0;
+// Per thread, as errno is.
+thread_local int lastError = 0;
 FaultInjector* injector = nullptr;
 
 bool Fail() {

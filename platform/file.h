@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/byte_source.h"
+
 namespace platform {
 
 enum class OpenMode {
@@ -60,7 +62,7 @@ struct FileStatus {
 
 enum class LockKind { Shared, Exclusive };
 
-class File {
+class File final : public ByteSource {
 public:
     File() = default;
     File(const File&) = delete;
@@ -69,7 +71,7 @@ public:
     File& operator=(File&& other) noexcept;
     // Closes the file if it is still open; a failure there is lost, so callers that wrote call
     // Close() themselves.
-    ~File();
+    ~File() override;
 
     // Opens a regular file; anything else is refused without waiting (NotARegularFile, EISDIR).
     [[nodiscard]] bool Open(const std::u16string& path, OpenMode mode);
@@ -78,10 +80,10 @@ public:
     [[nodiscard]] bool Close();
 
     // Reads up to `size` bytes; `got` is what was read (0 at the end of the file).
-    [[nodiscard]] bool Read(void* buffer, std::size_t size, std::size_t& got);
+    [[nodiscard]] bool Read(void* buffer, std::size_t size, std::size_t& got) override;
     // Writes all `size` bytes, or fails.
     [[nodiscard]] bool Write(const void* data, std::size_t size);
-    [[nodiscard]] bool Seek(std::uint64_t offset);
+    [[nodiscard]] bool Seek(std::uint64_t offset) override;
     [[nodiscard]] bool SeekBy(std::int64_t delta);
     [[nodiscard]] std::optional<std::uint64_t> Tell();
     [[nodiscard]] std::optional<std::uint64_t> Size();

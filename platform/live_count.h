@@ -2,7 +2,9 @@
 //
 // A class that the exit statistics name holds a LiveCount<Self> member: it counts itself up
 // when constructed (or copied) and down when destroyed, so the class needs no bookkeeping of its
-// own. The program is single-threaded by design; the counters are plain integers.
+// own. Each thread counts its own instances (the program's windows live on one thread; the
+// command-line tool checks games on several, each counting the moves of its own games), so the
+// counters are plain integers.
 #pragma once
 
 template <class Counted> class LiveCount {
@@ -15,5 +17,5 @@ public:
     static int Live() noexcept { return live; }
 
 private:
-    static inline int live = 0;
+    static inline thread_local int live = 0;
 };

@@ -18,7 +18,7 @@ public:
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     }
     int ChoosePromotionPiece() override { return 0; }
-    int ShowGameList(Window, File&, std::uint32_t&, std::int32_t&) override { return DialogCancel; }
+    int ShowGameList(Window, File&, std::uint64_t&, std::int32_t&) override { return DialogCancel; }
     int EditProperties(Window, Partie&) override { return DialogCancel; }
     int EditOtherTags(Window, Partie&) override { return DialogCancel; }
     std::optional<std::u16string> SaveFileName(Window, const std::u16string&,

@@ -48,7 +48,7 @@ public:
 
     // Runs the game list over `file` (open for reading). On OK, `offset` is the chosen game's
     // start offset and `gamesInFile` the number of games found. Returns a dialog result.
-    virtual int ShowGameList(Window owner, File& file, std::uint32_t& offset,
+    virtual int ShowGameList(Window owner, File& file, std::uint64_t& offset,
                              std::int32_t& gamesInFile) = 0;
 
     // The game properties and other-tags dialogs over `partie`. Return a dialog result.

@@ -8,7 +8,7 @@
 set -euo pipefail
 
 run_packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config libarchive-dev
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
     fonts-dejavu-core fonts-dejavu-extra
 )

@@ -60,7 +60,7 @@ public:
         promotionAnswers.pop_front();
         return answer;
     }
-    int ShowGameList(platform::Window, platform::File&, std::uint32_t&, std::int32_t&) override {
+    int ShowGameList(platform::Window, platform::File&, std::uint64_t&, std::int32_t&) override {
         return platform::DialogCancel;
     }
     int EditProperties(platform::Window, Partie&) override { return platform::DialogCancel; }

@@ -172,7 +172,7 @@ TEST(CliFen, PositionAfterPliesOfTheMainLine) {
     Outcome last = Cli({"fen", Data("three_games.pgn"), "--game", "3"});
     EXPECT_EQ(last.out, "rnbqkbnr/pp1ppppp/8/2p5/2P5/8/PP1PPPPP/RNBQKBNR w KQkq c6 0 2\n");
     Outcome beyond = Cli({"fen", Data("three_games.pgn"), "--game", "3", "--ply", "9"});
-    EXPECT_EQ(beyond.status, cli::ExitUsage);
+    EXPECT_EQ(beyond.status, cli::ExitNoSuchPly);
     EXPECT_NE(beyond.err.find("only 2 plies"), std::string::npos);
 }
 
@@ -229,6 +229,9 @@ TEST(CliUsage, HelpAndMistakes) {
         {"show", "x.pgn", "--game", "2", "--offset", "5"},
         {"fen", "x.pgn", "--ply", "-1"},
         {"show", "x.pgn", "--colour"},
+        {"check", "x.pgn", "-j", "0"},
+        {"check", "x.pgn", "-j", "65"},
+        {"list", "x.pgn", "-j", "2"},
     };
     for (const auto& args : wrong) {
         Outcome run = Cli(args);

@@ -13,7 +13,7 @@ platform::Answer RecordingShell::MessageBox(platform::Window, const std::u16stri
     return answer;
 }
 
-int RecordingShell::ShowGameList(platform::Window, platform::File& file, std::uint32_t& offset,
+int RecordingShell::ShowGameList(platform::Window, platform::File& file, std::uint64_t& offset,
                                  std::int32_t& gamesInFile) {
     lastOffsets.clear();
     std::int32_t count = 0;

@@ -29,7 +29,7 @@ public:
     int ChoosePromotionPiece() override { return promotionPiece; }
     // Scans the file and chooses the game numbered `gameIndex` (from 0). When the scan lists no
     // game at all it chooses offset 0, so that a load still reads the file from its start.
-    int ShowGameList(platform::Window owner, platform::File& file, std::uint32_t& offset,
+    int ShowGameList(platform::Window owner, platform::File& file, std::uint64_t& offset,
                      std::int32_t& gamesInFile) override;
     int EditProperties(platform::Window, Partie&) override { return platform::DialogOk; }
     int EditOtherTags(platform::Window, Partie&) override { return platform::DialogOk; }

@@ -99,7 +99,7 @@ public:
         return platform::Answer::Ok;
     }
     int ChoosePromotionPiece() override { return 0; }
-    int ShowGameList(platform::Window, platform::File& file, std::uint32_t& offset,
+    int ShowGameList(platform::Window, platform::File& file, std::uint64_t& offset,
                      std::int32_t& gamesInFile) override {
         ++listShown;
         if (listResult != platform::DialogOk) {

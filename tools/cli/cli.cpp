@@ -3,20 +3,30 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <optional>
+
+#include <sched.h>
+#include <sys/stat.h>
+
+#include <thread>
 
 #include "chess/fen.h"
 #include "chess/position.h"
 #include "gametree/coup.h"
+#include "pgn/game_pieces.h"
 #include "pgn/line_reader.h"
 #include "pgn/partie.h"
 #include "pgn/scan_games.h"
 #include "pgn/writer.h"
+#include "platform/byte_source.h"
+#include "platform/debug.h"
 #include "platform/file.h"
 #include "platform/text.h"
+#include "tools/cli/check.h"
 #include "tools/cli/cli_shell.h"
+#include "tools/cli/input.h"
 
 namespace cli {
 
@@ -33,23 +43,40 @@ const char* const HelpText =
     "                                  (default: its last position)\n"
     "  resave FILE [--game N]          load the game and save it back as the program does (in\n"
     "                                  place when the file holds several games)\n"
-    "  check FILE                      load every game; print the ones that fail, then\n"
-    "                                  'N games, M moves, K errors'\n"
+    "  check FILE [-j N]               load every game; print the ones that fail, then\n"
+    "                                  'N games, M moves, K errors'; on N threads (default:\n"
+    "                                  one per processor, 1 to 64), the same report\n"
+    "\n"
+    "FILE may be - (standard input) or a pipe, and may be compressed with zstd, gzip, bzip2\n"
+    "or xz, for list, show, fen and check; resave needs a regular, uncompressed file.\n"
+    "--verbose: the parser's diagnostic lines on standard error.\n"
     "\n"
     "Text is UTF-8; show writes the PGN bytes (each game in its own encoding, Windows-1252\n"
     "or UTF-8; CR LF).\n"
     "Exit status: 0 success; for show, fen and resave the load error code (2 no such game,\n"
     "3 unable to open file, 4..10 errors in the game); 11 the save failed; for check, 1 when a\n"
-    "game failed; 64 a command line that is not understood.\n";
+    "game failed; 12 fen: the main line is shorter than --ply; 64 a command line that is not\n"
+    "understood.\n";
 
 namespace {
+
+class DroppingSink final : public platform::DebugSink {
+public:
+    void Write(std::string_view) override {}
+};
+
+// Each checking thread holds a reader, its own pool of tree nodes and its pieces: about half a
+// MB. This many keep the whole check within 64 MB.
+constexpr int MaxJobs = 64;
 
 struct Options {
     std::string command;
     std::string file;
     std::optional<int> game;
-    std::optional<std::uint32_t> offset;
+    std::optional<std::uint64_t> offset;
     std::optional<int> ply;
+    std::optional<int> jobs;
+    bool verbose = false;
 };
 
 template <class Number> bool ParseNumber(const std::string& text, Number& value) {
@@ -127,7 +154,7 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Optio
             }
             options.game = n;
         } else if (arg == "--offset") {
-            std::uint32_t n = 0;
+            std::uint64_t n = 0;
             auto text = value();
             if (!text || !ParseNumber(*text, n)) {
                 return "--offset wants a byte offset";
@@ -140,6 +167,15 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Optio
                 return "--ply wants a number of plies from 0";
             }
             options.ply = n;
+        } else if (arg == "-j" || arg == "--jobs") {
+            int n = 0;
+            auto text = value();
+            if (!text || !ParseNumber(*text, n) || n < 1 || n > MaxJobs) {
+                return "-j wants a number of threads from 1 to " + std::to_string(MaxJobs);
+            }
+            options.jobs = n;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
         } else {
@@ -162,17 +198,33 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Optio
     if (options.ply && options.command != "fen") {
         return "--ply is for fen";
     }
+    if (options.jobs && options.command != "check") {
+        return "-j is for check";
+    }
     if (options.offset && options.game) {
         return "give either --game or --offset";
     }
     return std::nullopt;
 }
 
+// The message of a file that cannot be read.
+std::string CannotRead(const std::string& name, const std::string& problem) {
+    return "pawnlet-cli: " + name + ": " + problem + "\n";
+}
+
+// Opens the file the options name; false after saying why.
+bool Open(const Options& options, Input& input, std::string& err) {
+    std::string problem;
+    if (!OpenInput(options.file, input, problem)) {
+        err += CannotRead(options.file, problem);
+        return false;
+    }
+    return true;
+}
+
 int List(const Options& options, std::string& out, std::string& err, const OutputSink& sink) {
-    platform::File file;
-    if (!file.Open(platform::PathFromBytes(options.file), platform::OpenMode::Read)) {
-        err += "pawnlet-cli: " + options.file + ": " +
-               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
+    Input input;
+    if (!Open(options, input, err)) {
         return OpenFailed;
     }
     // Rows go to the sink in pieces of about this size; without a sink, a row is a small
@@ -180,15 +232,17 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
     constexpr std::size_t piece = std::size_t{1} << 20;
     if (sink) {
         out.reserve(out.size() + piece + 8192);
-    } else if (auto size = file.Size()) {
-        out.reserve(out.size() + static_cast<std::size_t>(*size / 4));
+    } else if (input.kind == InputKind::File) {
+        if (auto size = input.file.Size()) {
+            out.reserve(out.size() + static_cast<std::size_t>(*size / 4));
+        }
     }
     out += "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n";
     std::int32_t count = 0;
     std::string row;
-    bool read = ScanGameBytes(file, count, [&](const ScannedGame& game, std::uint64_t) {
+    bool read = ScanGameBytes(*input.source, count, [&](const ScannedGame& game, std::uint64_t) {
         // Room for the numbers, the tabs and the longest UTF-8 form of every field.
-        std::size_t room = 64 + 3 * (game.white.size() + game.black.size() + game.date.size() +
+        std::size_t room = 80 + 3 * (game.white.size() + game.black.size() + game.date.size() +
                                      game.event.size() + game.round.size() + game.site.size() +
                                      game.eco.size() + game.firstMoves.size());
         if (row.size() < room) {
@@ -197,14 +251,13 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
         char* start = row.data();
         char* end = std::to_chars(start, start + 12, count).ptr;
         *end++ = '\t';
-        end = std::to_chars(end, end + 12, game.startOffset).ptr;
+        end = std::to_chars(end, end + 20, game.startOffset).ptr;
         char* (*const put)(std::string_view, char*) =
-            game.encoding == platform::TextEncoding::Utf8 ? PutField<true>
-                                                          : PutField<false>;
+            game.encoding == platform::TextEncoding::Utf8 ? PutField<true> : PutField<false>;
         end = put(game.white, end);
         end = put(game.black, end);
-        std::string_view result = game.result == WhiteWins ? "1-0"
-                                  : game.result == Draw    ? "\xC2\xBD-\xC2\xBD"
+        std::string_view result = game.result == WhiteWins   ? "1-0"
+                                  : game.result == Draw      ? "\xC2\xBD-\xC2\xBD"
                                   : game.result == BlackWins ? "0-1"
                                                              : "*";
         *end++ = '\t';
@@ -223,26 +276,21 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
         }
     });
     if (!read) {
-        err += "pawnlet-cli: " + options.file + ": " +
-               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
+        err += CannotRead(options.file, ReadFailureText(input));
         return OpenFailed;
     }
     return 0;
 }
 
-// Loads the game the options name into `partie`; 0, or the load error code after saying why.
-int Load(const Options& options, Partie& partie, std::string& err) {
-    CliShell shell(options.game.value_or(1));
-    platform::Shell* previous = platform::SetShell(&shell);
-    ParseError result =
-        LoadGame(partie, nullptr, platform::PathFromBytes(options.file), options.offset.value_or(0), 0);
-    platform::SetShell(previous);
+// Says why a game could not be loaded; the load error code.
+int LoadFailure(const Options& options, ParseError result, std::int64_t gamesFound,
+                std::string& err) {
     switch (result) {
     case NoError:
         return 0;
     case Cancelled:
         // The list found fewer games than the number asked for.
-        err += "pawnlet-cli: " + options.file + " holds " + std::to_string(shell.GamesFound()) +
+        err += "pawnlet-cli: " + options.file + " holds " + std::to_string(gamesFound) +
                " games; there is no game " + std::to_string(options.game.value_or(1)) + "\n";
         return NoGame;
     case NoGame:
@@ -264,6 +312,72 @@ int Load(const Options& options, Partie& partie, std::string& err) {
         return result;
     }
     return result;
+}
+
+// Reads the game the options name from a stream, which is read once: up to the game's offset,
+// or piece by piece up to the piece that holds the game of that number.
+int LoadFromStream(const Options& options, Input& input, Partie& partie, std::string& err) {
+    platform::ByteSource& source = *input.source;
+    if (options.offset) {
+        std::vector<char> skipped(std::size_t{1} << 16);
+        for (std::uint64_t left = *options.offset; left > 0;) {
+            std::size_t got = 0;
+            if (!source.Read(
+                    skipped.data(),
+                    static_cast<std::size_t>(std::min<std::uint64_t>(left, skipped.size())), got)) {
+                err += CannotRead(options.file, ReadFailureText(input));
+                return OpenFailed;
+            }
+            if (got == 0) {
+                return LoadFailure(options, NoGame, 0, err);
+            }
+            left -= got;
+        }
+        LineReader reader(source, *options.offset, std::size_t{1} << 16);
+        const ParseError result = ReadGame(partie, reader);
+        if (result == OpenFailed) {
+            err += CannotRead(options.file, ReadFailureText(input));
+            return OpenFailed;
+        }
+        return LoadFailure(options, result, 0, err);
+    }
+    const std::uint64_t wanted = static_cast<std::uint64_t>(options.game.value_or(1));
+    std::optional<ParseError> result;
+    std::uint64_t found = 0;
+    const bool read = CutIntoPieces(source, std::size_t{1} << 20, true, [&](GamePiece&& piece) {
+        found = piece.gamesBefore + piece.starts.size();
+        if (result || found < wanted) {
+            return;
+        }
+        platform::MemorySource bytes(piece.bytes, piece.offset);
+        LineReader reader(bytes, piece.offset, std::size_t{1} << 16);
+        const std::uint64_t start = piece.starts[wanted - piece.gamesBefore - 1];
+        result = reader.SeekTo(start) ? ReadGame(partie, reader) : OpenFailed;
+    });
+    if (!read) {
+        err += CannotRead(options.file, ReadFailureText(input));
+        return OpenFailed;
+    }
+    return LoadFailure(options, result.value_or(Cancelled), static_cast<std::int64_t>(found), err);
+}
+
+// Loads the game the options name into `partie`; 0, or the load error code after saying why.
+int Load(const Options& options, Partie& partie, std::string& err) {
+    Input input;
+    if (std::string problem; !OpenInput(options.file, input, problem)) {
+        err += CannotRead(options.file, platform::ToUtf8(ErrorText(OpenFailed)) + ": " + problem);
+        return OpenFailed;
+    }
+    if (input.kind != InputKind::File) {
+        return LoadFromStream(options, input, partie, err);
+    }
+    input.file = platform::File();
+    CliShell shell(options.game.value_or(1));
+    platform::Shell* previous = platform::SetShell(&shell);
+    ParseError result = LoadGame(partie, nullptr, platform::PathFromBytes(options.file),
+                                 options.offset.value_or(0), 0);
+    platform::SetShell(previous);
+    return LoadFailure(options, result, shell.GamesFound(), err);
 }
 
 int Show(const Options& options, std::string& out, std::string& err) {
@@ -288,13 +402,30 @@ int Fen(const Options& options, std::string& out, std::string& err) {
     }
     if (options.ply && plies < *options.ply) {
         err += "pawnlet-cli: the main line has only " + std::to_string(plies) + " plies\n";
-        return ExitUsage;
+        return ExitNoSuchPly;
     }
     out += platform::ToUtf8(WriteFen(*position)) + "\n";
     return 0;
 }
 
 int Resave(const Options& options, std::string& err) {
+    // A save rewrites the game's bytes in the file: there must be a file, and its bytes must be
+    // the game's text. A pipe is not opened at all, so that resave never waits for a writer.
+    struct stat st;
+    if (options.file == "-" || (::stat(options.file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))) {
+        err += CannotRead(options.file, "resave writes the game back to its file, and standard "
+                                        "input or a pipe is none");
+        return OpenFailed;
+    }
+    {
+        Input input;
+        std::string problem;
+        if (OpenInput(options.file, input, problem) && input.kind == InputKind::Compressed) {
+            err += CannotRead(options.file, "is compressed (" + input.compression +
+                                                "); resave writes only to an uncompressed file");
+            return OpenFailed;
+        }
+    }
     Partie partie;
     if (int status = Load(options, partie, err); status != 0) {
         return status;
@@ -306,62 +437,26 @@ int Resave(const Options& options, std::string& err) {
     return saved ? 0 : ExitSaveFailed;
 }
 
-int Check(const Options& options, std::string& out, std::string& err, bool progress) {
-    platform::File file;
-    if (!file.Open(platform::PathFromBytes(options.file), platform::OpenMode::Read)) {
-        err += "pawnlet-cli: " + options.file + ": " +
-               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
+// The processors this process may run on.
+int Processors() {
+    cpu_set_t set;
+    if (::sched_getaffinity(0, sizeof(set), &set) == 0) {
+        return std::max(1, CPU_COUNT(&set));
+    }
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+int Check(const Options& options, std::string& out, std::string& err, bool progress,
+          const OutputSink& sink) {
+    Input input;
+    if (!Open(options, input, err)) {
         return OpenFailed;
     }
-    std::vector<std::uint32_t> starts;
-    std::int32_t count = 0;
-    if (!ScanGameBytes(file, count,
-                       [&](const ScannedGame& game, std::uint64_t) {
-                           starts.push_back(game.startOffset);
-                       }) ||
-        !file.Seek(0)) {
-        err += "pawnlet-cli: " + options.file + ": " +
-               platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
-        return OpenFailed;
-    }
-    // One reader for the whole file: the games follow each other, so each seek lands in the
-    // block already read.
-    LineReader reader(file, 0);
-    std::uint64_t moves = 0;
-    std::size_t errors = 0;
-    for (std::size_t i = 0; i < starts.size(); ++i) {
-        if (progress && i % 4096 == 0) {
-            std::fprintf(stderr, "\r%zu / %zu games", i, starts.size());
-        }
-        int result = OpenFailed;
-        if (reader.SeekTo(starts[i])) {
-            // Every move in the tree, variations included; a game that fails counts none.
-            int before = LiveCount<Coup>::Live();
-            Partie partie;
-            result = ReadGame(partie, reader);
-            if (result == NoError) {
-                moves += static_cast<std::uint64_t>(LiveCount<Coup>::Live() - before);
-            }
-        }
-        if (result != NoError) {
-            ++errors;
-            out += std::to_string(i + 1) + "\t" + std::to_string(starts[i]) + "\t" +
-                   std::to_string(result) + "\t" + platform::ToUtf8(ErrorText(result)) + "\n";
-        }
-    }
-    if (progress) {
-        std::fprintf(stderr, "\r%40s\r", "");
-    }
-    out += std::to_string(starts.size()) + " games, " + std::to_string(moves) + " moves, " +
-           std::to_string(errors) + " errors\n";
-    if (starts.empty()) {
-        // A binary file, a file in another encoding, or text without a single complete tag
-        // section: nothing was checked, which is no success.
-        err += "pawnlet-cli: " + options.file +
-               ": no game found (a game needs White, Black and Result tags)\n";
-        return ExitCheckFailed;
-    }
-    return errors == 0 ? 0 : ExitCheckFailed;
+    CheckOptions check;
+    check.jobs = options.jobs.value_or(std::min(Processors(), MaxJobs));
+    check.verbose = options.verbose;
+    check.progress = progress;
+    return CheckGames(options.file, input, check, out, err, sink);
 }
 
 } // namespace
@@ -379,7 +474,15 @@ int RunCli(const std::vector<std::string>& args, std::string& out, std::string& 
         err += "pawnlet-cli: " + *problem + "\n" + HelpText;
         return ExitUsage;
     }
-    {
+    // The parser's diagnostics are no part of the output unless asked for.
+    DroppingSink dropping;
+    platform::DebugSink* previousSink =
+        platform::SetDebugSink(options.verbose ? nullptr : &dropping);
+    struct RestoreSink {
+        platform::DebugSink* previous;
+        ~RestoreSink() { platform::SetDebugSink(previous); }
+    } restoreSink{previousSink};
+    if (options.file != "-") {
         // A save that was killed halfway is undone before any command reads the file; the
         // message goes to standard error.
         CliShell shell(0);
@@ -400,7 +503,7 @@ int RunCli(const std::vector<std::string>& args, std::string& out, std::string& 
         return Resave(options, err);
     }
     if (options.command == "check") {
-        return Check(options, out, err, progress);
+        return Check(options, out, err, progress, sink);
     }
     err += "pawnlet-cli: unknown command " + options.command + "\n" + HelpText;
     return ExitUsage;

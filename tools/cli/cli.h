@@ -15,6 +15,7 @@ namespace cli {
 // Exit statuses besides 0 (success) and the load error codes 2..10 of show, fen and resave.
 inline constexpr int ExitCheckFailed = 1; // check: at least one game failed to load
 inline constexpr int ExitSaveFailed = 11; // resave: the game could not be saved
+inline constexpr int ExitNoSuchPly = 12;  // fen: the main line is shorter than --ply
 inline constexpr int ExitUsage = 64;      // the command line is not understood
 
 extern const char* const HelpText;

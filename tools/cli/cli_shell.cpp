@@ -16,10 +16,10 @@ platform::Answer CliShell::MessageBox(platform::Window, const std::u16string& te
     return buttons == platform::Buttons::Ok ? platform::Answer::Ok : platform::Answer::Cancel;
 }
 
-int CliShell::ShowGameList(platform::Window, platform::File& file, std::uint32_t& offset,
+int CliShell::ShowGameList(platform::Window, platform::File& file, std::uint64_t& offset,
                            std::int32_t& gamesInFile) {
     std::int32_t count = 0;
-    std::optional<std::uint32_t> chosen;
+    std::optional<std::uint64_t> chosen;
     bool read = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
         if (count == wanted) {
             chosen = entry->startOffset;

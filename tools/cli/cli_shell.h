@@ -18,7 +18,7 @@ public:
                                 const std::u16string& caption, platform::Icon,
                                 platform::Buttons buttons) override;
     int ChoosePromotionPiece() override { return 0; }
-    int ShowGameList(platform::Window, platform::File& file, std::uint32_t& offset,
+    int ShowGameList(platform::Window, platform::File& file, std::uint64_t& offset,
                      std::int32_t& gamesInFile) override;
     int EditProperties(platform::Window, Partie&) override { return platform::DialogCancel; }
     int EditOtherTags(platform::Window, Partie&) override { return platform::DialogCancel; }
