@@ -67,6 +67,7 @@ package: build-run
 bench:
 	@bash bench/run.sh
 	@bash bench/save.sh
+	@bash bench/game_list.sh
 
 fuzz:
 	@bash tests/fuzz/run.sh
