@@ -1,5 +1,5 @@
-// The zoom: the whole window and its dialogs drawn 100, 150, 200 or 300 percent large, for a
-// desktop screen on which the handheld's 240 pixels are a postage stamp.
+// The zoom: the whole window and its dialogs drawn 100, 150, 200 or 300 percent large, so that a
+// window laid out in the pixels of a small screen is a useful size on a desktop one.
 //
 // The zoom is Qt's scale factor, which is fixed before the application object exists: a change
 // takes effect at the next start. It is kept in the settings store under a group of its own

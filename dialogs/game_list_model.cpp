@@ -221,14 +221,15 @@ int CompareGameEntries(const GameListEntry& a, const GameListEntry& b, int key) 
 // Blocks
 
 std::uint32_t GameListModel::Blocks::Add(std::string_view bytes) {
+    if (bytes.empty())
+        return 0; // read back with length 0, never looked at
     if (used_ + bytes.size() > BlockSize) {
         // Not zeroed: the pages a block has not used yet cost no memory.
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
         used_ = 0;
     }
     const std::size_t position = (blocks_.size() - 1) * BlockSize + used_;
-    if (!bytes.empty())
-        std::memcpy(blocks_.back().get() + used_, bytes.data(), bytes.size());
+    std::memcpy(blocks_.back().get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
     return std::uint32_t(position);
 }
