@@ -70,6 +70,7 @@ bench:
 	@bash bench/run.sh
 	@bash bench/save.sh
 	@bash bench/scale.sh
+	@bash bench/game_list.sh
 
 fuzz:
 	@bash tests/fuzz/run.sh

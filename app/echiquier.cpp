@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <cmath>
+
 Echiquier::Echiquier(QWidget* owner, int squareSize, int left, int top, int stripId)
     : owner(owner), squareSize(squareSize), left(left), top(top) {
     LoadStrip(stripId);
@@ -18,18 +20,41 @@ Echiquier::Echiquier(QWidget* owner, int squareSize, int left, int top, int stri
 
 Echiquier::~Echiquier() = default;
 
-void Echiquier::Resize(int newSquareSize, int newLeft, int stripId) {
+void Echiquier::Resize(int newSquareSize, int newLeft, int newStripId) {
     strip = QImage();
     squareSize = newSquareSize;
     left = newLeft;
-    LoadStrip(stripId);
+    LoadStrip(newStripId);
 }
 
-void Echiquier::LoadStrip(int stripId) {
+void Echiquier::LoadStrip(int id) {
+    stripId = id;
+    deviceStrip = QImage();
+    deviceCell = 0;
     // A strip that cannot be loaded stays null; drawing then falls back on DefaultPieceStrip.
-    if (stripId != 0) {
-        strip = LoadBitmap(stripId);
+    if (id != 0) {
+        strip = LoadBitmap(id);
     }
+}
+
+const QImage& Echiquier::DeviceStrip(int cell) const {
+    if (deviceCell == cell && !deviceStrip.isNull()) {
+        return deviceStrip;
+    }
+    // The board's own strip, or the one DefaultPieceStrip is made from for this square size,
+    // drawn again for the device's squares.
+    int id = HasOwnStrip() ? stripId : 0;
+    if (id == 0) {
+        id = squareSize == PieceStripCellSize(LargePieceStrip) ? LargePieceStrip
+                                                               : StandardPieceStrip;
+    }
+    deviceStrip = LoadPieceStrip(id, cell);
+    if (deviceStrip.isNull()) {
+        deviceStrip =
+            Strip().scaled(25 * cell, cell, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
+    deviceCell = cell;
+    return deviceStrip;
 }
 
 const QImage& Echiquier::Strip() const {
@@ -118,12 +143,8 @@ bool IsDark(int file, int rank) {
     return file % 2 == rank % 2;
 }
 
-} // namespace
-
-void Echiquier::DrawSquare(QPainter& surface, const Position& position, int file, int rank) const {
-    const QImage& cells = Strip();
-    const QRect target = SquareRect(file, rank);
-    const PieceCode piece = position.PieceAtFileRank(file, rank);
+// One square at `target`, its cells taken from `cells` at the target's size.
+void DrawPiece(QPainter& surface, const QRect& target, const QImage& cells, PieceCode piece) {
     const int type = TypeOf(piece);
     if (type < Pawn || type > King) {
         // Empty, or a code without a piece type (nothing the strip could show).
@@ -133,6 +154,12 @@ void Echiquier::DrawSquare(QPainter& surface, const Position& position, int file
     const int image = ColourOf(piece) == Black ? 4 * type - 1 : 4 * type - 3;
     MergeCopy(surface, target, cells, image + 1);
     SrcPaint(surface, target, cells, image);
+}
+
+} // namespace
+
+void Echiquier::DrawSquare(QPainter& surface, const Position& position, int file, int rank) const {
+    DrawPiece(surface, SquareRect(file, rank), Strip(), position.PieceAtFileRank(file, rank));
 }
 
 void Echiquier::PaintBoard(QPainter& surface, const Position& position, bool withFrame) const {
@@ -148,14 +175,18 @@ void Echiquier::PaintBoard(QPainter& surface, const Position& position, bool wit
         surface.restore();
     }
     // The raster operations need an image to work on: the squares are drawn into one kept
-    // with the board, then copied to the surface whatever it is.
-    const QSize size(8 * squareSize, 8 * squareSize);
+    // with the board, then copied to the surface whatever it is. A surface with more device
+    // pixels than pixels gets squares of its own resolution, from a strip drawn for them.
+    const qreal ratio = surface.device() ? surface.device()->devicePixelRatio() : 1.0;
+    const int cell = ratio > 1.0 ? int(std::lround(squareSize * ratio)) : squareSize;
+    const QImage& cells = cell == squareSize ? Strip() : DeviceStrip(cell);
+    const QSize size(8 * cell, 8 * cell);
     if (boardImage.size() != size) {
         boardImage = QImage(size, QImage::Format_RGB32);
     }
+    boardImage.setDevicePixelRatio(1.0);
     {
         QPainter squares(&boardImage);
-        squares.translate(-left, -top);
         squares.setPen(Qt::NoPen);
         for (int rank = 7; rank >= 0; --rank) {
             for (int file = 0; file < 8; ++file) {
@@ -164,11 +195,15 @@ void Echiquier::PaintBoard(QPainter& surface, const Position& position, bool wit
                 } else {
                     squares.setBrush(IsDark(file, rank) ? DarkSquareBrush : LightSquareBrush);
                 }
-                DrawSquare(squares, position, file, rank);
+                const QRect square = SquareRect(file, rank);
+                const QRect target((square.left() - left) / squareSize * cell,
+                                   (square.top() - top) / squareSize * cell, cell, cell);
+                DrawPiece(squares, target, cells, position.PieceAtFileRank(file, rank));
             }
         }
     }
-    surface.drawImage(left, top, boardImage);
+    boardImage.setDevicePixelRatio(qreal(cell) / squareSize);
+    surface.drawImage(QRectF(left, top, 8 * squareSize, 8 * squareSize), boardImage);
 }
 
 // --- Tap-to-move

@@ -55,7 +55,9 @@ public:
     // Draws the square (file, rank) of `position` with the brush currently set on `surface`.
     // `surface` must paint on a QImage (the raster operations need one).
     void DrawSquare(QPainter& surface, const Position& position, int file, int rank) const;
-    // The whole board, with the frame around it when asked; any painter will do.
+    // The whole board, with the frame around it when asked; any painter will do. On a surface
+    // with more than one device pixel to a pixel the squares are drawn at the device's own
+    // resolution, from a strip made for that square size.
     void PaintBoard(QPainter& surface, const Position& position, bool withFrame) const;
 
     // The pixels of square (file, rank) in the owner's client coordinates.
@@ -75,6 +77,8 @@ public:
 
 private:
     void LoadStrip(int stripId);
+    // The strip for squares of `cell` device pixels.
+    const QImage& DeviceStrip(int cell) const;
 
     QWidget* owner;
     int squareSize;
@@ -83,8 +87,11 @@ private:
     std::uint8_t selectedFile = 255;
     std::uint8_t selectedRank = 255;
     QImage strip;
+    int stripId = 0;
     // The squares are drawn here first (raster operations), then copied to the surface.
     mutable QImage boardImage;
+    mutable QImage deviceStrip; // for deviceCell-pixel squares
+    mutable int deviceCell = 0;
     LiveCount<Echiquier> counter;
 };
 

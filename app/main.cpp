@@ -1,16 +1,20 @@
 // Program entry.
 //
-//   pawnlet [FILE]          the program; FILE (the whole rest of the command line) is opened
-//                           through its game list
-//   pawnlet --screenshot OUT.png [--landscape] [--large-board] [FILE]
+//   pawnlet [--zoom PERCENT] [FILE]
+//                           the program; FILE (the whole rest of the command line) is opened
+//                           through its game list; --zoom (100, 150, 200 or 300) draws the window
+//                           and its dialogs that large for this run instead of the saved zoom
+//   pawnlet --screenshot OUT.png [--landscape] [--large-board] [--zoom PERCENT] [FILE]
 //                           renders the window with FILE's first game at its end into OUT.png
 //                           and exits; needs no display and touches no settings
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
 #include "app/main_window.h"
+#include "app/menu_bar.h"
 #include "app/qt_shell.h"
 #include "app/single_instance.h"
+#include "app/zoom.h"
 #include "dialogs/settings_store.h"
 #include "pgn/partie.h"
 #include "pgn/scan_games.h"
@@ -18,9 +22,11 @@
 #include "platform/file.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -71,9 +77,25 @@ struct Options {
     QString error;
 };
 
+// "--zoom PERCENT" at the front of `args`, taken off; the zoom itself was applied before the
+// application started (ZoomOption).
+void TakeZoom(QStringList& args, Options& options) {
+    args.removeFirst();
+    if (args.isEmpty() || !IsZoomLevel(args.front().toInt())) {
+        options.error = QStringLiteral("--zoom takes 100, 150, 200 or 300");
+        return;
+    }
+    args.removeFirst();
+}
+
 Options ReadOptions(QStringList args) {
     Options options;
     args.removeFirst();
+    if (!args.isEmpty() && args.front() == QStringLiteral("--zoom")) {
+        TakeZoom(args, options);
+        if (!options.error.isEmpty())
+            return options;
+    }
     if (!args.isEmpty() && args.front() == QStringLiteral("--screenshot")) {
         options.screenshot = true;
         args.removeFirst();
@@ -88,7 +110,12 @@ Options ReadOptions(QStringList args) {
                 options.landscape = true;
             else if (flag == QStringLiteral("--large-board"))
                 options.largeBoard = true;
-            else {
+            else if (flag == QStringLiteral("--zoom")) {
+                args.prepend(flag);
+                TakeZoom(args, options);
+                if (!options.error.isEmpty())
+                    return options;
+            } else {
                 options.error = QStringLiteral("unknown option %1").arg(flag);
                 return options;
             }
@@ -148,6 +175,11 @@ int RunScreenshot(const Options& options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Qt's scale factor is read when the application starts: the zoom is applied before. The
+    // screenshot mode takes only the command line's, as it touches no settings.
+    const std::optional<int> zoomOption = ZoomOption(argc, argv);
+    const bool screenshot = argc > 1 && std::strcmp(argv[1], "--screenshot") == 0;
+    ApplyZoom(zoomOption ? *zoomOption : (screenshot ? 100 : SavedZoom()));
     QApplication app(argc, argv);
     // The installed desktop entry (pawnlet.desktop), through which Wayland finds the icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("pawnlet"));
@@ -175,6 +207,8 @@ int main(int argc, char* argv[]) {
         MoveList.reset();
         return 16;
     }
+    if (QMenu* menu = window->Bar() ? window->Bar()->Menu() : nullptr)
+        AddZoomMenu(*menu, window);
     window->show();
     if (!window->InstallAccelerators())
         shell.MessageBox(ShellOwner(window), u"Pas de raccourcis clavier", u"Erreur",

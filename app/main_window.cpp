@@ -174,9 +174,15 @@ void MainWindow::PaintStatusLine(QPainter& painter) {
         width = metrics.horizontalAdvance(text);
     }
     const int glyph = AssessmentImageIndex(CurrentPosition->evaluation);
-    if (glyph >= 0 && !GlyphStrip.isNull())
-        painter.drawImage(QPoint(MoveTextRect.left + width + 5, MoveTextRect.top), GlyphStrip,
-                          QRect(GlyphWidth * glyph, 0, GlyphWidth, GlyphHeight));
+    // A surface with more device pixels than pixels gets the glyphs drawn for its resolution.
+    const qreal ratio = painter.device()->devicePixelRatio();
+    const QImage glyphs = ratio > 1.0 ? LoadBitmapForRatio(GlyphStripBitmap, ratio) : GlyphStrip;
+    if (glyph >= 0 && !glyphs.isNull()) {
+        const qreal scale = glyphs.devicePixelRatio();
+        painter.drawImage(
+            QRectF(MoveTextRect.left + width + 5, MoveTextRect.top, GlyphWidth, GlyphHeight),
+            glyphs, QRectF(GlyphWidth * glyph * scale, 0, GlyphWidth * scale, GlyphHeight * scale));
+    }
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -199,11 +205,17 @@ void MainWindow::PaintComment(QPainter& painter) {
 }
 
 void MainWindow::paintEvent(QPaintEvent* event) {
-    if (surface.size() != size())
-        surface = QImage(size(), QImage::Format_RGB32);
+    // The surface has the screen's device pixels, so that the board, the text and the glyphs
+    // are drawn at its resolution rather than enlarged.
+    const qreal ratio = devicePixelRatio();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (surface.size() != pixels)
+        surface = QImage(pixels, QImage::Format_RGB32);
+    surface.setDevicePixelRatio(ratio);
     PaintClient(surface);
     QPainter painter(this);
-    painter.drawImage(event->rect(), surface, event->rect());
+    const QRectF area = event->rect();
+    painter.drawImage(area, surface, QRectF(area.topLeft() * ratio, area.size() * ratio));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -3,9 +3,12 @@
 #include "app/globals.h"
 #include "app/layout.h"
 #include "chess/position.h"
+#include "resources/bitmaps.h"
 #include "resources/dialog_builder.h"
 
 #include <QPainter>
+
+#include <cmath>
 
 namespace {
 
@@ -19,14 +22,19 @@ constexpr std::array<int, 6> DrawingOrder{King, Queen, Rook, Bishop, Knight, Paw
 // slot replaces the earlier one whole.
 void DrawPieces(QPainter& painter, const std::array<int, 6>& counts, int colourOffset, int x,
                 int y) {
-    const QImage& strip = DefaultPieceStrip;
-    if (strip.isNull())
+    if (DefaultPieceStrip.isNull())
         return;
     const int size = MaterialSlotSize;
+    // A screen with more device pixels than pixels gets the pieces drawn for its resolution.
+    const qreal ratio = painter.device()->devicePixelRatio();
+    const int cell = ratio > 1.0 ? int(std::lround(size * ratio)) : size;
+    const QImage strip =
+        cell == size ? DefaultPieceStrip : LoadPieceStrip(StandardPieceStrip, cell);
     for (const MaterialSlot& piece : MaterialSlots(counts)) {
         const int maskCell = 4 * piece.type - 2 + colourOffset;
         const QPoint at(x + size * (piece.slot % 8), y + size * (piece.slot / 8));
-        painter.drawImage(at, strip, QRect(maskCell * size, 0, size, size));
+        painter.drawImage(QRect(at, QSize(size, size)), strip,
+                          QRect(maskCell * cell, 0, cell, cell));
     }
 }
 

@@ -15,18 +15,12 @@ namespace {
 
 constexpr int ToolButtonWidth = 24;
 
-// Cuts image `index` out of the tool strip. White is the strip's background: it becomes
-// transparent so that the button's own colour shows through.
-QIcon ToolIcon(const QImage& strip, int index) {
-    QImage cell = strip.copy(index * ToolImageSize, 0, ToolImageSize, ToolImageSize)
-                      .convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < cell.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(cell.scanLine(y));
-        for (int x = 0; x < cell.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == 0xFFFFFF)
-                line[x] = qRgba(255, 255, 255, 0);
-    }
-    return QIcon(QPixmap::fromImage(cell));
+// Cuts image `index` out of the tool strip, with its larger versions for screens with more
+// device pixels. White is the strip's background: it becomes transparent so that the button's own
+// colour shows through.
+QIcon ToolIcon(int index) {
+    return StripCellIcon(ToolStripBitmap,
+                         QRect(index * ToolImageSize, 0, ToolImageSize, ToolImageSize), true);
 }
 
 // The name of a command as its menu item says it, without mnemonic, shortcut or ellipsis.
@@ -114,7 +108,7 @@ void MenuBar::AddToolButtons() {
         button->setToolTip(CommandName(menu, description.command));
         button->setIconSize(QSize(ToolImageSize, ToolImageSize));
         if (!strip.isNull())
-            button->setIcon(ToolIcon(strip, description.image));
+            button->setIcon(ToolIcon(description.image));
         const int command = description.command;
         connect(button, &QToolButton::clicked, this, [this, command] { emit Command(command); });
         toolButtons[command] = button;

@@ -6,16 +6,16 @@
 #include "resources/dialog_builder.h"
 
 #include <QCheckBox>
-#include <QCollator>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QTreeView>
 
 #include <algorithm>
-#include <climits>
-#include <numeric>
 
 namespace {
 
@@ -31,223 +31,11 @@ constexpr ColumnBox ColumnBoxes[] = {
     {1004, RoundColumn},  {1002, DateColumn}, {1056, StartColumn},
 };
 
-QString Text(const std::optional<std::u16string>& text) {
-    if (!text)
-        return {};
-    return QString::fromUtf16(text->data(), qsizetype(text->size()));
-}
-
-// Names sort as a reader of the list expects: "émile" with the E's and "anna" with "Anna",
-// whatever the file's encoding. The "C" locale compares code points, which would put every
-// accented name after "Z": a language's rules stand in for it.
-QCollator& TextCollator() {
-    static QCollator collator = [] {
-        const QLocale system = QLocale::system();
-        QCollator c(system.language() == QLocale::C ? QLocale(QLocale::English) : system);
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator;
-}
-
-const std::optional<std::u16string>& TextOf(const GameListEntry& entry, int column) {
-    switch (column) {
-    case WhiteColumn:
-        return entry.white;
-    case BlackColumn:
-        return entry.black;
-    case EcoColumn:
-        return entry.eco;
-    case EventColumn:
-        return entry.event;
-    default: // Date and Start both sort by the date
-        return entry.date;
-    }
-}
-
-int Sign(long value) {
-    return value < 0 ? -1 : (value > 0 ? 1 : 0);
-}
-
 } // namespace
 
 GameListSortState& GameListSort() {
     static GameListSortState state;
     return state;
-}
-
-long RoundNumber(const std::optional<std::u16string>& round) {
-    if (!round || round->empty() || round->front() == u'?')
-        return 0;
-    std::size_t i = 0;
-    const std::u16string& text = *round;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    // Too many digits saturate, as the standard conversion does.
-    long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        const long digit = text[i] - u'0';
-        value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
-    }
-    return negative ? -value : value;
-}
-
-int CompareGameEntries(const GameListEntry& a, const GameListEntry& b, int key) {
-    const int direction = key % 2;
-    const int column = key / 2;
-    const int sign = direction == 0 ? 1 : -1;
-    switch (column) {
-    case WhiteColumn:
-    case BlackColumn:
-    case EcoColumn:
-    case EventColumn:
-    case DateColumn:
-    case StartColumn:
-        return sign *
-               Sign(TextCollator().compare(Text(TextOf(a, column)), Text(TextOf(b, column))));
-    case ResultColumn:
-        if (a.result < b.result)
-            return sign;
-        if (a.result > b.result)
-            return -sign;
-        return 0;
-    case RoundColumn: {
-        const long ra = RoundNumber(a.round), rb = RoundNumber(b.round);
-        return sign * (ra < rb ? -1 : (ra > rb ? 1 : 0));
-    }
-    default:
-        return 0;
-    }
-}
-
-// Model
-
-GameListModel::GameListModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-GameListModel::~GameListModel() = default;
-
-void GameListModel::Append(std::unique_ptr<GameListEntry> entry) {
-    if (!entry)
-        return;
-    order_.push_back(int(entries_.size()));
-    entries_.push_back(std::move(entry));
-}
-
-void GameListModel::EndAppend() {
-    const int total = int(entries_.size());
-    if (total == shownRows_)
-        return;
-    beginInsertRows(QModelIndex(), shownRows_, total - 1);
-    shownRows_ = total;
-    endInsertRows();
-}
-
-void GameListModel::Sort(int key) {
-    const int column = key / 2;
-    if (column < 0 || column >= GameListColumnCount)
-        return;
-    const bool ascending = key % 2 == 0;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList before = persistentIndexList();
-    const std::vector<int> oldOrder = order_;
-
-    if (column == ResultColumn || column == RoundColumn) {
-        // Result: "*" (the highest code) comes first in direction 0, so the key is the negated
-        // code; Round: its leading number.
-        std::vector<long> keys(entries_.size());
-        for (std::size_t i = 0; i < entries_.size(); ++i)
-            keys[i] = column == ResultColumn ? -long(entries_[i]->result)
-                                             : RoundNumber(entries_[i]->round);
-        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
-            const long ka = keys[std::size_t(a)], kb = keys[std::size_t(b)];
-            return ascending ? ka < kb : kb < ka;
-        });
-    } else {
-        // Sort keys once per entry: the locale-aware comparison of a hundred thousand rows would
-        // otherwise dominate a tap on a header.
-        // Kept per column, so that a second tap on a header only reorders.
-        std::vector<QCollatorSortKey>& keys = textKeys_[std::size_t(column)];
-        for (std::size_t i = keys.size(); i < entries_.size(); ++i)
-            keys.push_back(TextCollator().sortKey(Text(TextOf(*entries_[i], column))));
-        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
-            const int c = keys[std::size_t(a)].compare(keys[std::size_t(b)]);
-            return ascending ? c < 0 : c > 0;
-        });
-    }
-
-    // Selections and the current row follow their entries to the new rows.
-    std::vector<int> newRowOf(entries_.size());
-    for (int row = 0; row < int(order_.size()); ++row)
-        newRowOf[std::size_t(order_[std::size_t(row)])] = row;
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& index : before) {
-        const int entry = oldOrder[std::size_t(index.row())];
-        after.push_back(this->index(newRowOf[std::size_t(entry)], index.column()));
-    }
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-const GameListEntry* GameListModel::EntryAt(int row) const {
-    if (row < 0 || row >= shownRows_)
-        return nullptr;
-    return entries_[std::size_t(order_[std::size_t(row)])].get();
-}
-
-int GameListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shownRows_;
-}
-
-int GameListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : GameListColumnCount;
-}
-
-QString GameListModel::CellText(const GameListEntry& entry, int column) {
-    switch (column) {
-    case WhiteColumn:
-        return Text(entry.white);
-    case BlackColumn:
-        return Text(entry.black);
-    case ResultColumn:
-        return QString::fromUtf16(entry.ResultText(true));
-    case EcoColumn:
-        return Text(entry.eco);
-    case EventColumn:
-        return Text(entry.event);
-    case RoundColumn:
-        return Text(entry.round);
-    case DateColumn:
-        return Text(entry.date);
-    case StartColumn:
-        return Text(entry.firstMoves);
-    default:
-        return {};
-    }
-}
-
-QVariant GameListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid())
-        return {};
-    const GameListEntry* entry = EntryAt(index.row());
-    if (!entry)
-        return {};
-    return CellText(*entry, index.column());
-}
-
-QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return {};
-    static const char* const headers[GameListColumnCount] = {"White", "Black", "Result", "ECO",
-                                                             "Event", "Round", "Date",   "Start"};
-    if (section < 0 || section >= GameListColumnCount)
-        return {};
-    return QString::fromLatin1(headers[section]);
 }
 
 // The dialog
@@ -279,10 +67,10 @@ void FillList(TemplateDialog& dialog, GameListRecord& record) {
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
     GameListModel& model = *record.model;
-    const bool scanned = ScanGames(
-        *record.file, record.gameCount,
-        [&](std::unique_ptr<GameListEntry> entry, std::uint64_t position) {
-            model.Append(std::move(entry));
+    // The list keeps its texts as bytes: the scan that gives them so costs no allocation a game.
+    const bool scanned = ScanGameBytes(
+        *record.file, record.gameCount, [&](const ScannedGame& game, std::uint64_t position) {
+            model.Append(game);
             if (sinceUpdate.elapsed() >= 100) {
                 sinceUpdate.restart();
                 progress.setLabelText(QStringLiteral("%1 games found").arg(record.gameCount));
@@ -294,16 +82,81 @@ void FillList(TemplateDialog& dialog, GameListRecord& record) {
     model.EndAppend();
 }
 
+// Keys typed in the filter field that belong to the list: Enter picks the game, the arrows and
+// page keys move through the rows, so that the hands need not leave the keyboard.
+class FilterKeys final : public QObject {
+public:
+    FilterKeys(TemplateDialog& dialog, QTreeView& list)
+        : QObject(&dialog), dialog_(dialog), list_(list) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            dialog_.SendCommand(1);
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown: {
+            QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
+            QCoreApplication::sendEvent(&list_, &copy);
+            return true;
+        }
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    TemplateDialog& dialog_;
+    QTreeView& list_;
+};
+
+// The title: every game found, or with a filter the games it leaves of them.
+void ShowCount(TemplateDialog& dialog, const GameListModel& model) {
+    dialog.SetCaption(model.Filter().isEmpty() ? QStringLiteral("%1 games found").arg(model.Count())
+                                               : model.CountText());
+}
+
+void ApplyFilter(TemplateDialog& dialog, GameListRecord& record, const QString& text) {
+    QTreeView* list = ListOf(dialog);
+    if (!list || !record.model)
+        return;
+    record.model->SetFilter(text);
+    ShowCount(dialog, *record.model);
+    // The best match is the first row: Enter takes it, the arrows go on from it.
+    if (record.model->rowCount() > 0) {
+        const QModelIndex first = record.model->index(0, 0);
+        list->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+        list->scrollToTop();
+    }
+}
+
 void InitList(TemplateDialog& dialog, GameListRecord& record) {
     QTreeView* list = ListOf(dialog);
     if (!list)
         return;
-    // The list fills the dialog under the check boxes.
+    // The filter field takes the top of the area under the check boxes, the list the rest.
     const QRect eco = dialog.ControlRect(1005);
     const QRect client = dialog.Client()->rect();
     const int x = eco.left();
-    const int y = eco.bottom() + 1 + 3;
-    list->setGeometry(x, y, client.width() - 2 * x, client.height() - (eco.bottom() + 1) - 6);
+    auto* filter = new QLineEdit(dialog.Client());
+    filter->setObjectName(QStringLiteral("filter"));
+    filter->setPlaceholderText(QStringLiteral("Filter"));
+    filter->setClearButtonEnabled(true);
+    filter->setFont(list->font());
+    const int filterTop = eco.bottom() + 1 + 3;
+    filter->setGeometry(x, filterTop, client.width() - 2 * x, filter->sizeHint().height());
+    filter->show();
+    const int y = filter->geometry().bottom() + 1 + 3;
+    list->setGeometry(x, y, client.width() - 2 * x, client.height() - 3 - y);
+    QWidget::setTabOrder(filter, list);
 
     record.model = new GameListModel(list);
     list->setModel(record.model);
@@ -319,13 +172,18 @@ void InitList(TemplateDialog& dialog, GameListRecord& record) {
         list->setColumnWidth(column, 0);
 
     FillList(dialog, record);
-    dialog.SetCaption(QStringLiteral("%1 games found").arg(record.model->rowCount()));
+    ShowCount(dialog, *record.model);
     for (int column : {WhiteColumn, BlackColumn, ResultColumn})
         list->resizeColumnToContents(column);
     // One tap on a row picks it.
     QObject::connect(list, &QTreeView::clicked, &dialog, [&dialog](const QModelIndex& index) {
         dialog.Notify(ListId, ListNotification::ItemActivate, index.row());
     });
+    QObject::connect(
+        filter, &QLineEdit::textChanged, &dialog,
+        [&dialog, &record](const QString& text) { ApplyFilter(dialog, record, text); });
+    filter->installEventFilter(new FilterKeys(dialog, *list));
+    filter->setFocus();
     dialog.SetChecked(1001, true);
 }
 
@@ -340,8 +198,7 @@ bool ChooseGame(TemplateDialog& dialog, GameListRecord& record) {
     int first = rows.front().row();
     for (const QModelIndex& index : rows)
         first = std::min(first, index.row());
-    const GameListEntry* entry = record.model->EntryAt(first);
-    record.chosenOffset = entry ? entry->startOffset : 0;
+    record.chosenOffset = std::int64_t(record.model->StartOffsetAt(first).value_or(0));
     dialog.End(1);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "pgn/partie.h"
 #include "platform/shell.h"
+#include "resources/bitmaps.h"
 #include "resources/dialog_builder.h"
 
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+
+#include <cmath>
 
 PieceCode SelectedSetupPiece = Empty;
 
@@ -261,10 +264,13 @@ void DrawPieceButton(QPainter& painter, const QRect& rect, PieceCode code, bool 
         painter.fillRect(rect.adjusted(2, 2, -2, -2), background);
     }
 
-    const QImage& strip = DefaultPieceStrip;
-    if (strip.isNull() || code == Empty)
+    if (DefaultPieceStrip.isNull() || code == Empty)
         return;
-    const int size = SetupSquareSize;
+    // A screen with more device pixels than pixels gets the piece drawn for its resolution.
+    const qreal ratio = painter.device()->devicePixelRatio();
+    const int size = ratio > 1.0 ? int(std::lround(SetupSquareSize * ratio)) : SetupSquareSize;
+    const QImage strip =
+        size == SetupSquareSize ? DefaultPieceStrip : LoadPieceStrip(StandardPieceStrip, size);
     const int image = ColourOf(code) == White ? 4 * TypeOf(code) - 3 : 4 * TypeOf(code) - 1;
     // The mask (the piece black on white) is ANDed onto the background, then the image is ORed
     // into its silhouette: the background shows round the piece.
@@ -277,6 +283,7 @@ void DrawPieceButton(QPainter& painter, const QRect& rect, PieceCode code, bool 
         cellPainter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
         cellPainter.drawImage(0, 0, strip, image * size, 0, size, size);
     }
+    cell.setDevicePixelRatio(qreal(size) / SetupSquareSize);
     painter.drawImage(rect.topLeft() + QPoint(2, 2), cell);
 }
 

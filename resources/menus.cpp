@@ -114,8 +114,9 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
                 // The evaluation items show their glyph; the text stays as the tooltip.
                 const int cell = item.command - Cmd::EvalFirst;
                 if (!glyphs.isNull())
-                    action->setIcon(QIcon(QPixmap::fromImage(
-                        glyphs.copy(cell * GlyphCellWidth, 0, GlyphCellWidth, GlyphCellHeight))));
+                    action->setIcon(StripCellIcon(
+                        GlyphStripBitmap,
+                        QRect(cell * GlyphCellWidth, 0, GlyphCellWidth, GlyphCellHeight), false));
                 action->setToolTip(action->text());
                 action->setText(QString());
             }

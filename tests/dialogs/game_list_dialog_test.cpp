@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionHeader>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -88,10 +90,12 @@ TEST(GameListTextSort, AccentsAndCaseSortWithTheirLetter) {
         std::vector<const char16_t*> whites;
         QStringList sorted;
     } rows[] = {
-        {"accented capitals", {u"Zoltan", u"\u00C9mile", u"Eva", u"\u00C1bel"},
+        {"accented capitals",
+         {u"Zoltan", u"\u00C9mile", u"Eva", u"\u00C1bel"},
          {u8"\u00C1bel", u8"\u00C9mile", "Eva", "Zoltan"}},
         {"lower case", {u"bert", u"Carl", u"anna", u"Dora"}, {"anna", "bert", "Carl", "Dora"}},
-        {"Cyrillic after Latin", {u"\u041A\u0430\u0440\u043F\u043E\u0432", u"Anand"},
+        {"Cyrillic after Latin",
+         {u"\u041A\u0430\u0440\u043F\u043E\u0432", u"Anand"},
          {"Anand", u8"\u041A\u0430\u0440\u043F\u043E\u0432"}},
     };
     for (const auto& row : rows) {
@@ -147,6 +151,92 @@ TEST_F(GameListSorting, CellsShowTheEntrysTexts) {
     EXPECT_EQ(GameListModel::CellText(*entry, StartColumn), QStringLiteral("(Position)"));
     EXPECT_EQ(model.headerData(StartColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
               QStringLiteral("Start"));
+}
+
+// The filter on a list made here: every column it searches, accents and case either way, the
+// columns it leaves alone, the count, and the sort it keeps.
+TEST(GameListFilter, FindsTextInEveryNamedColumnWhateverItsAccentsAndCase) {
+    GuiTestApp();
+    struct Game {
+        const char16_t *white, *black, *event, *site, *round, *date, *eco;
+        int result;
+    };
+    const Game games[] = {
+        {u"\u00C9mile Zola", u"Anna \u00D8rsted", u"Paris Open", u"Lyon", u"1", u"1999.01.01",
+         u"B20", WhiteWins},
+        {u"KARPOV, Anatoly", u"Stra\u00DFe, J\u00F6rg", u"Linares", u"M\u00E1laga", u"12",
+         u"2001.05.01", u"C42", Draw},
+        {u"anand", u"\u0141ukasz Nowak", u"Tata Steel", u"Wijk aan Zee", u"3.1", u"2010.??.??",
+         nullptr, Unfinished},
+        {u"Zoe", u"E\u0301mile Mu\u0308ller", u"CAF\u00C9 Cup", u"Reykjav\u00EDk", u"?",
+         u"1985.12.31", u"A00", BlackWins},
+    };
+    GameListModel model;
+    std::uint32_t offset = 7;
+    for (const Game& game : games) {
+        auto entry = Entry(game.white, game.black, game.result, game.round, game.date, offset);
+        offset += 100;
+        entry->SetEvent(std::u16string(game.event));
+        entry->SetSite(std::u16string(game.site));
+        if (game.eco)
+            entry->SetEco(std::u16string(game.eco));
+        entry->SetFirstMoves(std::u16string_view(u"1. e4 c5 2. Nf3"));
+        model.Append(std::move(entry));
+    }
+    model.EndAppend();
+    const QString emile = QString::fromUtf16(u"\u00C9mile Zola");
+    const QString karpov = QStringLiteral("KARPOV, Anatoly");
+    const struct {
+        const char* name;
+        const char16_t* typed;
+        QStringList whites;
+    } rows[] = {
+        {"plain letters find accented ones, composed or not", u"emile", {emile, "Zoe"}},
+        {"an accent typed finds the plain letter", u"\u00E9mile z", {emile}},
+        {"lower case finds upper case", u"karpov", {karpov}},
+        {"upper case finds lower case", u"ANAND", {"anand"}},
+        {"letters without a base letter: \u00F8", u"orsted", {emile}},
+        {"\u00DF as ss", u"STRASSE", {karpov}},
+        {"\u0141 as l", u"lukasz", {"anand"}},
+        {"umlaut dropped", u"muller", {"Zoe"}},
+        {"event", u"cafe cup", {"Zoe"}},
+        {"site", u"malaga", {karpov}},
+        {"site, accent typed", u"REYKJAV\u00CDK", {"Zoe"}},
+        {"round", u"3.1", {"anand"}},
+        {"date", u"1985", {"Zoe"}},
+        {"ECO", u"c42", {karpov}},
+        {"result as shown", u"\u00BD", {karpov}},
+        {"result as written", u"1/2-1/2", {karpov}},
+        {"Black wins", u"0-1", {"Zoe"}},
+        {"unfinished", u"*", {"anand"}},
+        {"the first moves are not searched", u"nf3", {}},
+        {"no match runs from one column into the next", u"zolaanna", {}},
+        {"nothing", u"xyz", {}},
+        {"empty shows every game", u"", {emile, karpov, "anand", "Zoe"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        model.SetFilter(QString::fromUtf16(row.typed));
+        EXPECT_EQ(Whites(model), row.whites);
+        EXPECT_EQ(model.CountText(), QStringLiteral("%1 of 4 games").arg(row.whites.size()));
+    }
+
+    // The rows keep the sort, both ways: one more letter narrows the rows left, one less
+    // widens them again, and a sort under a filter sorts what is shown.
+    model.Sort(WhiteColumn * 2 + 1);
+    model.SetFilter(QStringLiteral("a"));
+    EXPECT_EQ(Whites(model), QStringList({"Zoe", karpov, emile, "anand"}));
+    model.SetFilter(QStringLiteral("an"));
+    EXPECT_EQ(Whites(model), QStringList({karpov, emile, "anand"}));
+    model.Sort(BlackColumn * 2);
+    EXPECT_EQ(Whites(model), QStringList({emile, "anand", karpov}));
+    EXPECT_EQ(model.StartOffsetAt(2), std::optional<std::uint64_t>(107));
+    EXPECT_FALSE(model.StartOffsetAt(3));
+    EXPECT_EQ(model.EntryAt(2)->eco, std::optional<std::u16string>(u"C42"));
+    EXPECT_FALSE(model.EntryAt(1)->eco) << "an ECO that is none stays none";
+    model.SetFilter(QString());
+    EXPECT_EQ(Whites(model), QStringList({emile, "Zoe", "anand", karpov}));
+    EXPECT_EQ(model.CountText(), QStringLiteral("4 of 4 games"));
 }
 
 // The dialog over a real file.
@@ -350,21 +440,67 @@ TEST_F(GameListDialog, ColumnBoxesShowAndHideTheirColumns) {
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
 }
 
-TEST_F(GameListDialog, TheListFillsTheDialogUnderTheCheckBoxes) {
+TEST_F(GameListDialog, TheFilterFieldAndTheListShareTheAreaUnderTheCheckBoxes) {
     platform::File& games = Open({"1"});
     QueueDialogScript([](TemplateDialog& dialog) {
         const QRect eco = dialog.ControlRect(1005);
         const QRect list = dialog.ControlRect(1000);
         const QRect client = dialog.Client()->rect();
+        auto* filter = dialog.findChild<QLineEdit*>(QStringLiteral("filter"));
+        ASSERT_NE(filter, nullptr);
+        EXPECT_EQ(filter->geometry().left(), eco.left());
+        EXPECT_EQ(filter->geometry().top(), eco.bottom() + 1 + 3);
+        EXPECT_EQ(filter->geometry().width(), client.width() - 2 * eco.left());
+        EXPECT_GT(filter->height(), 0);
         EXPECT_EQ(list.left(), eco.left());
-        EXPECT_EQ(list.top(), eco.bottom() + 1 + 3);
+        EXPECT_EQ(list.top(), filter->geometry().bottom() + 1 + 3);
         EXPECT_EQ(list.width(), client.width() - 2 * eco.left());
-        // Its height is the client height less the boxes' bottom edge and 6 pixels.
-        EXPECT_EQ(list.height(), client.height() - (eco.bottom() + 1) - 6);
+        // The list ends where it did without the field: 3 pixels above the client's bottom.
+        EXPECT_EQ(list.bottom() + 1, client.height() - 3);
         dialog.Click(2);
     });
     std::uint32_t offset = 0;
     std::int32_t count = 0;
+    EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
+}
+
+TEST_F(GameListDialog, TypingNarrowsTheSortedRowsAndEnterPicksTheFirst) {
+    platform::File& games = Open({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"});
+    QueueDialogScript([](TemplateDialog& dialog) {
+        auto* filter = dialog.findChild<QLineEdit*>(QStringLiteral("filter"));
+        ASSERT_NE(filter, nullptr);
+        EXPECT_TRUE(filter->text().isEmpty());
+        dialog.ClickHeader(1000, RoundColumn);
+        dialog.ClickHeader(1000, RoundColumn); // round 12 first
+        QTest::keyClicks(filter, QStringLiteral("WHITE 1"));
+        EXPECT_EQ(dialog.Caption(), QStringLiteral("3 of 12 games"));
+        ASSERT_EQ(List(dialog)->model()->rowCount(), 3);
+        EXPECT_EQ(WhiteAt(dialog, 0), QStringLiteral("White 11"));
+        EXPECT_EQ(WhiteAt(dialog, 1), QStringLiteral("White 10"));
+        EXPECT_EQ(WhiteAt(dialog, 2), QStringLiteral("White 1"));
+        QTest::keyClick(filter, Qt::Key_Backspace);
+        QTest::keyClick(filter, Qt::Key_Backspace);
+        EXPECT_EQ(dialog.Caption(), QStringLiteral("12 of 12 games")) << "\"white\"";
+        QTest::keyClicks(filter, QStringLiteral(" 1"));
+        // Down goes from the first row to the second; Enter in the field picks it.
+        QTest::keyClick(filter, Qt::Key_Down);
+        QTest::keyClick(filter, Qt::Key_Return);
+    });
+    std::uint32_t offset = 0;
+    std::int32_t count = 0;
+    ASSERT_EQ(ShowGameListDialog(nullptr, games, offset, count), 1);
+    EXPECT_EQ(offset, starts[10]);
+    EXPECT_EQ(count, 12);
+
+    // The next opening starts with an empty filter and every game.
+    QueueDialogScript([](TemplateDialog& dialog) {
+        auto* filter = dialog.findChild<QLineEdit*>(QStringLiteral("filter"));
+        ASSERT_NE(filter, nullptr);
+        EXPECT_TRUE(filter->text().isEmpty());
+        EXPECT_EQ(dialog.Caption(), QStringLiteral("12 games found"));
+        EXPECT_EQ(List(dialog)->model()->rowCount(), 12);
+        dialog.Click(2);
+    });
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
 }
 

@@ -1,6 +1,8 @@
 // Draws the program's bitmaps: the two piece strips, the evaluation glyphs, the tool-button
 // images and the icon. The pieces come from the chess figures of DejaVu Sans; everything else is
-// drawn here line by line. Output: <dir>/113.png, 139.png, 106.png, 115.png, 128.png.
+// drawn here line by line. Output: <dir>/113.png, 139.png, 106.png, 115.png, 128.png, and for
+// screens with several device pixels to a pixel piece-N.png (strips of N-pixel squares),
+// 106@Nx.png and 115@Nx.png (the glyphs and tool images N times larger).
 // With --icons ICON_DIR it also draws the icon at the desktop's sizes: ICON_DIR/pawnlet-N.png.
 //
 // Piece strip layout (25 cells of the square size): cell 0 white; for type t (1 pawn, 2 rook,
@@ -23,6 +25,10 @@
 namespace {
 
 constexpr int Supersample = 8;
+
+// The square sizes of the piece strips drawn for screens with more than one device pixel to a
+// pixel: the 19- and 25-pixel squares times 1.5, 2, 3 and 4, rounded.
+constexpr int HighResolutionCells[] = {29, 38, 50, 57, 75, 76, 100};
 
 // A piece drawn at high resolution, reduced to coverage per output pixel.
 struct Coverage {
@@ -144,13 +150,20 @@ QImage PieceStrip(int size, const QFont& baseFont) {
 }
 
 // Evaluation glyphs, black on white, 15 x 14 each: "=", unclear, the four advantages and the two
-// decisive ones.
-QImage GlyphStrip() {
+// decisive ones. `scale` draws them that many times larger, strokes included, for screens with
+// more than one device pixel to a pixel.
+QImage GlyphStrip(int scale = 1) {
     constexpr int W = 15, H = 14;
-    QImage strip(8 * W, H, QImage::Format_RGB32);
+    QImage strip(8 * W * scale, H * scale, QImage::Format_RGB32);
     strip.fill(Qt::white);
     QPainter p(&strip);
-    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::Antialiasing, scale > 1);
+    if (scale > 1) {
+        // Strokes centred on the middle of their pixels, as the one-pixel lines of the small
+        // strip fall.
+        p.scale(scale, scale);
+        p.translate(0.5, 0.5);
+    }
     p.setPen(QPen(Qt::black, 1));
     auto hline = [&](int cell, int x0, int x1, int y) {
         p.drawLine(cell * W + x0, y, cell * W + x1, y);
@@ -190,21 +203,25 @@ QImage GlyphStrip() {
     // Thicken every stroke by one pixel to the right so that the glyphs read at menu size.
     p.end();
     QImage bold = strip.copy();
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x + 1 < 8 * W; ++x)
-            if ((x + 1) % W != 0 && qGray(strip.pixel(x, y)) < 128)
-                bold.setPixel(x + 1, y, qRgb(0, 0, 0));
+    for (int y = 0; y < H * scale; ++y)
+        for (int x = 0; x + 1 < 8 * W * scale; ++x)
+            for (int step = 1; step <= scale; ++step)
+                if (x + step < 8 * W * scale && (x + step) % (W * scale) >= step &&
+                    qGray(strip.pixel(x, y)) < 128)
+                    bold.setPixel(x + step, y,
+                                  qMin(bold.pixel(x + step, y), strip.pixel(x, y)) | 0xFF000000u);
     return bold;
 }
 
 // The seven tool-button images: save, properties, backward, return from line, forward,
 // annotations, comment. Transparent background, dark strokes.
-QImage ToolStrip(const QFont& baseFont) {
+QImage ToolStrip(const QFont& baseFont, int scale = 1) {
     constexpr int S = 16;
-    QImage strip(7 * S, S, QImage::Format_ARGB32);
+    QImage strip(7 * S * scale, S * scale, QImage::Format_ARGB32);
     strip.fill(Qt::transparent);
     QPainter p(&strip);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(scale, scale);
     const QColor ink(0x20, 0x20, 0x20);
     const QColor blue(0x20, 0x50, 0xB0);
     const QColor green(0x10, 0x80, 0x30);
@@ -376,6 +393,14 @@ int main(int argc, char** argv) {
     ok &= Save(GlyphStrip(), dir + QStringLiteral("/106.png"));
     ok &= Save(ToolStrip(font), dir + QStringLiteral("/115.png"));
     ok &= Save(Icon(font), dir + QStringLiteral("/128.png"));
+    // The same strips for screens with 1.5, 2, 3 and 4 device pixels to a pixel: drawn from the
+    // figures at the size they are shown, never enlarged from the small ones.
+    for (int cell : HighResolutionCells)
+        ok &= Save(PieceStrip(cell, font), dir + QStringLiteral("/piece-%1.png").arg(cell));
+    for (int scale : {2, 3, 4})
+        ok &= Save(GlyphStrip(scale), dir + QStringLiteral("/106@%1x.png").arg(scale));
+    for (int scale : {2, 3, 4})
+        ok &= Save(ToolStrip(font, scale), dir + QStringLiteral("/115@%1x.png").arg(scale));
     if (icons) {
         const QString iconDir = QString::fromLocal8Bit(argv[3]);
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
