@@ -1,15 +1,18 @@
 // Program entry.
 //
-//   pawnlet [FILE]          the program; FILE (the whole rest of the command line) is opened
-//                           through its game list
+//   pawnlet [FILE]          the program; FILE (the words left on the command line, joined by
+//                           blanks) is opened through its game list
 //   pawnlet --screenshot OUT.png [--landscape] [--large-board] [FILE]
 //                           renders the window with FILE's first game at its end into OUT.png
 //                           and exits; needs no display and touches no settings
+//   pawnlet --help | --version
+//                           print and exit, without a display
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
 #include "app/main_window.h"
 #include "app/qt_shell.h"
+#include "app/recent_files.h"
 #include "app/single_instance.h"
 #include "dialogs/settings_store.h"
 #include "pgn/partie.h"
@@ -17,7 +20,10 @@
 #include "platform/debug.h"
 #include "platform/file.h"
 
+#include "pawnlet_version.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QStringList>
 
 #include <cstdio>
@@ -69,33 +75,52 @@ struct Options {
     bool largeBoard = false;
     QString file; // empty: none
     QString error;
+    QString printed; // --help or --version: what to print before leaving
 };
 
-Options ReadOptions(QStringList args) {
+Options ReadOptions(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Chess game viewer and editor for PGN files."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Render the window with FILE's first game at its end into <OUT.png> and "
+                       "exit. Needs no display and touches no settings."),
+        QStringLiteral("OUT.png"));
+    const QCommandLineOption landscape(QStringLiteral("landscape"),
+                                       QStringLiteral("With --screenshot: the landscape layout."));
+    const QCommandLineOption largeBoard(QStringLiteral("large-board"),
+                                        QStringLiteral("With --screenshot: the large board."));
+    parser.addOptions({screenshot, landscape, largeBoard});
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("The PGN file to open through its game list; the words are joined by "
+                       "blanks, so a path with blanks needs no quotes."),
+        QStringLiteral("[FILE]"));
+
     Options options;
-    args.removeFirst();
-    if (!args.isEmpty() && args.front() == QStringLiteral("--screenshot")) {
-        options.screenshot = true;
-        args.removeFirst();
-        if (args.isEmpty()) {
-            options.error = QStringLiteral("--screenshot needs the path of the PNG file to write");
-            return options;
-        }
-        options.screenshotPath = args.takeFirst();
-        while (!args.isEmpty() && args.front().startsWith(QStringLiteral("--"))) {
-            const QString flag = args.takeFirst();
-            if (flag == QStringLiteral("--landscape"))
-                options.landscape = true;
-            else if (flag == QStringLiteral("--large-board"))
-                options.largeBoard = true;
-            else {
-                options.error = QStringLiteral("unknown option %1").arg(flag);
-                return options;
-            }
-        }
+    if (!parser.parse(args)) {
+        options.error = parser.errorText();
+        return options;
     }
-    // The rest of the command line, whole, is one path (it may hold spaces).
-    options.file = args.join(QLatin1Char(' '));
+    if (parser.isSet(help)) {
+        // Read before any application object exists, the program has no name of its own yet.
+        options.printed = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                    QStringLiteral("pawnlet"));
+        return options;
+    }
+    if (parser.isSet(version)) {
+        options.printed = QStringLiteral("pawnlet " PAWNLET_VERSION_TEXT "\n");
+        return options;
+    }
+    options.screenshot = parser.isSet(screenshot);
+    options.screenshotPath = parser.value(screenshot);
+    options.landscape = parser.isSet(landscape);
+    options.largeBoard = parser.isSet(largeBoard);
+    if (!options.screenshot && (options.landscape || options.largeBoard))
+        options.error = QStringLiteral("--landscape and --large-board go with --screenshot");
+    options.file = parser.positionalArguments().join(QLatin1Char(' '));
     return options;
 }
 
@@ -148,9 +173,22 @@ int RunScreenshot(const Options& options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // --help and --version are answered before the application object, which needs a display.
+    {
+        QStringList words;
+        for (int i = 0; i < argc; ++i)
+            words << QString::fromLocal8Bit(argv[i]);
+        const Options early = ReadOptions(words);
+        if (!early.printed.isEmpty()) {
+            std::fputs(early.printed.toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(PAWNLET_VERSION_TEXT));
     // The installed desktop entry (pawnlet.desktop), through which Wayland finds the icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("pawnlet"));
+    // Read again without the options that Qt took for itself (-platform, -style, ...).
     const Options options = ReadOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "pawnlet: %s\n", options.error.toLocal8Bit().constData());
@@ -192,8 +230,8 @@ int main(int argc, char* argv[]) {
     if (!instance.Listen())
         platform::DebugOutput(std::string_view("Pawnlet: no single-instance socket\n"));
 
-    if (!options.file.isEmpty())
-        (void)OpenStartFile(*window, options.file);
+    if (!options.file.isEmpty() && OpenStartFile(*window, options.file))
+        NoteRecentFile(QtText(CurrentPartie->path));
 
     const int code = app.exec();
     (void)SaveSettings();

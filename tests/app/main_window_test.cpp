@@ -2,9 +2,9 @@
 // the open-file message and the release of everything at exit.
 #include "app/window_test_support.h"
 
-#include "app/echiquier.h"
 #include "app/layout.h"
 #include "app/menu_bar.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
 
 #include <QAction>

@@ -18,6 +18,8 @@
 #include "platform/text.h"
 #include "tools/cli/cli_shell.h"
 
+#include "pawnlet_version.h"
+
 namespace cli {
 
 const char* const HelpText =
@@ -35,6 +37,7 @@ const char* const HelpText =
     "                                  place when the file holds several games)\n"
     "  check FILE                      load every game; print the ones that fail, then\n"
     "                                  'N games, M moves, K errors'\n"
+    "  --version                       the program's version\n"
     "\n"
     "Text is UTF-8; show writes the PGN bytes (each game in its own encoding, Windows-1252\n"
     "or UTF-8; CR LF).\n"
@@ -371,6 +374,10 @@ int RunCli(const std::vector<std::string>& args, std::string& out, std::string& 
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             out += HelpText;
+            return 0;
+        }
+        if (arg == "--version") {
+            out += "pawnlet-cli " PAWNLET_VERSION_TEXT "\n";
             return 0;
         }
     }
