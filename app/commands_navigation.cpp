@@ -1,5 +1,6 @@
 // Moving along the game tree and editing its lines.
 #include "app/choose_dialog.h"
+#include "app/command_actions.h"
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
@@ -165,9 +166,11 @@ void ToggleMoveList() {
     MoveList->ToggleVisible();
     const bool shown = MoveList->IsVisible();
     if (MenuBarMenu) {
-        if (QAction* item = FindMenuAction(MenuBarMenu, Cmd::HideList))
+        if (QAction* item = FindMenuAction(MenuBarMenu, Cmd::HideList)) {
             item->setText(shown ? QStringLiteral("&Hide move list")
                                 : QStringLiteral("S&how move list"));
+            item->setToolTip(CommandToolTip(*item));
+        }
     }
     // Only the large board gives the list's room to the comment; the standard board leaves the
     // area blank while the list is hidden.

@@ -104,7 +104,7 @@ Options ReadOptions(const QStringList& args) {
         options.error = parser.errorText();
         return options;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         // Read before any application object exists, the program has no name of its own yet.
         options.printed = parser.helpText().replace(QStringLiteral("<executable_name>"),
                                                     QStringLiteral("pawnlet"));
