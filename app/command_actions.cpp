@@ -51,6 +51,13 @@ struct DesktopKey {
     QList<QKeySequence> keys;
 };
 
+// The platform's keys for `key`; where it has none (Save As and Quit on some platforms), the
+// ones most desktop programs use.
+QList<QKeySequence> StandardOr(QKeySequence::StandardKey key, const QKeySequence& fallback) {
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    return keys.isEmpty() ? QList<QKeySequence>{fallback} : keys;
+}
+
 std::vector<DesktopKey> DesktopKeys() {
     return {
         {Cmd::MoveBackward, {QKeySequence(Qt::Key_Left)}},
@@ -61,12 +68,12 @@ std::vector<DesktopKey> DesktopKeys() {
         {Cmd::NextAlternative, {QKeySequence(Qt::Key_Down)}},
         {Cmd::TenBackward, {QKeySequence(Qt::Key_PageUp)}},
         {Cmd::TenForward, {QKeySequence(Qt::Key_PageDown)}},
-        {Cmd::SaveAs, QKeySequence::keyBindings(QKeySequence::SaveAs)},
-        {Cmd::Exit, QKeySequence::keyBindings(QKeySequence::Quit)},
-        {Cmd::New, QKeySequence::keyBindings(QKeySequence::New)},
-        {Cmd::CopyFen, QKeySequence::keyBindings(QKeySequence::Copy)},
+        {Cmd::SaveAs, StandardOr(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S))},
+        {Cmd::Exit, StandardOr(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q))},
+        {Cmd::New, StandardOr(QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N))},
+        {Cmd::CopyFen, StandardOr(QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_C))},
         {Cmd::CopyGame, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
-        {Cmd::Paste, QKeySequence::keyBindings(QKeySequence::Paste)},
+        {Cmd::Paste, StandardOr(QKeySequence::Paste, QKeySequence(Qt::CTRL | Qt::Key_V))},
     };
 }
 
