@@ -2,8 +2,8 @@
 // move list, the layout computed for the window, and the drawing objects that every paint reuses.
 //
 // Everything here lives on the UI thread only. The main window sets it up when it is created and
-// releases it when the program ends; the other views and the dialogs read it and call the few
-// operations below to move along the game or to repaint.
+// releases it when the program ends; the other views and the commands read it and call the few
+// operations below to repaint. The dialogs never see it: they take values and return values.
 //
 // Ownership: the session (app/session.h) owns the current game and says which position is shown;
 // `CurrentPartie` and `CurrentPosition` read them. `Board` and `MoveList` own their objects.

@@ -200,8 +200,10 @@ void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
     if (!ConfirmSave(*CurrentPartie, ShellOwner(this)))
         return;
     auto partie = std::make_unique<Partie>();
-    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0) == NoError)
+    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0) == NoError) {
+        NoteRecentFile(QtText(partie->path));
         InstallGame(std::move(partie));
+    }
 }
 
 void MainWindow::BringForward() {
