@@ -1,8 +1,10 @@
 // The command dispatcher of the main window, and the navigation and line-editing commands.
 //
 // Every menu item, tool button and accelerator arrives as a command identifier (resources/menus.h
-// names them). DispatchCommand looks the identifier up in one table of routes, so that adding a
-// command is adding one row to that table (commands.cpp). Identifiers nobody handles are ignored.
+// names them), through the window's action for that command (app/command_actions.h).
+// DispatchCommand looks the identifier up in one table of routes, so that adding a command is
+// adding one row to that table (commands.cpp), and its action follows. Identifiers nobody
+// handles are ignored.
 #pragma once
 
 #include <cstdint>
