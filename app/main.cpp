@@ -7,6 +7,7 @@
 //                           and exits; needs no display and touches no settings
 //   pawnlet --help | --version
 //                           print and exit, without a display
+#include "app/command_line.h"
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
@@ -23,7 +24,6 @@
 #include "pawnlet_version.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QStringList>
 
 #include <cstdio>
@@ -68,62 +68,6 @@ public:
     }
 };
 
-struct Options {
-    bool screenshot = false;
-    QString screenshotPath;
-    bool landscape = false;
-    bool largeBoard = false;
-    QString file; // empty: none
-    QString error;
-    QString printed; // --help or --version: what to print before leaving
-};
-
-Options ReadOptions(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Chess game viewer and editor for PGN files."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Render the window with FILE's first game at its end into <OUT.png> and "
-                       "exit. Needs no display and touches no settings."),
-        QStringLiteral("OUT.png"));
-    const QCommandLineOption landscape(QStringLiteral("landscape"),
-                                       QStringLiteral("With --screenshot: the landscape layout."));
-    const QCommandLineOption largeBoard(QStringLiteral("large-board"),
-                                        QStringLiteral("With --screenshot: the large board."));
-    parser.addOptions({screenshot, landscape, largeBoard});
-    parser.addPositionalArgument(
-        QStringLiteral("FILE"),
-        QStringLiteral("The PGN file to open through its game list; the words are joined by "
-                       "blanks, so a path with blanks needs no quotes."),
-        QStringLiteral("[FILE]"));
-
-    Options options;
-    if (!parser.parse(args)) {
-        options.error = parser.errorText();
-        return options;
-    }
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        // Read before any application object exists, the program has no name of its own yet.
-        options.printed = parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                                    QStringLiteral("pawnlet"));
-        return options;
-    }
-    if (parser.isSet(version)) {
-        options.printed = QStringLiteral("pawnlet " PAWNLET_VERSION_TEXT "\n");
-        return options;
-    }
-    options.screenshot = parser.isSet(screenshot);
-    options.screenshotPath = parser.value(screenshot);
-    options.landscape = parser.isSet(landscape);
-    options.largeBoard = parser.isSet(largeBoard);
-    if (!options.screenshot && (options.landscape || options.largeBoard))
-        options.error = QStringLiteral("--landscape and --large-board go with --screenshot");
-    options.file = parser.positionalArguments().join(QLatin1Char(' '));
-    return options;
-}
-
 // Loads the game the user picks from `path` (the game list decides); true when one was installed.
 bool OpenStartFile(MainWindow& window, const QString& path) {
     auto partie = std::make_unique<Partie>();
@@ -137,7 +81,7 @@ void PrintExitStatistics() {
     platform::DebugOutput(ExitStatistics());
 }
 
-int RunScreenshot(const Options& options) {
+int RunScreenshot(const StartOptions& options) {
     UnattendedShell shell;
     platform::SetShell(&shell);
     StandardBoard = options.largeBoard ? 0 : 1;
@@ -178,7 +122,7 @@ int main(int argc, char* argv[]) {
         QStringList words;
         for (int i = 0; i < argc; ++i)
             words << QString::fromLocal8Bit(argv[i]);
-        const Options early = ReadOptions(words);
+        const StartOptions early = ReadStartOptions(words);
         if (!early.printed.isEmpty()) {
             std::fputs(early.printed.toLocal8Bit().constData(), stdout);
             return 0;
@@ -189,7 +133,7 @@ int main(int argc, char* argv[]) {
     // The installed desktop entry (pawnlet.desktop), through which Wayland finds the icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("pawnlet"));
     // Read again without the options that Qt took for itself (-platform, -style, ...).
-    const Options options = ReadOptions(QApplication::arguments());
+    const StartOptions options = ReadStartOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "pawnlet: %s\n", options.error.toLocal8Bit().constData());
         return 2;

@@ -2,6 +2,7 @@
 // clipboard, dropped and recent files, the title, and the session whose one setter keeps the
 // board, the move list and the status line on the same position.
 #include "app/command_actions.h"
+#include "app/command_line.h"
 #include "app/menu_bar.h"
 #include "app/recent_files.h"
 #include "app/window_test_support.h"
@@ -25,6 +26,8 @@
 #include <QWindow>
 
 #include <map>
+
+#include "pawnlet_version.h"
 
 namespace {
 
@@ -481,6 +484,39 @@ TEST(Layers, NoDialogIncludesAnAppHeader) {
             << file.toStdString();
     }
     EXPECT_GE(files, 10);
+}
+
+} // namespace
+
+namespace {
+
+// The command line is read before any window or display: --help and --version answer and leave,
+// the screenshot options keep their meaning, and the words left over are one path.
+TEST(CommandLine, HelpVersionScreenshotAndAPathWithBlanks) {
+    const StartOptions help = ReadStartOptions({"pawnlet", "--help"});
+    EXPECT_TRUE(help.printed.startsWith(QStringLiteral("Usage: pawnlet [options] [FILE]")))
+        << help.printed.toStdString();
+    EXPECT_TRUE(help.printed.contains(QStringLiteral("--screenshot <OUT.png>")));
+    EXPECT_EQ(ReadStartOptions({"pawnlet", "My", "Games/x.pgn", "--version"}).printed,
+              QStringLiteral("pawnlet " PAWNLET_VERSION_TEXT "\n"));
+
+    const StartOptions path = ReadStartOptions({"pawnlet", "My", "Games/classics", "2024.pgn"});
+    EXPECT_TRUE(path.printed.isEmpty());
+    EXPECT_TRUE(path.error.isEmpty());
+    EXPECT_FALSE(path.screenshot);
+    EXPECT_EQ(path.file, QStringLiteral("My Games/classics 2024.pgn"));
+
+    const StartOptions shot =
+        ReadStartOptions({"pawnlet", "--screenshot", "out.png", "--large-board", "a", "b.pgn"});
+    EXPECT_TRUE(shot.screenshot);
+    EXPECT_EQ(shot.screenshotPath, QStringLiteral("out.png"));
+    EXPECT_TRUE(shot.largeBoard);
+    EXPECT_FALSE(shot.landscape);
+    EXPECT_EQ(shot.file, QStringLiteral("a b.pgn"));
+
+    EXPECT_FALSE(ReadStartOptions({"pawnlet", "--frobnicate"}).error.isEmpty());
+    EXPECT_FALSE(ReadStartOptions({"pawnlet", "--landscape", "x.pgn"}).error.isEmpty());
+    EXPECT_FALSE(ReadStartOptions({"pawnlet", "--screenshot"}).error.isEmpty());
 }
 
 } // namespace
