@@ -6,8 +6,7 @@
 #include "app/liste_coups.h"
 #include "app/material_dialog.h"
 #include "app/qt_shell.h"
-#include "dialogs/options_dialog.h"
-#include "dialogs/setup_dialog.h"
+#include "app/recent_files.h"
 #include "gametree/annotations.h"
 #include "pgn/partie.h"
 #include "resources/dialog_builder.h"
@@ -64,6 +63,18 @@ void OnMaterialBalance(int, int) {
 
 void OnOptions(int, int) { OptionsCommand(); }
 
+// The desktop program's own commands.
+void OnGoToStart(int, int) { GoToStart(); }
+void OnGoToLineEnd(int, int) { GoToLineEnd(); }
+void OnPreviousAlternative(int, int) { StepAlternative(-1); }
+void OnNextAlternative(int, int) { StepAlternative(1); }
+void OnTenBackward(int, int) { StepMoves(-10); }
+void OnTenForward(int, int) { StepMoves(10); }
+void OnCopyFen(int, int) { CopyFenCommand(); }
+void OnCopyGame(int, int) { CopyGameCommand(); }
+void OnPaste(int, int) { PasteCommand(); }
+void OnRecentFile(int id, int) { OpenRecentFile(id - Cmd::RecentFirst); }
+
 // clang-format on
 
 constexpr CommandRoute Routes[] = {
@@ -92,6 +103,16 @@ constexpr CommandRoute Routes[] = {
     {Cmd::Comment, Cmd::Comment, OnComment},
     {Cmd::MaterialBalance, Cmd::MaterialBalance, OnMaterialBalance},
     {Cmd::Options, Cmd::Options, OnOptions},
+    {Cmd::GoToStart, Cmd::GoToStart, OnGoToStart},
+    {Cmd::GoToLineEnd, Cmd::GoToLineEnd, OnGoToLineEnd},
+    {Cmd::PreviousAlternative, Cmd::PreviousAlternative, OnPreviousAlternative},
+    {Cmd::NextAlternative, Cmd::NextAlternative, OnNextAlternative},
+    {Cmd::TenBackward, Cmd::TenBackward, OnTenBackward},
+    {Cmd::TenForward, Cmd::TenForward, OnTenForward},
+    {Cmd::CopyFen, Cmd::CopyFen, OnCopyFen},
+    {Cmd::CopyGame, Cmd::CopyGame, OnCopyGame},
+    {Cmd::Paste, Cmd::Paste, OnPaste},
+    {Cmd::RecentFirst, Cmd::RecentLast, OnRecentFile},
 };
 
 } // namespace
@@ -106,6 +127,8 @@ bool DispatchCommand(int id, int code) {
     for (const CommandRoute& route : Routes) {
         if (id >= route.first && id <= route.last) {
             route.handler(id, code);
+            // A save, the properties or a comment may have changed what the title tells.
+            Session::Instance().GameStateTouched();
             return true;
         }
     }

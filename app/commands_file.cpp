@@ -2,6 +2,7 @@
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/qt_shell.h"
+#include "app/recent_files.h"
 #include "pgn/parse_moves.h"
 #include "pgn/partie.h"
 
@@ -30,19 +31,36 @@ void NewGame() {
         InstallGame(nullptr);
 }
 
-void OpenGameFile() {
-    std::optional<std::u16string> chosen = AskOpenFileName(MainWindowWidget);
-    if (!chosen)
-        return;
+namespace {
+
+// The part of Open after the file was chosen: the game list, then the game picked.
+bool LoadChosenFile(const std::u16string& path) {
     auto partie = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*partie, Owner(), CleanPath(*chosen), 0, 0);
+    const ParseError result = LoadGame(*partie, Owner(), CleanPath(path), 0, 0);
     if (result == NoError) {
+        NoteRecentFile(QtText(partie->path));
         InstallGame(std::move(partie));
-        return;
+        return true;
     }
     partie.reset();
     if (result != Cancelled)
         ShowLoadError(result, LoadCaption, Owner());
+    return false;
+}
+
+} // namespace
+
+void OpenGameFile() {
+    std::optional<std::u16string> chosen = AskOpenFileName(MainWindowWidget);
+    if (!chosen)
+        return;
+    (void)LoadChosenFile(*chosen);
+}
+
+bool OpenPath(const std::u16string& path) {
+    if (!AskToClose())
+        return false;
+    return LoadChosenFile(path);
 }
 
 void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {

@@ -1,10 +1,11 @@
 // Moving along the game tree and editing its lines.
 #include "app/choose_dialog.h"
+#include "app/command_actions.h"
 #include "app/commands.h"
-#include "app/echiquier.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
 #include "chess/position.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
 #include "gametree/tree_ops.h"
 #include "pgn/partie.h"
@@ -15,16 +16,17 @@
 #include <QMenu>
 #include <QWidget>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 void ShowPosition(Position* position) {
-    CurrentPosition = position;
-    InvalidateMainWindow(false);
-    OnPositionChanged();
+    Session::Instance().SetPosition(position);
 }
 
 void MarkChanged() {
-    CurrentPartie->changed = true;
+    Session::Instance().MarkChanged();
 }
 
 } // namespace
@@ -68,35 +70,68 @@ void ReturnFromLine() {
     ShowPosition(mainMove->after.get());
 }
 
+void GoToStart() {
+    if (CurrentPartie)
+        ShowPosition(&CurrentPartie->startPosition);
+}
+
+void GoToLineEnd() {
+    if (!CurrentPosition)
+        return;
+    Position* position = CurrentPosition;
+    while (position->firstMove)
+        position = position->firstMove->after.get();
+    ShowPosition(position);
+}
+
+void StepAlternative(int step) {
+    if (!CurrentPosition || !CurrentPosition->previousMove)
+        return;
+    const Coup* move = CurrentPosition->previousMove;
+    // The moves from the same position in list order: the main move, then its alternatives.
+    Coup* mainMove = move->before->firstMove.get();
+    std::vector<Coup*> moves{mainMove};
+    for (Coup* a = FirstAlternative(*mainMove); a; a = NextAlternative(*a))
+        moves.push_back(a);
+    const auto at = std::find(moves.begin(), moves.end(), move);
+    if (at == moves.end())
+        return;
+    const auto index = (at - moves.begin()) + step;
+    if (index < 0 || index >= std::ssize(moves))
+        return;
+    ShowPosition(moves[std::size_t(index)]->after.get());
+}
+
+void StepMoves(int count) {
+    if (!CurrentPosition)
+        return;
+    Position* position = CurrentPosition;
+    for (; count < 0 && position->previousMove; ++count)
+        position = position->PreviousPosition();
+    for (; count > 0 && position->firstMove; --count)
+        position = position->firstMove->after.get();
+    ShowPosition(position);
+}
+
 void DeleteAfter() {
     if (!CurrentPosition || !CurrentPosition->previousMove)
         return;
     Coup* move = CurrentPosition->previousMove;
     Position* before = move->before;
-    CurrentPosition = before;
     std::unique_ptr<Coup> removed = Unlink(*move);
-    removed.reset();
     MarkChanged();
-    if (MoveList)
-        MoveList->RebuildList(*CurrentPartie);
-    if (Board)
-        Board->ClearSelection();
-    InvalidateMainWindow(true);
+    // The list is rebuilt while the cut line still exists, so that no row ever names a
+    // destroyed move.
+    Session::Instance().SetPosition(before, Session::ListUpdate::Rebuild);
+    removed.reset();
 }
 
 void PromoteLine() {
     if (!CurrentPosition || !CurrentPosition->previousMove)
         return;
-    Coup* move = CurrentPosition->previousMove;
-    Promote(*move);
+    Promote(*CurrentPosition->previousMove);
     MarkChanged();
-    if (MoveList) {
-        MoveList->RebuildList(*CurrentPartie);
-        MoveList->SelectMoveRow(move);
-    }
-    if (Board)
-        Board->ClearSelection();
-    InvalidateMainWindow(true);
+    Session::Instance().SetPosition(CurrentPosition, Session::ListUpdate::Rebuild);
 }
 
 void SetMoveAnnotation(int nag) {
@@ -131,9 +166,11 @@ void ToggleMoveList() {
     MoveList->ToggleVisible();
     const bool shown = MoveList->IsVisible();
     if (MenuBarMenu) {
-        if (QAction* item = FindMenuAction(MenuBarMenu, Cmd::HideList))
+        if (QAction* item = FindMenuAction(MenuBarMenu, Cmd::HideList)) {
             item->setText(shown ? QStringLiteral("&Hide move list")
                                 : QStringLiteral("S&how move list"));
+            item->setToolTip(CommandToolTip(*item));
+        }
     }
     // Only the large board gives the list's room to the comment; the standard board leaves the
     // area blank while the list is hidden.

@@ -1,6 +1,5 @@
 #include "app/liste_coups.h"
 
-#include "app/echiquier.h"
 #include "app/globals.h"
 #include "chess/position.h"
 #include "dialogs/settings_store.h"
@@ -11,6 +10,7 @@
 
 #include <QFont>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QListView>
 #include <QWidget>
 
@@ -94,7 +94,38 @@ QString ListeCoups::RowTextFor(const Coup& move, const Coup* following) {
 
 // --- The list
 
-ListeCoups::ListeCoups() : receiver(std::make_unique<QObject>()) {}
+namespace {
+
+// Claims the keys that walk the rows before the window's actions take them, while the list has
+// the focus.
+class RowKeys final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            switch (key->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+            case Qt::Key_Home:
+            case Qt::Key_End:
+                if (key->modifiers() == Qt::NoModifier) {
+                    event->accept();
+                    return true;
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+ListeCoups::ListeCoups() : receiver(std::make_unique<RowKeys>()) {}
 ListeCoups::~ListeCoups() = default;
 
 bool ListeCoups::CreateControl(QWidget* parent, int controlId, const QRect& rect,
@@ -118,7 +149,10 @@ bool ListeCoups::CreateControl(QWidget* parent, int controlId, const QRect& rect
     // A row wider than the list loses letters from its middle, never its end: the closing
     // brackets of the variations and the comment mark stay in view.
     control->setTextElideMode(Qt::ElideMiddle);
-    control->setFocusPolicy(Qt::NoFocus);
+    // A click or Tab gives the list the keys: Up, Down, Page Up, Page Down, Home and End then walk
+    // its rows, and the board follows; the window's own keys (Left, Right, ...) still work.
+    control->setFocusPolicy(Qt::StrongFocus);
+    control->installEventFilter(receiver.get());
     control->setFont(font);
     control->setGeometry(rect);
     QObject::connect(control->selectionModel(), &QItemSelectionModel::currentChanged,
@@ -286,9 +320,5 @@ void ListeCoups::FollowSelectedRow() {
     if (!move || !move->after) {
         return;
     }
-    CurrentPosition = move->after.get();
-    if (Board) {
-        Board->ClearSelection();
-    }
-    InvalidateMainWindow(false);
+    Session::Instance().SetPosition(move->after.get(), Session::ListUpdate::Followed);
 }

@@ -7,12 +7,16 @@
 //   pawnlet --screenshot OUT.png [--landscape] [--large-board] [--zoom PERCENT] [FILE]
 //                           renders the window with FILE's first game at its end into OUT.png
 //                           and exits; needs no display and touches no settings
+//   pawnlet --help | --version
+//                           print and exit, without a display
+#include "app/command_line.h"
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "app/qt_shell.h"
+#include "app/recent_files.h"
 #include "app/single_instance.h"
 #include "app/zoom.h"
 #include "dialogs/settings_store.h"
@@ -20,6 +24,8 @@
 #include "pgn/scan_games.h"
 #include "platform/debug.h"
 #include "platform/file.h"
+
+#include "pawnlet_version.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -68,64 +74,6 @@ public:
     }
 };
 
-struct Options {
-    bool screenshot = false;
-    QString screenshotPath;
-    bool landscape = false;
-    bool largeBoard = false;
-    QString file; // empty: none
-    QString error;
-};
-
-// "--zoom PERCENT" at the front of `args`, taken off; the zoom itself was applied before the
-// application started (ZoomOption).
-void TakeZoom(QStringList& args, Options& options) {
-    args.removeFirst();
-    if (args.isEmpty() || !IsZoomLevel(args.front().toInt())) {
-        options.error = QStringLiteral("--zoom takes 100, 150, 200 or 300");
-        return;
-    }
-    args.removeFirst();
-}
-
-Options ReadOptions(QStringList args) {
-    Options options;
-    args.removeFirst();
-    if (!args.isEmpty() && args.front() == QStringLiteral("--zoom")) {
-        TakeZoom(args, options);
-        if (!options.error.isEmpty())
-            return options;
-    }
-    if (!args.isEmpty() && args.front() == QStringLiteral("--screenshot")) {
-        options.screenshot = true;
-        args.removeFirst();
-        if (args.isEmpty()) {
-            options.error = QStringLiteral("--screenshot needs the path of the PNG file to write");
-            return options;
-        }
-        options.screenshotPath = args.takeFirst();
-        while (!args.isEmpty() && args.front().startsWith(QStringLiteral("--"))) {
-            const QString flag = args.takeFirst();
-            if (flag == QStringLiteral("--landscape"))
-                options.landscape = true;
-            else if (flag == QStringLiteral("--large-board"))
-                options.largeBoard = true;
-            else if (flag == QStringLiteral("--zoom")) {
-                args.prepend(flag);
-                TakeZoom(args, options);
-                if (!options.error.isEmpty())
-                    return options;
-            } else {
-                options.error = QStringLiteral("unknown option %1").arg(flag);
-                return options;
-            }
-        }
-    }
-    // The rest of the command line, whole, is one path (it may hold spaces).
-    options.file = args.join(QLatin1Char(' '));
-    return options;
-}
-
 // Loads the game the user picks from `path` (the game list decides); true when one was installed.
 bool OpenStartFile(MainWindow& window, const QString& path) {
     auto partie = std::make_unique<Partie>();
@@ -139,7 +87,7 @@ void PrintExitStatistics() {
     platform::DebugOutput(ExitStatistics());
 }
 
-int RunScreenshot(const Options& options) {
+int RunScreenshot(const StartOptions& options) {
     UnattendedShell shell;
     platform::SetShell(&shell);
     StandardBoard = options.largeBoard ? 0 : 1;
@@ -175,15 +123,27 @@ int RunScreenshot(const Options& options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Qt's scale factor is read when the application starts: the zoom is applied before. The
-    // screenshot mode takes only the command line's, as it touches no settings.
-    const std::optional<int> zoomOption = ZoomOption(argc, argv);
-    const bool screenshot = argc > 1 && std::strcmp(argv[1], "--screenshot") == 0;
-    ApplyZoom(zoomOption ? *zoomOption : (screenshot ? 100 : SavedZoom()));
+    // --help and --version are answered before the application object, which needs a display.
+    {
+        QStringList words;
+        for (int i = 0; i < argc; ++i)
+            words << QString::fromLocal8Bit(argv[i]);
+        const StartOptions early = ReadStartOptions(words);
+        if (!early.printed.isEmpty()) {
+            std::fputs(early.printed.toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+        // Qt's scale factor is read when the application starts: the zoom is applied before. The
+        // screenshot mode takes only the command line's, as it touches no settings.
+        if (early.error.isEmpty())
+            ApplyZoom(early.zoom ? early.zoom : (early.screenshot ? 100 : SavedZoom()));
+    }
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(PAWNLET_VERSION_TEXT));
     // The installed desktop entry (pawnlet.desktop), through which Wayland finds the icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("pawnlet"));
-    const Options options = ReadOptions(QApplication::arguments());
+    // Read again without the options that Qt took for itself (-platform, -style, ...).
+    const StartOptions options = ReadStartOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "pawnlet: %s\n", options.error.toLocal8Bit().constData());
         return 2;
@@ -226,8 +186,8 @@ int main(int argc, char* argv[]) {
     if (!instance.Listen())
         platform::DebugOutput(std::string_view("Pawnlet: no single-instance socket\n"));
 
-    if (!options.file.isEmpty())
-        (void)OpenStartFile(*window, options.file);
+    if (!options.file.isEmpty() && OpenStartFile(*window, options.file))
+        NoteRecentFile(QtText(CurrentPartie->path));
 
     const int code = app.exec();
     (void)SaveSettings();

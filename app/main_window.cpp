@@ -1,13 +1,16 @@
 #include "app/main_window.h"
 
+#include "app/command_actions.h"
 #include "app/commands.h"
-#include "app/echiquier.h"
 #include "app/globals.h"
 #include "app/layout.h"
 #include "app/liste_coups.h"
 #include "app/menu_bar.h"
 #include "app/qt_shell.h"
+#include "app/recent_files.h"
+#include "app/tap_board.h"
 #include "chess/position.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
 #include "gametree/annotations.h"
 #include "gametree/move_text.h"
@@ -19,10 +22,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QShortcut>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -48,11 +53,17 @@ MainWindow::MainWindow() {
         MoveList = std::make_unique<ListeCoups>();
 
     CreateDrawingObjects();
-    menuBar = new MenuBar(this);
-    connect(menuBar, &MenuBar::Command, this, [](int id) { DispatchCommand(id); });
+    actions = std::make_unique<CommandActions>(this);
+    menuBar = new MenuBar(this, [this](int command) { return actions->For(command); });
     MenuBarHeight = static_cast<std::int16_t>(menuBar->height());
     CreateMenus();
+    AddDesktopItems();
     CreateFonts();
+    // A click on the board or Tab gives the window the keys; Tab again gives them to the list.
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    connect(&Session::Instance(), &Session::GameChanged, this, &MainWindow::UpdateTitle);
+    connect(&Session::Instance(), &Session::PositionChanged, this, &MainWindow::UpdateTitle);
 
     resize(ScreenWidth, ScreenHeight + MenuBarHeight);
     menuBar->setGeometry(0, height() - MenuBarHeight, width(), MenuBarHeight);
@@ -77,16 +88,10 @@ void MainWindow::CreateDrawingObjects() {
 }
 
 void MainWindow::CreateMenus() {
-    AnnotationMenu = BuildPopupMenu(AnnotationMenuId, 0, this);
-    if (AnnotationMenu) {
+    AnnotationMenu = BuildPopupMenu(AnnotationMenuId, 0, this,
+                                    [this](int command) { return actions->For(command); });
+    if (AnnotationMenu)
         AnnotationMenu->setObjectName(QStringLiteral("annotation-menu"));
-        connect(AnnotationMenu, &QMenu::triggered, this, [](QAction* action) {
-            bool ok = false;
-            const int id = action->data().toInt(&ok);
-            if (ok)
-                DispatchCommand(id);
-        });
-    }
     MenuBarMenu = menuBar->Menu();
     // The eight assessments of the "&Position" popup show their glyphs instead of their texts.
     for (int command = Cmd::EvalFirst; command <= Cmd::EvalLast; ++command) {
@@ -99,6 +104,27 @@ void MainWindow::CreateMenus() {
         // icons in menus.
         item->setIconVisibleInMenu(true);
     }
+}
+
+void MainWindow::AddDesktopItems() {
+    // Beside the File popup's own items: the clipboard and the recent files.
+    const QList<QAction*> popups = MenuBarMenu ? MenuBarMenu->actions() : QList<QAction*>();
+    QMenu* file = popups.isEmpty() ? nullptr : popups.front()->menu();
+    if (!file)
+        return;
+    file->addSeparator();
+    for (int command : {Cmd::CopyFen, Cmd::CopyGame, Cmd::Paste})
+        if (QAction* action = actions->For(command))
+            file->addAction(action);
+    file->addSeparator();
+    recentMenu = file->addMenu(QStringLiteral("Recent &files"));
+    recentMenu->setObjectName(QStringLiteral("recent-files"));
+    for (int command = Cmd::RecentFirst; command <= Cmd::RecentLast; ++command)
+        if (QAction* action = actions->For(command))
+            recentMenu->addAction(action);
+    FillRecentMenu(recentMenu);
+    // A disabled submenu never opens, so the list is brought up to date when File opens.
+    connect(file, &QMenu::aboutToShow, this, [this] { FillRecentMenu(recentMenu); });
 }
 
 void MainWindow::CreateFonts() {
@@ -115,14 +141,54 @@ void MainWindow::CreateFonts() {
 }
 
 bool MainWindow::InstallAccelerators() {
-    const std::vector<Accelerator> table = LoadAccelerators(AcceleratorTableId);
-    for (const Accelerator& accelerator : table) {
-        auto* shortcut = new QShortcut(accelerator.keys, this);
-        shortcut->setContext(Qt::WindowShortcut);
-        const int command = accelerator.command;
-        connect(shortcut, &QShortcut::activated, this, [command] { DispatchCommand(command); });
+    return actions->InstallKeys();
+}
+
+void MainWindow::UpdateTitle() {
+    const Partie* partie = CurrentPartie.get();
+    QString title = QStringLiteral("Pawnlet");
+    if (partie) {
+        const QString players =
+            QStringLiteral("%1 \u2013 %2")
+                .arg(QtText(partie->white.value_or(u"?")), QtText(partie->black.value_or(u"?")));
+        if (partie->hasFile)
+            title = QStringLiteral("%1 \u2014 %2").arg(QFileInfo(QtText(partie->path)).fileName(),
+                                                      players);
+        else if (players != QStringLiteral("White \u2013 Black"))
+            title = QStringLiteral("Pawnlet \u2014 %1").arg(players);
     }
-    return !table.empty();
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(partie && partie->changed);
+}
+
+namespace {
+
+// The first local .pgn file among the dropped ones.
+std::optional<QString> DroppedPgnFile(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return std::nullopt;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
+            return url.toLocalFile();
+    return std::nullopt;
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedPgnFile(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = DroppedPgnFile(event->mimeData());
+    if (!path)
+        return;
+    event->acceptProposedAction();
+    // The game list is modal: it opens once the drop is over, so that the program the file came
+    // from is not held up meanwhile.
+    QMetaObject::invokeMethod(
+        this, [file = *path] { (void)OpenPath(ShellText(file)); }, Qt::QueuedConnection);
 }
 
 void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
@@ -134,8 +200,10 @@ void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
     if (!ConfirmSave(*CurrentPartie, ShellOwner(this)))
         return;
     auto partie = std::make_unique<Partie>();
-    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0) == NoError)
+    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0) == NoError) {
+        NoteRecentFile(QtText(partie->path));
         InstallGame(std::move(partie));
+    }
 }
 
 void MainWindow::BringForward() {
@@ -244,27 +312,6 @@ void MainWindow::resizeEvent(QResizeEvent*) {
 
 // The operations the other views call
 
-void InstallGame(std::unique_ptr<Partie> partie) {
-    if (Board)
-        Board->ClearSelection();
-    CurrentPosition = nullptr;
-    CurrentPartie.reset();
-    if (!partie)
-        partie = std::make_unique<Partie>();
-    CurrentPartie = std::move(partie);
-    CurrentPosition = &CurrentPartie->startPosition;
-    if (MoveList)
-        MoveList->RebuildList(*CurrentPartie);
-    InvalidateMainWindow(false);
-}
-
-void OnPositionChanged() {
-    if (MoveList && CurrentPosition)
-        MoveList->SelectMoveRow(CurrentPosition->previousMove);
-    if (Board)
-        Board->ClearSelection();
-}
-
 void ApplyBoardSettings() {
     // A window wider than tall that is too short for the board and the status line under it
     // grows: every area stays inside the window rather than under the menu bar.
@@ -297,8 +344,7 @@ void ReleaseUiState() {
     MenuBarMenu = nullptr;
     NormalFont = QFont();
     BoldFont = QFont();
-    CurrentPosition = nullptr;
-    CurrentPartie.reset();
+    Session::Instance().Release();
     MoveList.reset();
     Board.reset();
 }

@@ -10,10 +10,13 @@
 #include <QImage>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <string>
 
+class CommandActions;
 class MenuBar;
+class QMenu;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -26,9 +29,16 @@ public:
     ~MainWindow() override;
 
     MenuBar* Bar() const { return menuBar; }
+    // The window's command actions (one per command, named "command-<id>").
+    CommandActions& Actions() const { return *actions; }
 
-    // Installs accelerator table 113 on the window; false when the program has no such table.
+    // Gives the command actions the keys of accelerator table 113 and the desktop keys; false
+    // when the program has no such table.
     bool InstallAccelerators();
+
+    // "classics.pgn — Morphy – Duke Karl", with the modified mark while the game has unsaved
+    // changes; "Pawnlet" for a new game of no file. Follows the session by itself.
+    void UpdateTitle();
 
     // The open-file message (1124): a plain notice, then the file's game list; the game chosen
     // replaces the current one once the user agreed to leave it.
@@ -48,15 +58,21 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // A .pgn file dropped on the window opens as Open opens a chosen one.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateDrawingObjects();
     void CreateMenus();
+    void AddDesktopItems();
     void CreateFonts();
     void PaintStatusLine(QPainter& painter);
     void PaintComment(QPainter& painter);
 
+    std::unique_ptr<CommandActions> actions;
     MenuBar* menuBar = nullptr;
+    QMenu* recentMenu = nullptr;
     QImage surface; // reused by every paint while the size stays
 };
 

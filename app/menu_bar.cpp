@@ -45,7 +45,8 @@ QString CommandName(QMenu* menu, int command) {
 
 } // namespace
 
-MenuBar::MenuBar(QWidget* parent) : QWidget(parent) {
+MenuBar::MenuBar(QWidget* parent, CommandActionLookup actions)
+    : QWidget(parent), lookup(std::move(actions)) {
     setObjectName(QStringLiteral("menu-bar"));
     setFixedHeight(BarHeight);
     setAutoFillBackground(true);
@@ -78,10 +79,13 @@ void MenuBar::AddMenuButton() {
     // The bar is for the stylus: keys typed after a command belong to the window (its
     // accelerators and mnemonics), never to the button that opened the menu.
     menuButton->setFocusPolicy(Qt::NoFocus);
-    menu = BuildPopupMenu(description.menuId, description.popupIndex, this);
+    menu = BuildPopupMenu(description.menuId, description.popupIndex, this, lookup);
     if (menu) {
         menuButton->setMenu(menu);
         menuButton->setPopupMode(QToolButton::InstantPopup);
+    }
+    // The window's actions dispatch themselves.
+    if (menu && !lookup) {
         connect(menu, &QMenu::triggered, this, [this](QAction* action) {
             bool ok = false;
             const int id = action->data().toInt(&ok);
@@ -105,12 +109,21 @@ void MenuBar::AddToolButtons() {
         button->setFixedSize(ToolButtonWidth, BarHeight);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setToolTip(CommandName(menu, description.command));
         button->setIconSize(QSize(ToolImageSize, ToolImageSize));
         if (!strip.isNull())
             button->setIcon(ToolIcon(description.image));
         const int command = description.command;
-        connect(button, &QToolButton::clicked, this, [this, command] { emit Command(command); });
+        if (QAction* action = lookup ? lookup(command) : nullptr) {
+            // The button keeps its own image; it triggers the action and shows its tooltip,
+            // which names the keys once they are installed.
+            button->setToolTip(action->toolTip());
+            connect(action, &QAction::changed, button,
+                    [button, action] { button->setToolTip(action->toolTip()); });
+            connect(button, &QToolButton::clicked, action, &QAction::trigger);
+        } else {
+            button->setToolTip(CommandName(menu, command));
+            connect(button, &QToolButton::clicked, this, [this, command] { emit Command(command); });
+        }
         toolButtons[command] = button;
         layout()->addWidget(button);
     }

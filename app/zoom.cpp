@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QSettings>
 
-#include <cstring>
 
 namespace {
 
@@ -41,21 +40,6 @@ bool SaveZoom(int percent) {
     store.setValue(ZoomKey, percent);
     store.sync();
     return store.status() == QSettings::NoError;
-}
-
-std::optional<int> ZoomOption(int argc, char* argv[]) {
-    int i = 1;
-    if (i < argc && std::strcmp(argv[i], "--screenshot") == 0)
-        i += 2;
-    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i)
-        if (std::strcmp(argv[i], "--zoom") == 0) {
-            if (i + 1 >= argc)
-                return std::nullopt;
-            bool read = false;
-            const int percent = QByteArray(argv[i + 1]).toInt(&read);
-            return read ? std::optional<int>(percent) : std::optional<int>(0);
-        }
-    return std::nullopt;
 }
 
 void ApplyZoom(int percent) {

@@ -8,7 +8,6 @@
 // user set in the environment overrides both.
 #pragma once
 
-#include <optional>
 
 class QMenu;
 class QWidget;
@@ -22,10 +21,6 @@ inline constexpr int ZoomLevels[] = {100, 150, 200, 300};
 [[nodiscard]] int SavedZoom();
 // Saves the zoom for the next start; false when the store could not be written.
 [[nodiscard]] bool SaveZoom(int percent);
-
-// The value of a "--zoom" among the options in front of the file name (after "--screenshot OUT"
-// in screenshot mode); none when there is no such option. Runs before QApplication exists.
-[[nodiscard]] std::optional<int> ZoomOption(int argc, char* argv[]);
 
 // Sets Qt's scale factor for `percent`, unless the environment already sets one. Call before
 // QApplication is made.

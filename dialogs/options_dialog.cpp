@@ -1,11 +1,8 @@
 #include "dialogs/options_dialog.h"
 
-#include "app/echiquier.h"
-#include "app/globals.h"
-#include "app/liste_coups.h"
 #include "chess/position.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
-#include "pgn/partie.h"
 #include "resources/dialog_builder.h"
 
 #include <QPainter>
@@ -30,7 +27,7 @@ constexpr int LargeRadio = 1025;
 const QRect PreviewArea(PreviewLeft, PreviewTop, 3 * PreviewSquare, 3 * PreviewSquare);
 
 struct OptionsState {
-    int* boardSizeChanged = nullptr;
+    OptionsValues* values = nullptr;
     std::uint32_t darkColour = DefaultBlackColor;
     std::uint32_t selColour = DefaultSelColor;
     std::unique_ptr<Echiquier> previewBoard;
@@ -69,15 +66,16 @@ void InitOptions(TemplateDialog& dialog, OptionsState& state) {
     state.previewBoard =
         std::make_unique<Echiquier>(dialog.Client(), PreviewSquare, PreviewLeft, PreviewTop, 0);
     state.previewPosition = MakePreviewPosition();
-    SetColourEdits(dialog, BlackColor, DarkRedEdit, DarkGreenEdit, DarkBlueEdit);
-    SetColourEdits(dialog, SelColor, SelRedEdit, SelGreenEdit, SelBlueEdit);
+    const OptionsValues& shown = *state.values;
+    SetColourEdits(dialog, shown.blackColor, DarkRedEdit, DarkGreenEdit, DarkBlueEdit);
+    SetColourEdits(dialog, shown.selColor, SelRedEdit, SelGreenEdit, SelBlueEdit);
     state.darkColour = DarkFromEdits(dialog);
     state.selColour = SelFromEdits(dialog);
     for (int upDown : UpDowns)
         dialog.SetUpDownRange(upDown, 0, 255);
-    dialog.SetChecked(CommentMarksBox, IndicateComment != 0);
-    dialog.SetChecked(StandardRadio, StandardBoard != 0);
-    dialog.SetChecked(LargeRadio, StandardBoard == 0);
+    dialog.SetChecked(CommentMarksBox, shown.indicateComment != 0);
+    dialog.SetChecked(StandardRadio, shown.standardBoard != 0);
+    dialog.SetChecked(LargeRadio, shown.standardBoard == 0);
     if (QWidget* first = dialog.Control(DarkRedEdit))
         first->setFocus();
 }
@@ -121,28 +119,11 @@ void PaintPreview(QPainter& painter, const OptionsState& state) {
 }
 
 void CommitOptions(TemplateDialog& dialog, OptionsState& state) {
-    BlackColor = DarkFromEdits(dialog);
-    SelColor = SelFromEdits(dialog);
-    CreateColourObjects();
-
-    const std::uint32_t commentMarks = dialog.IsChecked(CommentMarksBox) ? 1 : 0;
-    if (commentMarks != IndicateComment) {
-        IndicateComment = commentMarks;
-        if (MoveList && CurrentPartie) {
-            MoveList->RebuildList(*CurrentPartie);
-            // The rebuilt list has no selection; the row of the position shown keeps it.
-            if (CurrentPosition)
-                MoveList->SelectMoveRow(CurrentPosition->previousMove);
-        }
-    }
-
-    const std::uint32_t standard = dialog.IsChecked(StandardRadio) ? 1 : 0;
-    if (standard == StandardBoard) {
-        *state.boardSizeChanged = 0;
-    } else {
-        StandardBoard = standard;
-        *state.boardSizeChanged = 1;
-    }
+    OptionsValues& chosen = *state.values;
+    chosen.blackColor = DarkFromEdits(dialog);
+    chosen.selColor = SelFromEdits(dialog);
+    chosen.indicateComment = dialog.IsChecked(CommentMarksBox) ? 1 : 0;
+    chosen.standardBoard = dialog.IsChecked(StandardRadio) ? 1 : 0;
     dialog.End(1);
 }
 
@@ -199,9 +180,15 @@ std::uint32_t ColourFromTexts(const QString& red, const QString& green, const QS
            (std::uint32_t(ChannelFromText(blue)) << 16);
 }
 
-int ShowOptionsDialog(QWidget* mainWindow, int& boardSizeChanged) {
+OptionsValues CurrentOptions() {
+    return OptionsValues{BlackColor, SelColor, IndicateComment, StandardBoard};
+}
+
+int ShowOptionsDialog(QWidget* owner, OptionsValues& values) {
+    // The dialog works on a copy, so that Cancel leaves the caller's values as they were.
+    OptionsValues working = values;
     OptionsState state;
-    state.boardSizeChanged = &boardSizeChanged;
+    state.values = &working;
     DialogProcedure procedure;
     procedure.onInit = [&state](TemplateDialog& dialog) { InitOptions(dialog, state); };
     procedure.onPaint = [&state](TemplateDialog&, QPainter& painter, const QRect&) {
@@ -210,18 +197,10 @@ int ShowOptionsDialog(QWidget* mainWindow, int& boardSizeChanged) {
     procedure.onCommand = [&state](TemplateDialog& dialog, int id, int) {
         return OptionsCommandFrom(dialog, state, id);
     };
-    const int result = RunDialog(OptionsTemplate, mainWindow, std::move(procedure));
+    const int result = RunDialog(OptionsTemplate, owner, std::move(procedure));
     state.previewBoard.reset();
     state.previewPosition.reset();
-    InvalidateMainWindow(true);
+    if (result == 1)
+        values = working;
     return result;
-}
-
-void OptionsCommand() {
-    int boardSizeChanged = 0;
-    if (ShowOptionsDialog(MainWindowWidget, boardSizeChanged) != 1)
-        return;
-    if (boardSizeChanged)
-        ApplyBoardSettings();
-    InvalidateMainWindow(false);
 }

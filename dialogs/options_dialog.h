@@ -1,9 +1,8 @@
 // The Options dialog (template 111): the dark-square and selection colours with a live preview of
-// a board corner, the comment marks of the move list, and the board size; and the "&Options..."
-// command that runs it.
+// a board corner, the comment marks of the move list, and the board size.
 //
-// Nothing is written to the settings store here: OK changes the four settings variables, which are
-// saved when the program ends. Cancel changes nothing.
+// The dialog takes the four settings as values and gives back the ones chosen; the "&Options..."
+// command (app/commands.h) applies them. Nothing is written to the settings store here.
 #pragma once
 
 #include <QString>
@@ -25,10 +24,18 @@ inline constexpr int PreviewLeft = 160;
 inline constexpr int PreviewTop = 50;
 inline constexpr int PreviewSquare = 19;
 
-// Runs the dialog over the main window. On OK `boardSizeChanged` is 1 when the board size setting
-// changed (the caller then lays the window out again), else 0. Returns 1 (OK), 2 (Cancel) or -1.
-int ShowOptionsDialog(QWidget* mainWindow, int& boardSizeChanged);
+// The four settings as the dialog shows and returns them (dialogs/settings_store.h names them).
+struct OptionsValues {
+    std::uint32_t blackColor = 0;
+    std::uint32_t selColor = 0;
+    std::uint32_t indicateComment = 0;
+    std::uint32_t standardBoard = 0;
+    friend bool operator==(const OptionsValues&, const OptionsValues&) = default;
+};
 
-// The "&Options..." command (40108): runs the dialog; after OK lays the window out again when the
-// board size changed, and repaints it.
-void OptionsCommand();
+// The four settings as they are now.
+[[nodiscard]] OptionsValues CurrentOptions();
+
+// Runs the dialog over `owner`, showing `values`; on OK `values` holds the choices. Returns 1
+// (OK), 2 (Cancel; `values` untouched) or -1.
+int ShowOptionsDialog(QWidget* owner, OptionsValues& values);

@@ -1,7 +1,6 @@
 #include "dialogs/setup_dialog.h"
 
-#include "app/echiquier.h"
-#include "app/globals.h"
+#include "dialogs/echiquier.h"
 #include "pgn/partie.h"
 #include "platform/shell.h"
 #include "resources/bitmaps.h"
@@ -119,6 +118,7 @@ void ForgetStaleState(Position& position) {
 // One showing of the dialog.
 struct SetupState {
     Position* position = nullptr;
+    const Position* shown = nullptr; // what "Copy board" copies
     std::unique_ptr<Echiquier> board;
 };
 
@@ -302,9 +302,9 @@ bool TapSetupBoard(TemplateDialog& dialog, SetupState& state, QPoint pos) {
 }
 
 void CopyBoard(TemplateDialog& dialog, SetupState& state) {
-    if (!CurrentPosition)
+    if (!state.shown)
         return;
-    state.position->CopyFrom(*CurrentPosition);
+    state.position->CopyFrom(*state.shown);
     ShowPositionChoices(dialog, *state.position);
     dialog.Invalidate();
 }
@@ -424,10 +424,11 @@ SetupVerdict ValidateSetup(Position& position, SetupChoices& choices) {
     return verdict;
 }
 
-std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow) {
+std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow, const Position* shown) {
     auto partie = std::make_unique<Partie>();
     SetupState state;
     state.position = &partie->startPosition;
+    state.shown = shown;
 
     DialogProcedure procedure;
     procedure.onInit = [&state](TemplateDialog& dialog) { InitSetup(dialog, state); };
@@ -476,11 +477,4 @@ std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow) {
     if (result != platform::DialogOk)
         return nullptr;
     return partie;
-}
-
-void NewPositionCommand() {
-    if (!CurrentPartie || !ConfirmSave(*CurrentPartie, MainWindowWidget))
-        return;
-    if (std::unique_ptr<Partie> partie = ShowSetupPositionDialog(MainWindowWidget))
-        InstallGame(std::move(partie));
 }

@@ -1,5 +1,5 @@
-// The setup-position dialog (template 141) and the "New Pos&ition" command that starts a new game
-// from a position set up by hand.
+// The setup-position dialog (template 141), through which the "New Pos&ition" command
+// (app/commands.h) starts a new game from a position set up by hand.
 //
 // The dialog works on the start position of a new Partie: it opens with the standard start, the
 // user places pieces by tapping squares with one of twelve piece buttons selected (a second tap
@@ -64,10 +64,7 @@ struct SetupVerdict {
 // pawn that made the double step is not there, or the side to move changed).
 [[nodiscard]] SetupVerdict ValidateSetup(Position& position, SetupChoices& choices);
 
-// Runs the dialog over the main window. Returns the new game on OK, null otherwise (after saying
-// so when the dialog could not be shown).
-[[nodiscard]] std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow);
-
-// The "New Pos&ition" command (40019): asks whether to save the current game, then runs the
-// dialog and makes the game it returns the current one.
-void NewPositionCommand();
+// Runs the dialog over the main window; "Copy board" copies `shown` (null: it does nothing).
+// Returns the new game on OK, null otherwise (after saying so when the dialog could not be shown).
+[[nodiscard]] std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow,
+                                                              const Position* shown);

@@ -1,5 +1,7 @@
 #include "resources/dialog_template.h"
 
+#include "pawnlet_version.h"
+
 #include <algorithm>
 
 namespace {
@@ -26,7 +28,8 @@ std::vector<DialogTemplate> MakeTemplates() {
          DialogPlacement::FullScreen,
          {
              Ctl(NoControlId, K::Icon, u"128", S::None, 7, 7, 20, 20),
-             Ctl(NoControlId, K::Static, u"Pawnlet version 1.3.1", S::None, 32, 13, 88, 8),
+             Ctl(NoControlId, K::Static, u"Pawnlet version " PAWNLET_VERSION_TEXT, S::None, 32, 13,
+                 88, 8),
              Ctl(1044, K::Static,
                  u"A chess game viewer and editor\nfor PGN files\nFree to use and share",
                  S::Centered, 7, 34, 113, 31),

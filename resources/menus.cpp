@@ -95,7 +95,8 @@ QString ToQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 
-void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& glyphs) {
+void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& glyphs,
+              const CommandActionLookup& lookup) {
     for (const MenuItem& item : items) {
         switch (item.kind) {
         case MenuItem::Kind::Separator:
@@ -103,13 +104,18 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
             break;
         case MenuItem::Kind::Popup: {
             QMenu* sub = menu->addMenu(ToQString(item.text));
-            AddItems(sub, item.items, glyphs);
+            AddItems(sub, item.items, glyphs, lookup);
             break;
         }
         case MenuItem::Kind::Command: {
-            QAction* action = menu->addAction(ToQString(item.text));
-            action->setData(item.command);
-            action->setObjectName(QStringLiteral("command-%1").arg(item.command));
+            QAction* action = lookup ? lookup(item.command) : nullptr;
+            if (action) {
+                menu->addAction(action);
+            } else {
+                action = menu->addAction(ToQString(item.text));
+                action->setData(item.command);
+                action->setObjectName(QStringLiteral("command-%1").arg(item.command));
+            }
             if (item.ownerDrawn) {
                 // The evaluation items show their glyph; the text stays as the tooltip.
                 const int cell = item.command - Cmd::EvalFirst;
@@ -117,7 +123,7 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
                     action->setIcon(StripCellIcon(
                         GlyphStripBitmap,
                         QRect(cell * GlyphCellWidth, 0, GlyphCellWidth, GlyphCellHeight), false));
-                action->setToolTip(action->text());
+                action->setToolTip(ToQString(item.text));
                 action->setText(QString());
             }
             break;
@@ -135,14 +141,32 @@ const MenuResource* FindMenu(int menuId) {
     return nullptr;
 }
 
-QMenu* BuildPopupMenu(int menuId, int popupIndex, QWidget* parent) {
+std::u16string_view MenuItemText(int command) {
+    std::function<std::u16string_view(const MenuItem&)> find =
+        [&](const MenuItem& item) -> std::u16string_view {
+        if (item.kind == MenuItem::Kind::Command && item.command == command)
+            return item.text;
+        for (const MenuItem& child : item.items)
+            if (std::u16string_view text = find(child); !text.empty())
+                return text;
+        return {};
+    };
+    for (const MenuResource& menu : Menus())
+        for (const MenuItem& popup : menu.popups)
+            if (std::u16string_view text = find(popup); !text.empty())
+                return text;
+    return {};
+}
+
+QMenu* BuildPopupMenu(int menuId, int popupIndex, QWidget* parent,
+                      const CommandActionLookup& lookup) {
     const MenuResource* resource = FindMenu(menuId);
     if (!resource || popupIndex < 0 || popupIndex >= int(resource->popups.size()))
         return nullptr;
     const MenuItem& popup = resource->popups[std::size_t(popupIndex)];
     auto* menu = new QMenu(ToQString(popup.text), parent);
     menu->setObjectName(QStringLiteral("menu-%1-%2").arg(menuId).arg(popupIndex));
-    AddItems(menu, popup.items, LoadBitmap(GlyphStripBitmap));
+    AddItems(menu, popup.items, LoadBitmap(GlyphStripBitmap), lookup);
     return menu;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QKeySequence>
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -56,6 +57,20 @@ inline constexpr int HideList = 40109;
 inline constexpr int OpenNextGame = 40110;
 inline constexpr int ReturnFromLine = 40113;
 inline constexpr int AnnotationPopup = 40114;
+
+// The desktop program's own commands, beside the ones above: they have no item in the menu
+// resources (the main window adds them to its File menu) and no accelerator in table 113.
+inline constexpr int GoToStart = 40200;
+inline constexpr int GoToLineEnd = 40201;         // the end of the line shown, not the main line
+inline constexpr int PreviousAlternative = 40202; // the alternative listed before the last move
+inline constexpr int NextAlternative = 40203;
+inline constexpr int TenBackward = 40204;
+inline constexpr int TenForward = 40205; // along the main continuations, without asking
+inline constexpr int CopyFen = 40206;
+inline constexpr int CopyGame = 40207;
+inline constexpr int Paste = 40208;
+inline constexpr int RecentFirst = 40210; // 40210..40217: the recent files, newest first
+inline constexpr int RecentLast = 40217;
 } // namespace Cmd
 
 // One menu entry: a command item, a separator, or a popup with its own items.
@@ -76,12 +91,20 @@ struct MenuResource {
 // The menu with this number (103 or 450), or null.
 [[nodiscard]] const MenuResource* FindMenu(int menuId);
 
+// The program's action for a command, or null to let the menu make its own.
+using CommandActionLookup = std::function<QAction*(int command)>;
+
 // Builds popup `popupIndex` of menu `menuId` as a QMenu owned by `parent`, with one QAction per
 // command item whose data() is the command identifier and whose object name is
-// "command-<id>". The text after a tab becomes the shortcut text shown in the menu, not a live
-// shortcut (the accelerator table is installed separately). Owner-drawn items get the glyph of
-// their cell in bitmap 106 as their icon and no text. Null when there is no such popup.
-[[nodiscard]] QMenu* BuildPopupMenu(int menuId, int popupIndex, QWidget* parent);
+// "command-<id>": the one `lookup` gives, else one the menu makes. The text after a tab becomes
+// the shortcut text shown in the menu, not a live shortcut (the accelerator table is installed
+// separately). Owner-drawn items get the glyph of their cell in bitmap 106 as their icon and no
+// text. Null when there is no such popup.
+[[nodiscard]] QMenu* BuildPopupMenu(int menuId, int popupIndex, QWidget* parent,
+                                    const CommandActionLookup& lookup = {});
+
+// The text of the menu item of `command` in any menu ("&Open\tCtrl-O"), or empty.
+[[nodiscard]] std::u16string_view MenuItemText(int command);
 
 // The action of `command` anywhere inside `menu` (sub-menus included), or null.
 [[nodiscard]] QAction* FindMenuAction(QMenu* menu, int command);

@@ -8,6 +8,8 @@
 #include "resources/menus.h"
 #include "tests/gui_test_support.h"
 
+#include "pawnlet_version.h"
+
 #include <QLabel>
 #include <QRegularExpression>
 
@@ -33,7 +35,7 @@ TEST(AboutDialog, ShowsVersionAndBuildStamp) {
         dialog.Click(1);
     });
     EXPECT_EQ(ShowAboutDialog(nullptr), 1);
-    EXPECT_TRUE(labels.contains(QStringLiteral("Pawnlet version 1.3.1")));
+    EXPECT_TRUE(labels.contains(QStringLiteral("Pawnlet version " PAWNLET_VERSION_TEXT)));
     EXPECT_EQ(built, BuildStampText());
     EXPECT_EQ(credits.count(QLatin1Char('\n')), 2) << "three lines of credits";
     ClearDialogScripts();

@@ -2,7 +2,7 @@
 // accelerators send them.
 #include "app/window_test_support.h"
 
-#include "app/echiquier.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
 #include "gametree/tree_ops.h"
 
@@ -203,7 +203,7 @@ TEST_F(CommandsTest, NavigationStopsAtTheEndsOfTheTree) {
 
 TEST_F(CommandsTest, GoToEndLeavesAVariationForTheEndOfTheMainLine) {
     OpenFirstGame();
-    CurrentPosition = Nc3()->after.get();
+    Session::Instance().SetPosition(Nc3()->after.get());
     DispatchCommand(Cmd::GoToEnd);
     EXPECT_EQ(ShownMove(), u"3. Bb5");
     EXPECT_EQ(MoveList->SelectedMove(), CurrentPosition->previousMove);
@@ -224,11 +224,11 @@ TEST_F(CommandsTest, ReturnFromLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CurrentPosition = c.from->after.get();
+        Session::Instance().SetPosition(c.from->after.get());
         DispatchCommand(Cmd::ReturnFromLine);
         EXPECT_EQ(CurrentPosition->previousMove, c.expected ? c.expected : c.from);
     }
-    CurrentPosition = &CurrentPartie->startPosition;
+    Session::Instance().SetPosition(&CurrentPartie->startPosition);
     DispatchCommand(Cmd::ReturnFromLine);
     EXPECT_EQ(CurrentPosition, &CurrentPartie->startPosition);
     EXPECT_FALSE(CurrentPartie->changed);
@@ -240,7 +240,7 @@ TEST_F(CommandsTest, DeleteAfterCutsTheLineAndMarksTheGameChanged) {
     EXPECT_FALSE(CurrentPartie->changed);
     EXPECT_EQ(MoveList->RowCount(), 10);
 
-    CurrentPosition = MainNf3()->after.get();
+    Session::Instance().SetPosition(MainNf3()->after.get());
     DispatchCommand(Cmd::DeleteAfter);
     EXPECT_EQ(ShownMove(), u"1... e5");
     EXPECT_EQ(E5()->after->firstMove, nullptr);
@@ -251,7 +251,7 @@ TEST_F(CommandsTest, DeleteAfterCutsTheLineAndMarksTheGameChanged) {
 
 TEST_F(CommandsTest, DeleteAfterOnAVariationKeepsTheMainLine) {
     OpenFirstGame();
-    CurrentPosition = Nc3()->after.get();
+    Session::Instance().SetPosition(Nc3()->after.get());
     DispatchCommand(Cmd::DeleteAfter);
     EXPECT_EQ(ShownMove(), u"1... c5");
     EXPECT_EQ(FirstAlternative(*VariationNf3()), nullptr);
@@ -260,7 +260,7 @@ TEST_F(CommandsTest, DeleteAfterOnAVariationKeepsTheMainLine) {
 
 TEST_F(CommandsTest, PromoteMakesTheVariationTheMainLine) {
     OpenFirstGame();
-    CurrentPosition = D6()->after.get();
+    Session::Instance().SetPosition(D6()->after.get());
     Coup* promoted = CurrentPosition->previousMove;
     Coup* c5 = C5();
     DispatchCommand(Cmd::Promote);

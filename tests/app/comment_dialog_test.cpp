@@ -100,7 +100,7 @@ protected:
         afterE4 = ReadSan(CurrentPartie->startPosition, u"e4");
         ASSERT_NE(afterE4, nullptr);
         MoveList->RebuildList(*CurrentPartie);
-        CurrentPosition = afterE4;
+        Session::Instance().SetPosition(afterE4);
         CurrentPartie->changed = false;
     }
     void TearDown() override {
@@ -152,7 +152,7 @@ TEST_F(EditCommentTest, CancelChangesNothing) {
 }
 
 TEST_F(EditCommentTest, CommentOfTheStartPosition) {
-    CurrentPosition = &CurrentPartie->startPosition;
+    Session::Instance().SetPosition(&CurrentPartie->startPosition);
     Comment([](TemplateDialog& dialog) {
         dialog.SetText(CommentEdit, QStringLiteral("An opening comment"));
         dialog.Click(1);

@@ -1,6 +1,5 @@
 // The board view: hit-testing (flipped or not, taps in the margin), the mask/image drawing from
 // the piece strips, and the tap-to-move flow in the main window, tapped at pixel coordinates.
-#include "app/echiquier.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
 #include "app/main_window.h"
@@ -8,6 +7,7 @@
 #include "chess/fen.h"
 #include "chess/position.h"
 #include "chess/san.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
 #include "gametree/coup.h"
 #include "gametree/move_text.h"

@@ -1,10 +1,10 @@
 // The move list: row texts (indentation, "(", closings, comment marks), rows inserted one at a
 // time agreeing with a full rebuild, selection sync and the tap on a row.
-#include "app/echiquier.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
 #include "chess/position.h"
 #include "chess/san.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
 #include "gametree/coup.h"
 #include "gametree/move_text.h"
@@ -115,12 +115,15 @@ protected:
     }
     void TearDown() override {
         IndicateComment = DefaultIndicateComment;
+        Session::Instance().Release();
         partie.reset();
         list.reset();
         window.reset();
     }
 
-    Position& Start() { return partie->startPosition; }
+    Position& Start() { return partie ? partie->startPosition : CurrentPartie->startPosition; }
+    // Hands the game to the session, which a tap on a row moves along, at its start position.
+    void ShowInSession() { Session::Instance().InstallGame(std::move(partie)); }
     QStringList Rebuilt() {
         list->RebuildList(*partie);
         return Rows(*list);
@@ -313,13 +316,12 @@ TEST_F(MoveListTest, SelectionFollowsTheProgramWithoutMovingThePosition) {
     Position* afterE5 = Line(&Start(), {u"e4", u"e5"});
     Rebuilt();
     EXPECT_EQ(list->SelectedMove(), nullptr);
-    CurrentPosition = &Start();
+    ShowInSession();
     list->SelectMoveRow(afterE5->previousMove);
     EXPECT_EQ(list->SelectedMove(), afterE5->previousMove);
     EXPECT_EQ(CurrentPosition, &Start()) << "a selection by the program is not a tap";
     list->SelectMoveRow(nullptr);
     EXPECT_EQ(list->SelectedMove(), afterE5->previousMove) << "null leaves the selection";
-    CurrentPosition = nullptr;
 }
 
 TEST_F(MoveListTest, TapOnARowShowsThePositionAfterThatMove) {
@@ -329,7 +331,7 @@ TEST_F(MoveListTest, TapOnARowShowsThePositionAfterThatMove) {
     window->show();
     Board = std::make_unique<Echiquier>(window.get(), 19, 3, 3, 0);
     Board->SetSelection(4, 1);
-    CurrentPosition = &Start();
+    ShowInSession();
 
     const int row = list->RowOf(afterD5->previousMove);
     ASSERT_EQ(row, 4);
@@ -340,7 +342,6 @@ TEST_F(MoveListTest, TapOnARowShowsThePositionAfterThatMove) {
     EXPECT_EQ(CurrentPosition, afterD5);
     EXPECT_FALSE(Board->HasSelection());
     Board.reset();
-    CurrentPosition = nullptr;
 }
 
 TEST_F(MoveListTest, ToggleVisibleHidesAndShowsTheControl) {
@@ -371,11 +372,10 @@ TEST_F(MoveListTest, AControlOutlivingTheListNoLongerCallsIt) {
     QListView* view = list->Control();
     const QRect rowRect = view->visualRect(view->model()->index(1, 0));
     list.reset();
-    CurrentPosition = &Start();
+    ShowInSession();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rowRect.center());
     EXPECT_EQ(CurrentPosition, &Start());
     EXPECT_NE(CurrentPosition, afterE5);
-    CurrentPosition = nullptr;
 }
 
 TEST(MoveListWithoutControl, EveryOperationDoesNothing) {

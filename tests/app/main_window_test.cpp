@@ -2,9 +2,9 @@
 // the open-file message and the release of everything at exit.
 #include "app/window_test_support.h"
 
-#include "app/echiquier.h"
 #include "app/layout.h"
 #include "app/menu_bar.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
 
 #include <QAction>
@@ -25,7 +25,9 @@ using MainWindowTest = WindowTest;
 TEST_F(MainWindowTest, StartsWithAnEmptyGameOnThePortraitScreen) {
     EXPECT_EQ(window->width(), 240);
     EXPECT_EQ(window->height(), 268 + MenuBarHeight);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Pawnlet"));
+    // "Pawnlet" with the place of the modified mark, which an unchanged game does not show.
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Pawnlet[*]"));
+    EXPECT_FALSE(window->isWindowModified());
     EXPECT_EQ(window->objectName(), QStringLiteral("Pawnlet"));
     ASSERT_NE(CurrentPartie, nullptr);
     EXPECT_EQ(CurrentPosition, &CurrentPartie->startPosition);

@@ -171,7 +171,7 @@ TEST_F(MaterialDialogTest, MenuCommandCountsThePositionShown) {
         position = position->PlayMove(Square(from), Square(to), nullptr, 0);
         ASSERT_NE(position, nullptr);
     }
-    CurrentPosition = position;
+    Session::Instance().SetPosition(position);
     QImage shot;
     int t = 0;
     QueueDialogScript([&](TemplateDialog& dialog) {

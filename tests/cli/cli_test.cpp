@@ -10,6 +10,8 @@
 #include "platform/text.h"
 #include "tools/cli/cli.h"
 
+#include "pawnlet_version.h"
+
 namespace {
 
 std::string Data(const std::string& name) {
@@ -220,6 +222,10 @@ TEST(CliUsage, HelpAndMistakes) {
     Outcome help = Cli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: pawnlet-cli"), std::string::npos);
+    EXPECT_NE(help.out.find("--version"), std::string::npos);
+    const Outcome version = Cli({"list", "x.pgn", "--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "pawnlet-cli " PAWNLET_VERSION_TEXT "\n");
     const std::vector<std::vector<std::string>> wrong = {
         {},
         {"list"},

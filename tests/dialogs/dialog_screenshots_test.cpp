@@ -5,8 +5,8 @@
 // program's window and, when PAWNLET_DIALOG_SHOTS names a folder, written there as PNG files (the
 // pictures in docs/dialogs/ are made this way).
 #include "app/about_dialog.h"
-#include "app/comment_dialog.h"
 #include "app/commands.h"
+#include "app/comment_dialog.h"
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/material_dialog.h"
@@ -225,17 +225,17 @@ TEST_F(DialogScreenshots, EveryDialogLetsTheUserReachAndReadEveryControl) {
             EXPECT_EQ(LayoutFaults(*dialog), "");
         }
         // The dialogs whose procedures set ranges and draw a board, as they run.
-        int flag = 0;
+        OptionsValues values = CurrentOptions();
         QueueDialogScript([](TemplateDialog& dialog) {
             EXPECT_EQ(LayoutFaults(dialog), "");
             dialog.End(2);
         });
-        (void)ShowOptionsDialog(window.get(), flag);
+        (void)ShowOptionsDialog(window.get(), values);
         QueueDialogScript([](TemplateDialog& dialog) {
             EXPECT_EQ(LayoutFaults(dialog, QRect(3, 3, 8 * 19, 8 * 19)), "");
             dialog.End(2);
         });
-        (void)ShowSetupPositionDialog(window.get());
+        (void)ShowSetupPositionDialog(window.get(), CurrentPosition);
         EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
     }
     UseScreen(*window, Screens[0]);
@@ -314,11 +314,11 @@ TEST_F(DialogScreenshots, EveryDialogCoversTheScreenArea) {
     ExpectScreenSized(Shoot("about", [&] { (void)ShowAboutDialog(window.get()); }));
 
     SelectedSetupPiece = White + Knight;
-    ExpectScreenSized(Shoot("setup", [&] { (void)ShowSetupPositionDialog(window.get()); }));
+    ExpectScreenSized(Shoot("setup", [&] { (void)ShowSetupPositionDialog(window.get(), CurrentPosition); }));
     SelectedSetupPiece = Empty;
 
-    int flag = 0;
-    ExpectScreenSized(Shoot("options", [&] { (void)ShowOptionsDialog(window.get(), flag); }));
+    OptionsValues values = CurrentOptions();
+    ExpectScreenSized(Shoot("options", [&] { (void)ShowOptionsDialog(window.get(), values); }));
 
     // The list of a UTF-8 file shows its names as they are written.
     platform::File file;

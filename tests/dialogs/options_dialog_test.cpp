@@ -2,12 +2,12 @@
 // that commits nothing before OK, the spin arrows' limits, the board size change that lays the
 // window out again, and the comment marks that rebuild the move list only when they change.
 #include "app/commands.h"
-#include "app/echiquier.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
 #include "app/main_window.h"
 #include "chess/position.h"
 #include "chess/san.h"
+#include "dialogs/echiquier.h"
 #include "dialogs/options_dialog.h"
 #include "dialogs/settings_store.h"
 #include "pgn/partie.h"
@@ -81,10 +81,20 @@ protected:
         StandardBoard = DefaultStandardBoard;
     }
 
+    // Runs the dialog on the settings as they are and, on OK, applies what it returns as the
+    // "&Options..." command does; `flag` tells whether the board size changed.
     int Run(DialogScript script, int& flag) {
         QueueDialogScript(std::move(script));
-        const int result = ShowOptionsDialog(window.get(), flag);
+        const OptionsValues before = CurrentOptions();
+        OptionsValues values = before;
+        const int result = ShowOptionsDialog(window.get(), values);
         EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
+        if (result == 1) {
+            flag = values.standardBoard != before.standardBoard ? 1 : 0;
+            ApplyOptions(values);
+        } else {
+            EXPECT_EQ(values, before) << "Cancel returns nothing";
+        }
         return result;
     }
 
@@ -287,7 +297,7 @@ TEST_F(OptionsDialogTest, RebuiltListKeepsTheCurrentRowSelected) {
     Position* afterE5 = ReadSan(*afterE4, u"e5");
     ASSERT_NE(afterE5, nullptr);
     MoveList->RebuildList(*CurrentPartie);
-    CurrentPosition = afterE4;
+    Session::Instance().SetPosition(afterE4);
     MoveList->SelectMoveRow(afterE4->previousMove);
     int flag = 0;
     Run(

@@ -332,7 +332,7 @@ protected:
     // Runs the dialog with `script`; the new game or null.
     std::unique_ptr<Partie> Run(DialogScript script) {
         QueueDialogScript(std::move(script));
-        std::unique_ptr<Partie> partie = ShowSetupPositionDialog(window.get());
+        std::unique_ptr<Partie> partie = ShowSetupPositionDialog(window.get(), CurrentPosition);
         EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
         return partie;
     }
@@ -563,7 +563,7 @@ TEST_F(SetupDialogTest, CopyBoardShowsTheNextMoveNumber) {
             position = ReadSan(*position, san);
             ASSERT_NE(position, nullptr);
         }
-        CurrentPosition = position;
+        Session::Instance().SetPosition(position);
         std::unique_ptr<Partie> partie = Run([&](TemplateDialog& dialog) {
             dialog.Click(CopyBoardButton);
             EXPECT_EQ(dialog.Text(MoveNumberEdit), row.shown);

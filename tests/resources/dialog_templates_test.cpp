@@ -5,6 +5,8 @@
 #include "resources/dialog_template.h"
 #include "tests/gui_test_support.h"
 
+#include "pawnlet_version.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -138,7 +140,7 @@ TEST_F(DialogTemplates, TextsAndCaptionsAreTheTemplates) {
     QStringList labels;
     for (QLabel* label : about->findChildren<QLabel*>())
         labels << label->text();
-    EXPECT_TRUE(labels.contains(QStringLiteral("Pawnlet version 1.3.1")));
+    EXPECT_TRUE(labels.contains(QStringLiteral("Pawnlet version " PAWNLET_VERSION_TEXT)));
 }
 
 TEST_F(DialogTemplates, ControlsSitAtTheirDialogUnitPositions) {

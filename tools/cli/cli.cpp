@@ -28,6 +28,8 @@
 #include "tools/cli/cli_shell.h"
 #include "tools/cli/input.h"
 
+#include "pawnlet_version.h"
+
 namespace cli {
 
 const char* const HelpText =
@@ -46,6 +48,7 @@ const char* const HelpText =
     "  check FILE [-j N]               load every game; print the ones that fail, then\n"
     "                                  'N games, M moves, K errors'; on N threads (default:\n"
     "                                  one per processor, 1 to 64), the same report\n"
+    "  --version                       the program's version\n"
     "\n"
     "FILE may be - (standard input) or a pipe, and may be compressed with zstd, gzip, bzip2\n"
     "or xz, for list, show, fen and check; resave needs a regular, uncompressed file.\n"
@@ -466,6 +469,10 @@ int RunCli(const std::vector<std::string>& args, std::string& out, std::string& 
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             out += HelpText;
+            return 0;
+        }
+        if (arg == "--version") {
+            out += "pawnlet-cli " PAWNLET_VERSION_TEXT "\n";
             return 0;
         }
     }

@@ -2,17 +2,19 @@
 // keeps one selected square and knows whether the board is shown from Black's side.
 //
 // The main window owns one instance (Board); the Options and setup dialogs make their own and use
-// the same drawing operations. A piece strip is a row of 25 square cells: cell 0 plain white, and
+// the same drawing operations, which is why the board view lives beside the dialogs rather than
+// with the main window. A piece strip is a row of 25 square cells: cell 0 plain white, and
 // for each piece type t (1 pawn .. 6 king) cell 4t-3 the White image, 4t-2 the White mask, 4t-1
 // the Black image, 4t the Black mask (resources/bitmaps.h). A square is drawn as on the handheld:
 // the mask is ANDed with the square's brush (MERGECOPY), then the image is ORed in (SRCPAINT).
-//
-// This file also holds the main window's tap-to-move flow (TapBoard).
 #pragma once
 
 #include "platform/live_count.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QImage>
+#include <QPen>
 #include <QRect>
 
 #include <cstdint>
@@ -20,6 +22,28 @@
 class Position;
 class QPainter;
 class QWidget;
+
+// Colours are kept as colour references 0x00BBGGRR, red in the low byte.
+inline QColor ColorFromRef(std::uint32_t ref) {
+    return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
+}
+inline std::uint32_t RefFromColor(const QColor& color) {
+    return std::uint32_t(color.red()) | (std::uint32_t(color.green()) << 8) |
+           (std::uint32_t(color.blue()) << 16);
+}
+
+// The drawing objects every board shares: the 19-pixel piece strip (resource 139, a null image
+// until the main window exists) and the brushes and pen made from the settings colours
+// (BlackColor, SelColor).
+extern QImage DefaultPieceStrip;
+extern QBrush LightSquareBrush; // plain white
+extern QBrush DarkSquareBrush;
+extern QBrush SelectionBrush;
+extern QPen DarkSquarePen; // width 0 (cosmetic), dark-square colour
+
+// Recreates the two brushes and the pen that follow the settings colours. Called when the window
+// is created and after the Options dialog changed a colour.
+void CreateColourObjects();
 
 class Echiquier {
 public:
@@ -94,8 +118,3 @@ private:
     mutable int deviceCell = 0;
     LiveCount<Echiquier> counter;
 };
-
-// The main window's answer to a tap at client point (x, y): select a piece of the side to move,
-// deselect it, follow a move already in the tree, play a new move, or ask "New line" whether to
-// add a variation or replace a move. Works on Board, CurrentPosition, CurrentPartie, MoveList.
-void TapBoard(int x, int y);

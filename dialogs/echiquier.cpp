@@ -1,17 +1,26 @@
-#include "app/echiquier.h"
+#include "dialogs/echiquier.h"
 
-#include "app/globals.h"
-#include "app/liste_coups.h"
-#include "app/new_line_dialog.h"
 #include "chess/position.h"
-#include "gametree/coup.h"
-#include "pgn/partie.h"
+#include "dialogs/settings_store.h"
 #include "resources/bitmaps.h"
 
 #include <QPainter>
 #include <QWidget>
 
 #include <cmath>
+
+QImage DefaultPieceStrip;
+QBrush LightSquareBrush(Qt::white);
+QBrush DarkSquareBrush;
+QBrush SelectionBrush;
+QPen DarkSquarePen;
+
+void CreateColourObjects() {
+    LightSquareBrush = QBrush(Qt::white);
+    DarkSquareBrush = QBrush(ColorFromRef(BlackColor));
+    DarkSquarePen = QPen(ColorFromRef(BlackColor), 0);
+    SelectionBrush = QBrush(ColorFromRef(SelColor));
+}
 
 Echiquier::Echiquier(QWidget* owner, int squareSize, int left, int top, int stripId)
     : owner(owner), squareSize(squareSize), left(left), top(top) {
@@ -204,105 +213,4 @@ void Echiquier::PaintBoard(QPainter& surface, const Position& position, bool wit
     }
     boardImage.setDevicePixelRatio(qreal(cell) / squareSize);
     surface.drawImage(QRectF(left, top, 8 * squareSize, 8 * squareSize), boardImage);
-}
-
-// --- Tap-to-move
-
-namespace {
-
-void Deselect() {
-    Board->RedrawSelection(false, *CurrentPosition);
-    Board->ClearSelection();
-}
-
-void BringMainWindowForward() {
-    if (MainWindowWidget) {
-        MainWindowWidget->raise();
-        MainWindowWidget->activateWindow();
-    }
-}
-
-} // namespace
-
-void TapBoard(int x, int y) {
-    if (!Board || !CurrentPosition || !CurrentPartie) {
-        return;
-    }
-    std::uint8_t file = 0;
-    std::uint8_t rank = 0;
-    if (!Board->HitTest(x, y, file, rank)) {
-        return;
-    }
-    Position& position = *CurrentPosition;
-
-    if (!Board->HasSelection()) {
-        const PieceCode piece = position.PieceAtFileRank(file, rank);
-        if (piece == Empty || ColourOf(piece) != position.sideToMove) {
-            return;
-        }
-        Board->SetSelection(file, rank);
-        Board->RedrawSelection(true, position);
-        return;
-    }
-
-    const Square from = MakeSquare(Board->SelectedFile(), Board->SelectedRank());
-    const Square to = MakeSquare(file, rank);
-    if (from == to) {
-        Deselect();
-        return;
-    }
-    // An illegal destination keeps the selection: the user may tap another square.
-    if (!position.IsLegalMove(from, to)) {
-        return;
-    }
-
-    // A move already in the tree is only followed: the game does not change.
-    if (Position* known = position.FindMove(from, to)) {
-        CurrentPosition = known;
-        Board->ClearSelection();
-        InvalidateMainWindow(false);
-        OnPositionChanged();
-        return;
-    }
-
-    if (!position.firstMove) {
-        // A pawn reaching the last rank asks for its piece inside PlayMove; declining it plays
-        // nothing and drops the selection.
-        Position* after = position.PlayMove(from, to, nullptr, 0);
-        if (!after) {
-            Deselect();
-            return;
-        }
-        CurrentPartie->changed = true;
-        if (MoveList) {
-            MoveList->InsertMoveRow(after->previousMove);
-        }
-        CurrentPosition = after;
-        Board->ClearSelection();
-        InvalidateMainWindow(false);
-        return;
-    }
-
-    NewLineRequest request;
-    request.position = &position;
-    request.from = from;
-    request.to = to;
-    const int result = ShowNewLineDialog(MainWindowWidget, request);
-    if (result == 1 && request.position && request.position != &position) {
-        CurrentPartie->changed = true;
-        Board->ClearSelection();
-        CurrentPosition = request.position;
-        if (MoveList) {
-            if (request.replaced) {
-                MoveList->RebuildList(*CurrentPartie);
-                MoveList->SelectMoveRow(CurrentPosition->previousMove);
-            } else {
-                MoveList->InsertMoveRow(CurrentPosition->previousMove);
-            }
-        }
-        InvalidateMainWindow(false);
-    } else {
-        Deselect();
-    }
-    BringMainWindowForward();
 }
