@@ -106,7 +106,7 @@ void OpenList(const char* path, const char* label,
         dialog->End(2);
     });
     poll.start();
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t count = 0;
     (void)ShowGameListDialog(nullptr, file, offset, count);
 }

@@ -432,7 +432,7 @@ TEST_F(CommandsTest, ChangedGameIsOnlyReplacedWithTheUsersConsent) {
 TEST_F(CommandsTest, SaveReplacesOnlyItsOwnGameInTheFile) {
     path = WriteFile("two.pgn", TwoGamesPgn);
     OpenThroughGameList(path, 1);
-    const std::uint32_t start = CurrentPartie->startOffset;
+    const std::uint64_t start = CurrentPartie->startOffset;
     ASSERT_GT(start, 0u);
     DispatchCommand(Cmd::MoveForward);
     DispatchCommand(Cmd::NagGood);

@@ -325,7 +325,7 @@ TEST_F(DialogScreenshots, EveryDialogCoversTheScreenArea) {
     ASSERT_TRUE(file.Open(platform::FromUtf8(std::string(PAWNLET_TEST_DATA_DIR) +
                                              "/pgn/utf8_names.pgn"),
                           platform::OpenMode::Read));
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t games = 0;
     const QImage list = Shoot(
         "game_list", [&] { (void)ShowGameListDialog(window.get(), file, offset, games); });

@@ -23,7 +23,7 @@ namespace {
 
 std::unique_ptr<GameListEntry> Entry(const char16_t* white, const char16_t* black, int result,
                                      const char16_t* round, const char16_t* date,
-                                     std::uint32_t offset = 0) {
+                                     std::uint64_t offset = 0) {
     auto entry = std::make_unique<GameListEntry>();
     entry->SetWhite(std::u16string(white));
     entry->SetBlack(std::u16string(black));
@@ -172,7 +172,7 @@ TEST(GameListFilter, FindsTextInEveryNamedColumnWhateverItsAccentsAndCase) {
          u"1985.12.31", u"A00", BlackWins},
     };
     GameListModel model;
-    std::uint32_t offset = 7;
+    std::uint64_t offset = 7;
     for (const Game& game : games) {
         auto entry = Entry(game.white, game.black, game.result, game.round, game.date, offset);
         offset += 100;
@@ -292,7 +292,7 @@ TEST_F(GameListDialog, ATappedRowGivesItsOffsetAndTheCount) {
         EXPECT_EQ(WhiteAt(dialog, 1), QStringLiteral("White 1"));
         dialog.ActivateRow(1000, 1);
     });
-    std::uint32_t offset = 77;
+    std::uint64_t offset = 77;
     std::int32_t count = 0;
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 1);
     EXPECT_EQ(offset, starts[1]);
@@ -302,7 +302,7 @@ TEST_F(GameListDialog, ATappedRowGivesItsOffsetAndTheCount) {
 TEST_F(GameListDialog, CancelLeavesTheOutputsAlone) {
     platform::File& games = Open({"1", "2"});
     QueueDialogScript([](TemplateDialog& dialog) { dialog.Click(2); });
-    std::uint32_t offset = 77;
+    std::uint64_t offset = 77;
     std::int32_t count = 5;
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
     EXPECT_EQ(offset, 77u);
@@ -317,7 +317,7 @@ TEST_F(GameListDialog, AnEmptyFileListsNothingAndOkDoesNothing) {
         EXPECT_FALSE(dialog.Ended());
         dialog.Click(2);
     });
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t count = 9;
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
     EXPECT_EQ(count, 9);
@@ -333,7 +333,7 @@ TEST_F(GameListDialog, OkTakesTheFirstSelectedRowInListOrder) {
         selection->select(list->model()->index(2, 0), rows);
         dialog.Click(1);
     });
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t count = 0;
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 1);
     EXPECT_EQ(offset, starts[2]);
@@ -350,7 +350,7 @@ TEST_F(GameListDialog, HeaderTapsSortAndTheStateOutlivesTheDialog) {
         // The row picked is the one shown, wherever the sort put it.
         dialog.ActivateRow(1000, 1);
     });
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t count = 0;
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 1);
     EXPECT_EQ(offset, starts[1]);
@@ -405,7 +405,7 @@ TEST_F(GameListDialog, TheSortArrowLeavesTheHeaderTitleWhole) {
         }
         dialog.Click(2);
     });
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t count = 0;
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
 }
@@ -435,7 +435,7 @@ TEST_F(GameListDialog, ColumnBoxesShowAndHideTheirColumns) {
         }
         dialog.Click(2);
     });
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t count = 0;
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
 }
@@ -459,7 +459,7 @@ TEST_F(GameListDialog, TheFilterFieldAndTheListShareTheAreaUnderTheCheckBoxes) {
         EXPECT_EQ(list.bottom() + 1, client.height() - 3);
         dialog.Click(2);
     });
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t count = 0;
     EXPECT_EQ(ShowGameListDialog(nullptr, games, offset, count), 2);
 }
@@ -486,7 +486,7 @@ TEST_F(GameListDialog, TypingNarrowsTheSortedRowsAndEnterPicksTheFirst) {
         QTest::keyClick(filter, Qt::Key_Down);
         QTest::keyClick(filter, Qt::Key_Return);
     });
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;
     std::int32_t count = 0;
     ASSERT_EQ(ShowGameListDialog(nullptr, games, offset, count), 1);
     EXPECT_EQ(offset, starts[10]);
