@@ -22,7 +22,8 @@ JOBS=${JOBS:-$(nproc)}
 
 # The peers measured beside pawnlet-cli, from the distribution's archive.
 missing=()
-command -v pgn-extract >/dev/null || missing+=(pgn-extract)
+# Debian puts pgn-extract in /usr/games, which a login shell's PATH may lack.
+command -v pgn-extract >/dev/null || [ -x /usr/games/pgn-extract ] || missing+=(pgn-extract)
 command -v zstd >/dev/null || missing+=(zstd)
 if [ ${#missing[@]} -gt 0 ]; then
     echo "scale: installing ${missing[*]}"
