@@ -18,6 +18,7 @@ test_packages=(
     xvfb xauth
     mingw-w64 wine wine64
     time valgrind
+    xdotool x11-apps netpbm
     dpkg-dev file desktop-file-utils appstream lintian
 )
 
