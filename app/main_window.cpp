@@ -71,6 +71,9 @@ MainWindow::MainWindow() {
     Board = std::make_unique<Echiquier>(this, SquareSize, BoardLeft, BoardTop,
                                         PieceStripFor(StandardBoard != 0));
     MoveList->CreateControl(this, ListeCoups::ControlId, MoveListRect.ToQRect(), NormalFont);
+    // The window itself holds the keys when it opens; otherwise Qt hands them to the first child
+    // that takes focus, the list, whose Up and Down walk rows instead of alternatives.
+    setFocus(Qt::OtherFocusReason);
     InstallGame(nullptr);
 }
 

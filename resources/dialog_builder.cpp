@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -654,6 +656,25 @@ void TemplateDialog::closeEvent(QCloseEvent* event) {
     if (d.procedure.onClose && d.procedure.onClose(*this))
         return;
     End(2);
+}
+
+void TemplateDialog::keyPressEvent(QKeyEvent* event) {
+    // Enter is the OK command even where no button is the default one ("Choose" has no button at
+    // all): a keyboard user picks a row with the arrows and Enter, as the dialog manager does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+    if (enter && plain) {
+        const QList<QPushButton*> buttons = findChildren<QPushButton*>();
+        const bool hasDefault = std::any_of(buttons.begin(), buttons.end(), [](QPushButton* b) {
+            return b->isDefault() && b->isVisible();
+        });
+        if (!hasDefault) {
+            SendCommand(1);
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TemplateDialog::reject() {

@@ -130,6 +130,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
     void accept() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

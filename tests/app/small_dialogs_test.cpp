@@ -12,6 +12,7 @@
 #include "tests/gui_test_support.h"
 
 #include <QListWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -190,6 +191,19 @@ TEST_F(ChooseTest, OneTapOnAMoveClosesTheDialogWithIt) {
     EXPECT_EQ(ShowChooseDialog(nullptr, chosen), 1);
     EXPECT_EQ(rows, QStringList({"e4", "d4", "Nf3"}));
     EXPECT_EQ(caption, "Choose");
+    EXPECT_EQ(chosen, main->next->next.get());
+}
+
+TEST_F(ChooseTest, ArrowsAndEnterPickAMoveFromTheKeyboard) {
+    QueueDialogScript([](TemplateDialog& d) {
+        QWidget* list = d.Control(1000);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    Coup* chosen = main;
+    EXPECT_EQ(ShowChooseDialog(nullptr, chosen), 1);
     EXPECT_EQ(chosen, main->next->next.get());
 }
 
