@@ -116,6 +116,15 @@ void MainWindow::AddDesktopItems() {
     for (int command : {Cmd::Undo, Cmd::Redo})
         if (QAction* action = actions->For(command))
             file->addAction(action);
+    QUndoStack& history = Session::Instance().History();
+    if (QAction* undo = actions->For(Cmd::Undo)) {
+        undo->setEnabled(history.canUndo());
+        connect(&history, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    }
+    if (QAction* redo = actions->For(Cmd::Redo)) {
+        redo->setEnabled(history.canRedo());
+        connect(&history, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    }
     file->addSeparator();
     for (int command : {Cmd::CopyFen, Cmd::CopyGame, Cmd::Paste})
         if (QAction* action = actions->For(command))

@@ -196,6 +196,7 @@ TEST_F(UndoTest, ARandomRunOfEditsUndoesToTheLoadedGameAndRedoesToItsEnd) {
     };
     QUndoStack& history = Session::Instance().History();
     const std::string original = Text();
+    const std::vector<QString> originalRows = ListRows();
     int edits = 0;
     while (edits < 200) {
         const std::vector<Position*> positions = AllPositions(*Start());
@@ -254,15 +255,18 @@ TEST_F(UndoTest, ARandomRunOfEditsUndoesToTheLoadedGameAndRedoesToItsEnd) {
         edits += history.index() - before;
     }
     const std::string final = Text();
+    const std::vector<QString> finalRows = ListRows();
     ASSERT_NE(final, original);
     while (history.canUndo())
         Dispatch(Cmd::Undo);
     EXPECT_EQ(Text(), original);
+    EXPECT_EQ(ListRows(), originalRows);
     EXPECT_TRUE(history.isClean());
     EXPECT_FALSE(CurrentPartie->changed);
     while (history.canRedo())
         Dispatch(Cmd::Redo);
     EXPECT_EQ(Text(), final);
+    EXPECT_EQ(ListRows(), finalRows);
     EXPECT_TRUE(CurrentPartie->changed);
 }
 
@@ -295,10 +299,16 @@ TEST_F(UndoTest, TheSavedStateIsUnchangedAndAnotherGameStartsAFreshHistory) {
     Dispatch(Cmd::Undo);
     EXPECT_FALSE(CurrentPartie->changed);
 
+    // The menu items follow the history.
+    const QAction* undo = window->findChild<QAction*>(QStringLiteral("command-%1").arg(Cmd::Undo));
+    ASSERT_NE(undo, nullptr);
+    EXPECT_FALSE(undo->isEnabled());
+
     // A new game is a fresh history as well.
     Show(Main(Start(), 1));
     Dispatch(FirstAnnotationCommand + 1);
     ASSERT_TRUE(history.canUndo());
+    EXPECT_TRUE(undo->isEnabled());
     CurrentPartie->propertiesConfirmed = true;
     Dispatch(Cmd::Save);
     Dispatch(Cmd::New);
