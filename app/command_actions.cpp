@@ -79,7 +79,8 @@ std::vector<DesktopKey> DesktopKeys() {
         {Cmd::CopyGame, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
         {Cmd::Paste, StandardOr(QKeySequence::Paste, QKeySequence(Qt::CTRL | Qt::Key_V))},
         {Cmd::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
-        {Cmd::Redo, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+        {Cmd::Redo,
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
     };
 }
 

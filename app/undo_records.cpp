@@ -13,9 +13,7 @@ namespace {
 // calls, has nothing to do.
 class EditRecord : public QUndoCommand {
 public:
-    void undo() final {
-        Revert();
-    }
+    void undo() final { Revert(); }
     void redo() final {
         if (pushed) {
             pushed = false;
@@ -38,8 +36,7 @@ private:
 
 class MoveAdded final : public EditRecord {
 public:
-    explicit MoveAdded(Coup& move)
-        : before(*move.before), previous(move.prev), added(&move) {}
+    explicit MoveAdded(Coup& move) : before(*move.before), previous(move.prev), added(&move) {}
 
 private:
     void Revert() override {

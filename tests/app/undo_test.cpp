@@ -97,8 +97,8 @@ TEST_F(UndoTest, EveryKindOfEditIsUndoneAndRedoneToTheExactText) {
         {"Delete after a variation's first move", C5, [] { Dispatch(Cmd::DeleteAfter); }},
         {"Delete after a main move with alternatives", [] { return Main(Start(), 2); },
          [] { Dispatch(Cmd::DeleteAfter); }},
-        {"Delete after inside a nested variation",
-         [&] { return Nc3()->firstMove->after.get(); }, [] { Dispatch(Cmd::DeleteAfter); }},
+        {"Delete after inside a nested variation", [&] { return Nc3()->firstMove->after.get(); },
+         [] { Dispatch(Cmd::DeleteAfter); }},
         {"Promote a nested variation", Nc3, [] { Dispatch(Cmd::Promote); }},
         {"Promote from deep in a variation",
          [&] { return C5()->firstMove->after->firstMove->after.get(); },
@@ -299,10 +299,16 @@ TEST_F(UndoTest, TheSavedStateIsUnchangedAndAnotherGameStartsAFreshHistory) {
     Dispatch(Cmd::Undo);
     EXPECT_FALSE(CurrentPartie->changed);
 
-    // The menu items follow the history.
+    // The menu items follow the history; the keys are those the desktop expects.
+    ASSERT_TRUE(window->InstallAccelerators());
     const QAction* undo = window->findChild<QAction*>(QStringLiteral("command-%1").arg(Cmd::Undo));
+    const QAction* redo = window->findChild<QAction*>(QStringLiteral("command-%1").arg(Cmd::Redo));
     ASSERT_NE(undo, nullptr);
+    ASSERT_NE(redo, nullptr);
     EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(undo->shortcuts(), QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Z"))});
+    EXPECT_EQ(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+                                                      QKeySequence(QStringLiteral("Ctrl+Y"))}));
 
     // A new game is a fresh history as well.
     Show(Main(Start(), 1));
