@@ -41,6 +41,10 @@ QString OwnText(int command) {
         return QStringLiteral("&Copy game");
     case Cmd::Paste:
         return QStringLiteral("&Paste");
+    case Cmd::Undo:
+        return QStringLiteral("&Undo");
+    case Cmd::Redo:
+        return QStringLiteral("Re&do");
     default:
         return {};
     }
@@ -74,6 +78,9 @@ std::vector<DesktopKey> DesktopKeys() {
         {Cmd::CopyFen, StandardOr(QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_C))},
         {Cmd::CopyGame, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
         {Cmd::Paste, StandardOr(QKeySequence::Paste, QKeySequence(Qt::CTRL | Qt::Key_V))},
+        {Cmd::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
+        {Cmd::Redo,
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
     };
 }
 

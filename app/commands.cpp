@@ -74,6 +74,8 @@ void OnCopyFen(int, int) { CopyFenCommand(); }
 void OnCopyGame(int, int) { CopyGameCommand(); }
 void OnPaste(int, int) { PasteCommand(); }
 void OnRecentFile(int id, int) { OpenRecentFile(id - Cmd::RecentFirst); }
+void OnUndo(int, int) { Session::Instance().Undo(); }
+void OnRedo(int, int) { Session::Instance().Redo(); }
 
 // clang-format on
 
@@ -113,6 +115,8 @@ constexpr CommandRoute Routes[] = {
     {Cmd::CopyGame, Cmd::CopyGame, OnCopyGame},
     {Cmd::Paste, Cmd::Paste, OnPaste},
     {Cmd::RecentFirst, Cmd::RecentLast, OnRecentFile},
+    {Cmd::Undo, Cmd::Undo, OnUndo},
+    {Cmd::Redo, Cmd::Redo, OnRedo},
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/liste_coups.h"
+#include "app/undo_records.h"
 #include "chess/position.h"
 #include "dialogs/echiquier.h"
 #include "dialogs/settings_store.h"
@@ -118,19 +119,26 @@ void DeleteAfter() {
         return;
     Coup* move = CurrentPosition->previousMove;
     Position* before = move->before;
+    Position& shown = *CurrentPosition;
+    Coup* previous = move->prev;
     std::unique_ptr<Coup> removed = Unlink(*move);
-    MarkChanged();
-    // The list is rebuilt while the cut line still exists, so that no row ever names a
-    // destroyed move.
+    if (!removed)
+        return;
+    // The cut line lives on in the undo record, so no row of the list ever names a destroyed
+    // move.
+    Session::Instance().Record(LineDeletedRecord(*before, previous, std::move(removed), shown));
     Session::Instance().SetPosition(before, Session::ListUpdate::Rebuild);
-    removed.reset();
 }
 
 void PromoteLine() {
     if (!CurrentPosition || !CurrentPosition->previousMove)
         return;
-    Promote(*CurrentPosition->previousMove);
-    MarkChanged();
+    Coup* alternative = VariationStart(*CurrentPosition->previousMove);
+    if (!alternative)
+        return;
+    Coup& previous = *alternative->prev;
+    Promote(*alternative);
+    Session::Instance().Record(LinePromotedRecord(*alternative, previous, *CurrentPosition));
     Session::Instance().SetPosition(CurrentPosition, Session::ListUpdate::Rebuild);
 }
 
@@ -138,7 +146,10 @@ void SetMoveAnnotation(int nag) {
     if (!CurrentPosition || !CurrentPosition->previousMove)
         return;
     Coup* move = CurrentPosition->previousMove;
+    const std::uint8_t oldNag = move->nag;
     move->nag = static_cast<std::uint8_t>(nag);
+    if (move->nag != oldNag)
+        Session::Instance().Record(AnnotationRecord(*move, oldNag));
     MarkChanged();
     InvalidateMainWindow(false);
     if (MoveList)
@@ -148,7 +159,10 @@ void SetMoveAnnotation(int nag) {
 void SetPositionAssessment(int evaluation) {
     if (!CurrentPosition)
         return;
+    const std::uint8_t oldEvaluation = CurrentPosition->evaluation;
     CurrentPosition->evaluation = static_cast<std::uint8_t>(evaluation);
+    if (CurrentPosition->evaluation != oldEvaluation)
+        Session::Instance().Record(AssessmentRecord(*CurrentPosition, oldEvaluation));
     MarkChanged();
     InvalidateMainWindow(false);
 }

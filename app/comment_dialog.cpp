@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/liste_coups.h"
+#include "app/undo_records.h"
 #include "chess/position.h"
 #include "pgn/partie.h"
 #include "platform/shell.h"
@@ -65,7 +66,9 @@ void EditComment() {
         return;
     const bool hadComment = position->comment.has_value();
     if (edited != position->comment) {
+        std::optional<std::u16string> old = position->comment;
         position->SetComment(std::move(edited));
+        Session::Instance().Record(CommentRecord(*position, std::move(old)));
         InvalidateMainWindow(false);
     }
     if (hadComment != position->comment.has_value() && position->previousMove && MoveList)

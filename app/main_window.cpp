@@ -110,11 +110,24 @@ void MainWindow::CreateMenus() {
 }
 
 void MainWindow::AddDesktopItems() {
-    // Beside the File popup's own items: the clipboard and the recent files.
+    // Beside the File popup's own items: undo and redo, the clipboard and the recent files.
     const QList<QAction*> popups = MenuBarMenu ? MenuBarMenu->actions() : QList<QAction*>();
     QMenu* file = popups.isEmpty() ? nullptr : popups.front()->menu();
     if (!file)
         return;
+    file->addSeparator();
+    for (int command : {Cmd::Undo, Cmd::Redo})
+        if (QAction* action = actions->For(command))
+            file->addAction(action);
+    QUndoStack& history = Session::Instance().History();
+    if (QAction* undo = actions->For(Cmd::Undo)) {
+        undo->setEnabled(history.canUndo());
+        connect(&history, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    }
+    if (QAction* redo = actions->For(Cmd::Redo)) {
+        redo->setEnabled(history.canRedo());
+        connect(&history, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    }
     file->addSeparator();
     for (int command : {Cmd::CopyFen, Cmd::CopyGame, Cmd::Paste})
         if (QAction* action = actions->For(command))

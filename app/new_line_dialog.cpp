@@ -3,6 +3,7 @@
 #include "app/choose_dialog.h"
 #include "chess/position.h"
 #include "gametree/coup.h"
+#include "gametree/tree_ops.h"
 #include "resources/dialog_builder.h"
 
 #include <QListWidget>
@@ -34,10 +35,17 @@ int ShowNewLineDialog(QWidget* owner, NewLineRequest& request) {
             }
             // A pawn reaching the last rank asks for its piece here, while this dialog is open.
             // Declining it plays nothing, and nothing is handed back.
-            Position* after = request.position->PlayMove(request.from, request.to, replaced, 0);
+            // The move is added, then put in the replaced move's place, so that the replaced
+            // line survives for the undo record instead of being destroyed with PlayMove.
+            Position* after = request.position->PlayMove(request.from, request.to, nullptr, 0);
             if (!after) {
                 dialog.End(2);
                 return true;
+            }
+            if (replaced) {
+                std::unique_ptr<Coup> added = Unlink(*after->previousMove);
+                added->depth = replaced->depth;
+                request.replacedMove = ReplaceIn(std::move(added), *replaced);
             }
             request.position = after;
             request.replaced = replaced ? 1 : 0;

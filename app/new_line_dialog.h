@@ -4,6 +4,9 @@
 #pragma once
 
 #include "chess/types.h"
+#include "gametree/coup.h"
+
+#include <memory>
 
 class Position;
 class QWidget;
@@ -14,6 +17,9 @@ struct NewLineRequest {
     Square from = NoSquare;       // the tapped move
     Square to = NoSquare;
     int replaced = 0; // out: 1 when an existing move was replaced, 0 when the move was added
+    // out: the move replaced, out of the tree with everything below it, for the caller to keep
+    // (the undo record of the edit) or destroy
+    std::unique_ptr<Coup> replacedMove;
 };
 
 // Runs the dialog. Returns 1 when the move was added or replaced (request updated), 2 when

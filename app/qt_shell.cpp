@@ -1,6 +1,8 @@
 #include "app/qt_shell.h"
 
 #include "app/promotion_dialog.h"
+#include "app/session.h"
+#include "app/undo_records.h"
 #include "dialogs/game_list_dialog.h"
 #include "dialogs/other_tags_dialog.h"
 #include "dialogs/properties_dialog.h"
@@ -183,12 +185,30 @@ int QtShell::ShowGameList(platform::Window owner, platform::File& file, std::uin
     return ShowGameListDialog(OwnerWidget(owner), file, offset, gamesInFile);
 }
 
+namespace {
+
+// Runs a dialog that edits the header of `partie` and keeps the record of what it changed when
+// `partie` is the session's game (the save path asks for the properties too).
+template <typename Dialog> int EditHeader(Partie& partie, Dialog dialog) {
+    const GameHeader before = GameHeader::Of(partie);
+    const int result = dialog();
+    Session& session = Session::Instance();
+    if (session.Game() == &partie && session.Shown()) {
+        GameHeader after = GameHeader::Of(partie);
+        if (after != before)
+            session.Record(HeaderRecord(before, std::move(after), *session.Shown()));
+    }
+    return result;
+}
+
+} // namespace
+
 int QtShell::EditProperties(platform::Window owner, Partie& partie) {
-    return ShowGamePropertiesDialog(OwnerWidget(owner), partie);
+    return EditHeader(partie, [&] { return ShowGamePropertiesDialog(OwnerWidget(owner), partie); });
 }
 
 int QtShell::EditOtherTags(platform::Window owner, Partie& partie) {
-    return ShowOtherTagsDialog(OwnerWidget(owner), partie);
+    return EditHeader(partie, [&] { return ShowOtherTagsDialog(OwnerWidget(owner), partie); });
 }
 
 std::optional<std::u16string>

@@ -5,7 +5,9 @@
 #include "chess/position.h"
 #include "pgn/partie.h"
 
-Session::Session() = default;
+Session::Session() {
+    connect(&history, &QUndoStack::indexChanged, this, [this] { FollowHistory(); });
+}
 Session::~Session() = default;
 
 Session& Session::Instance() {
@@ -19,9 +21,17 @@ void Session::InstallGame(std::unique_ptr<Partie> partie) {
     // The views must never see a position of the game being destroyed.
     shown = nullptr;
     game.reset();
+    // The records name nodes of the game that is gone.
+    history.clear();
     if (!partie)
         partie = std::make_unique<Partie>();
     game = std::move(partie);
+    // A game that exists only in the program (a pasted one) is changed from the start: no state
+    // of its history matches a file.
+    if (game->changed)
+        history.resetClean();
+    else
+        history.setClean();
     shown = &game->startPosition;
     if (MoveList)
         MoveList->RebuildList(*game);
@@ -67,7 +77,28 @@ void Session::MarkChanged() {
     emit GameChanged();
 }
 
+void Session::Record(std::unique_ptr<QUndoCommand> record) {
+    if (!game || !record)
+        return;
+    history.push(record.release());
+}
+
+void Session::FollowHistory() {
+    if (!game)
+        return;
+    game->changed = !history.isClean();
+    emit GameChanged();
+}
+
+void Session::GameStateTouched() {
+    // A save clears the flag: the state it wrote is the one that undoing back to is unchanged.
+    if (game && !game->changed && !history.isClean())
+        history.setClean();
+    emit GameChanged();
+}
+
 void Session::Release() {
+    history.clear();
     shown = nullptr;
     game.reset();
 }

@@ -6,11 +6,16 @@
 // repaints its board and status areas, and PositionChanged is emitted. The rest of the program
 // reads the state through CurrentPartie and CurrentPosition, which cannot be assigned.
 //
+// The session also keeps the history of the current game's edits (app/undo_records.h): the
+// game's changed flag follows the history's clean state, so that undoing back to what was last
+// loaded or saved clears it. Installing a game starts a new history.
+//
 // The position is always a node of the current game's tree (null only before the first game is
 // installed and after Release).
 #pragma once
 
 #include <QObject>
+#include <QUndoStack>
 
 #include <cstddef>
 #include <memory>
@@ -44,7 +49,14 @@ public:
     // Sets the game's changed flag after an edit that kept the position, and says so.
     void MarkChanged();
     // Says that the game's file, tags or changed flag may have changed (a save, the properties).
-    void GameStateTouched() { emit GameChanged(); }
+    void GameStateTouched();
+
+    // Keeps the record of an edit just carried out, so that it can be undone; the game counts as
+    // changed from now on.
+    void Record(std::unique_ptr<QUndoCommand> record);
+    void Undo() { history.undo(); }
+    void Redo() { history.redo(); }
+    QUndoStack& History() { return history; }
 
     // Destroys the game at exit; the views are gone by then and are not told.
     void Release();
@@ -59,9 +71,11 @@ private:
     Session();
     ~Session() override;
     void TellViews(ListUpdate update);
+    void FollowHistory();
 
     std::unique_ptr<Partie> game;
     Position* shown = nullptr;
+    QUndoStack history;
 };
 
 // Read-only views of the session's state under the names the rest of the program has always

@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/new_line_dialog.h"
+#include "app/undo_records.h"
 #include "chess/position.h"
 #include "gametree/coup.h"
 #include "pgn/partie.h"
@@ -70,7 +71,7 @@ void TapBoard(int x, int y) {
             Deselect();
             return;
         }
-        Session::Instance().MarkChanged();
+        Session::Instance().Record(MoveAddedRecord(*after->previousMove));
         Session::Instance().SetPosition(after, Session::ListUpdate::RowAdded);
         return;
     }
@@ -81,7 +82,10 @@ void TapBoard(int x, int y) {
     request.to = to;
     const int result = ShowNewLineDialog(MainWindowWidget, request);
     if (result == 1 && request.position && request.position != &position) {
-        Session::Instance().MarkChanged();
+        Coup& played = *request.position->previousMove;
+        Session::Instance().Record(request.replacedMove
+                                       ? MoveReplacedRecord(played, std::move(request.replacedMove))
+                                       : MoveAddedRecord(played));
         Session::Instance().SetPosition(request.position, request.replaced
                                                               ? Session::ListUpdate::Rebuild
                                                               : Session::ListUpdate::RowAdded);

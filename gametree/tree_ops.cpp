@@ -60,10 +60,20 @@ std::unique_ptr<Coup> Unlink(Coup& move) {
     return std::move(move.before->firstMove);
 }
 
-namespace {
+void Reattach(Position& before, Coup* previous, std::unique_ptr<Coup> node) {
+    if (!node) {
+        return;
+    }
+    std::unique_ptr<Coup>& owner = previous != nullptr ? previous->next : before.firstMove;
+    Coup* last = LastAlternative(*node);
+    last->next = std::move(owner);
+    if (last->next) {
+        last->next->prev = last;
+    }
+    node->prev = previous;
+    owner = std::move(node);
+}
 
-// The nearest move at or above `move` that is an alternative, walking up through main moves;
-// null when the walk reaches the root.
 Coup* VariationStart(Coup& move) {
     Coup* current = &move;
     while (current->prev == nullptr) {
@@ -74,8 +84,6 @@ Coup* VariationStart(Coup& move) {
     }
     return current;
 }
-
-} // namespace
 
 void Promote(Coup& move) {
     Coup* alternative = VariationStart(move);
@@ -94,6 +102,19 @@ void Promote(Coup& move) {
     self->next->prev = alternative;
     branch->firstMove = std::move(self);
     RenumberDepth(*alternative, alternative->depth - 1);
+}
+
+void Demote(Coup& alternative, Coup& previous) {
+    Position* branch = alternative.before;
+    if (branch == nullptr || branch->firstMove.get() != &alternative || !alternative.next) {
+        return;
+    }
+    const int mainDepth = alternative.depth;
+    std::unique_ptr<Coup> self = std::move(branch->firstMove);
+    branch->firstMove = std::move(self->next);
+    branch->firstMove->prev = nullptr;
+    Reattach(*branch, &previous, std::move(self));
+    RenumberDepth(*branch->firstMove, mainDepth);
 }
 
 void RenumberDepth(Coup& move, int depth) {

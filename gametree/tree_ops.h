@@ -29,13 +29,24 @@ void AppendAlternative(Coup& mainMove, std::unique_ptr<Coup> node, int parentDep
 // leaves alone, with what lies below it; the main move takes the whole list of its position
 // with it. Null when the move is not linked in a list.
 [[nodiscard]] std::unique_ptr<Coup> Unlink(Coup& move);
+// Puts back a chain that Unlink took out: `node` (with the entries it still owns through
+// `next`) goes after `previous` in the list of `before`, or at its head when `previous` is null,
+// and the entries that followed there come after the chain's last entry. Depths are kept as the
+// chain has them.
+void Reattach(Position& before, Coup* previous, std::unique_ptr<Coup> node);
 // Makes the variation holding `move` the main line at its branch point: the alternative found
 // by walking up main moves goes to the front of its list, the former main move becomes the
 // first alternative, depths are renumbered. Nothing changes on the main line.
 void Promote(Coup& move);
+// Undoes Promote(alternative): the main move `alternative` goes back behind `previous` (an entry
+// of the same list), the entry after it becomes the main move again, depths are renumbered.
+void Demote(Coup& alternative, Coup& previous);
 // Sets the depth of `move` to `depth` and recomputes the depths of the entries after it in its
 // list and of everything below them.
 void RenumberDepth(Coup& move, int depth);
+// The nearest move at or above `move` that is an alternative, walking up through main moves:
+// the move Promote brings to the front. Null when `move` lies on the main line.
+Coup* VariationStart(Coup& move);
 // The main move at the point where the variation holding `move` branches off, or null when
 // `move` lies on the main line.
 Coup* BranchMainMove(Coup& move);

@@ -71,6 +71,8 @@ inline constexpr int CopyGame = 40207;
 inline constexpr int Paste = 40208;
 inline constexpr int RecentFirst = 40210; // 40210..40217: the recent files, newest first
 inline constexpr int RecentLast = 40217;
+inline constexpr int Undo = 40220; // the game's edits, back and forth
+inline constexpr int Redo = 40221;
 } // namespace Cmd
 
 // One menu entry: a command item, a separator, or a popup with its own items.

@@ -143,6 +143,11 @@ TEST_F(NewLineTest, ReplaceTakesThePlaceOfTheSelectedMove) {
     EXPECT_EQ(request.replaced, 1);
     EXPECT_EQ(request.position, start.firstMove->next->after.get());
     EXPECT_EQ(request.position->previousMove->depth, 1);
+    // The replaced move is handed back out of the tree, for the caller to keep or destroy.
+    ASSERT_NE(request.replacedMove, nullptr);
+    EXPECT_EQ(MoveText(*request.replacedMove, false, false), u"d4");
+    EXPECT_EQ(request.replacedMove->prev, nullptr);
+    request.replacedMove.reset();
     EXPECT_EQ(LiveCount<Coup>::Live(), coups);
 }
 

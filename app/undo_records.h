@@ -1,0 +1,60 @@
+// The undo records of the game's edits, one kind per edit, kept on the session's history.
+//
+// An edit is carried out by its command as it always was; then the command hands the session a
+// record of it (Session::Record), which keeps what the edit took out of the tree or overwrote:
+// the move it added, the subtree it cut or replaced, the order of alternatives it changed, a
+// previous annotation, comment or set of tags. A record never holds a copy of the game. Records
+// point at positions and moves of the game; the history is linear and is cleared whenever
+// another game is installed, so every node a record names exists (in the tree, or in a subtree
+// held by a later record) whenever that record is undone or redone.
+//
+// Undo and redo put the tree back exactly and show the position where the edit was made.
+#pragma once
+
+#include <QUndoCommand>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/text.h"
+
+class Coup;
+class Partie;
+class Position;
+
+// A move played that added a move to its position's list (as main move or as alternative).
+std::unique_ptr<QUndoCommand> MoveAddedRecord(Coup& added);
+// "New line" Replace: `added` stands where `replaced` (held by the record from now on) stood.
+std::unique_ptr<QUndoCommand> MoveReplacedRecord(Coup& added, std::unique_ptr<Coup> replaced);
+// Line → Delete after: `removed` was taken out of the list of `before` behind `previous` (null
+// when it was the main move, which took its whole list with it); `shown` is where it was done.
+std::unique_ptr<QUndoCommand> LineDeletedRecord(Position& before, Coup* previous,
+                                                std::unique_ptr<Coup> removed, Position& shown);
+// Line → Promote: `alternative` was brought to the front of its list from behind `previous`.
+std::unique_ptr<QUndoCommand> LinePromotedRecord(Coup& alternative, Coup& previous,
+                                                 Position& shown);
+// A move annotation changed from `oldNag` (the move's new one is read when the record is made).
+std::unique_ptr<QUndoCommand> AnnotationRecord(Coup& move, std::uint8_t oldNag);
+// A position assessment changed from `oldEvaluation`.
+std::unique_ptr<QUndoCommand> AssessmentRecord(Position& position, std::uint8_t oldEvaluation);
+// A comment set, changed or cleared; the position holds the new one.
+std::unique_ptr<QUndoCommand> CommentRecord(Position& position,
+                                            std::optional<std::u16string> oldComment);
+
+// The header of a game as the properties and other-tags dialogs edit it.
+struct GameHeader {
+    std::optional<std::u16string> white, black, event, date, round, site;
+    std::int32_t result = 0;
+    platform::TextEncoding encoding = platform::TextEncoding::Ascii;
+    std::vector<std::pair<std::u16string, std::u16string>> extraTags;
+
+    static GameHeader Of(const Partie& partie);
+    void ApplyTo(Partie& partie) const;
+    bool operator==(const GameHeader&) const = default;
+};
+// The properties or other tags changed from `before` to `after`.
+std::unique_ptr<QUndoCommand> HeaderRecord(GameHeader before, GameHeader after, Position& shown);
