@@ -102,10 +102,6 @@ FaultInjector* SetFaultInjector(FaultInjector* next) {
     return std::exchange(injector, next);
 }
 
-FaultInjector* CurrentFaultInjector() {
-    return injector;
-}
-
 std::u16string FileErrorText(int code) {
     if (code == NotARegularFile) {
         return u"This is not a regular file (a pipe, a device or the like): games are read from "
