@@ -5,20 +5,13 @@
 #include "app/recent_files.h"
 #include "pgn/parse_moves.h"
 #include "pgn/partie.h"
+#include "platform/paths.h"
 
 #include <QWidget>
 
 namespace {
 
 const std::u16string LoadCaption = u"Unable to load game";
-
-// A path typed as "\\server\share" in a field that already supplies one backslash arrives with
-// two; the loader wants one.
-std::u16string CleanPath(std::u16string path) {
-    if (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\')
-        path.erase(0, 1);
-    return path;
-}
 
 platform::Window Owner() {
     return ShellOwner(MainWindowWidget);
@@ -36,7 +29,7 @@ namespace {
 // The part of Open after the file was chosen: the game list, then the game picked.
 bool LoadChosenFile(const std::u16string& path) {
     auto partie = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*partie, Owner(), CleanPath(path), 0, 0);
+    const ParseError result = LoadGame(*partie, Owner(), platform::DropDoubledBackslash(path), 0, 0);
     if (result == NoError) {
         NoteRecentFile(QtText(partie->path));
         InstallGame(std::move(partie));
@@ -66,16 +59,16 @@ bool OpenPath(const std::u16string& path) {
 void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
     if (!CurrentPartie || !CurrentPartie->hasFile)
         return;
-    const std::u16string path = CleanPath(CurrentPartie->path);
+    const std::u16string path = platform::DropDoubledBackslash(CurrentPartie->path);
     auto partie = std::make_unique<Partie>();
     const ParseError result = LoadGame(*partie, Owner(), path, offset, count);
-    switch (result) {
-    case NoError:
+    switch (OutcomeOf(result)) {
+    case LoadOutcome::Loaded:
         InstallGame(std::move(partie));
         return;
-    case Cancelled:
+    case LoadOutcome::Cancelled:
         return;
-    case NoGame:
+    case LoadOutcome::NoGame:
         if (offset != 0)
             platform::CurrentShell().MessageBox(Owner(), u"No more games", LoadCaption,
                                                 platform::Icon::None, platform::Buttons::Ok);
@@ -83,14 +76,8 @@ void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
             platform::CurrentShell().MessageBox(Owner(), u"No games", LoadCaption,
                                                 platform::Icon::Stop, platform::Buttons::Ok);
         return;
-    case OpenFailed:
-    case BadStartPosition:
-    case BadHeaders:
-    case UnknownToken:
-    case BadVariation:
-    case IllegalMove:
-    case IllegalVariationMove:
-    case CommentTooLong:
+    case LoadOutcome::OpenFailed:
+    case LoadOutcome::Refused:
         ShowLoadError(result, LoadCaption, Owner());
         return;
     }

@@ -87,6 +87,5 @@ int ShowMaterialBalance(QWidget* owner, const Position& position) {
         dialog.End(2);
         return true;
     };
-    return RunDialog(MaterialTemplate, owner, std::move(procedure),
-                     const_cast<Position*>(&position));
+    return RunDialog(MaterialTemplate, owner, std::move(procedure));
 }

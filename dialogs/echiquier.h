@@ -27,10 +27,6 @@ class QWidget;
 inline QColor ColorFromRef(std::uint32_t ref) {
     return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
 }
-inline std::uint32_t RefFromColor(const QColor& color) {
-    return std::uint32_t(color.red()) | (std::uint32_t(color.green()) << 8) |
-           (std::uint32_t(color.blue()) << 16);
-}
 
 // The drawing objects every board shares: the 19-pixel piece strip (resource 139, a null image
 // until the main window exists) and the brushes and pen made from the settings colours

@@ -271,7 +271,7 @@ int ShowGameListDialog(QWidget* parent, platform::File& file, std::uint64_t& off
         }
         return false;
     };
-    const int result = RunDialog(GameListTemplate, parent, procedure, &record);
+    const int result = RunDialog(GameListTemplate, parent, procedure);
     if (result == -1) {
         ShowSystemError(platform::LastError(), u"Unable to display dialog box", parent);
         return -1;

@@ -55,5 +55,5 @@ int ShowOtherTagsDialog(QWidget* owner, Partie& partie) {
         dialog.End(2);
         return true;
     };
-    return RunDialog(OtherTagsTemplate, owner, std::move(procedure), &partie);
+    return RunDialog(OtherTagsTemplate, owner, std::move(procedure));
 }

@@ -243,5 +243,5 @@ int ShowGamePropertiesDialog(QWidget* owner, Partie& partie) {
         }
     };
     // The handheld raised its soft keyboard here; a desktop has none to raise or lower.
-    return RunDialog(PropertiesTemplate, owner, std::move(procedure), &partie);
+    return RunDialog(PropertiesTemplate, owner, std::move(procedure));
 }

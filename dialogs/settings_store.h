@@ -35,9 +35,3 @@ int LoadSettings();
 // Writes all four; returns whether the last write succeeded (callers may ignore it).
 bool SaveSettings();
 
-inline std::uint32_t GetBlackColor() {
-    return BlackColor;
-}
-inline std::uint32_t GetSelColor() {
-    return SelColor;
-}

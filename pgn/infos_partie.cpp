@@ -1,7 +1,5 @@
 #include "pgn/infos_partie.h"
 
-#include "pgn/game_bounds.h"
-#include "platform/text.h"
 
 InfosPartie::InfosPartie() : white(u"White"), black(u"Black"), round(u"?") {}
 
@@ -9,10 +7,6 @@ InfosPartie::~InfosPartie() = default;
 
 void InfosPartie::SetResult(int code) {
     result = code & 0xFF;
-}
-
-void InfosPartie::SetResultText(std::u16string_view text) {
-    result = ResultOfTag(platform::WideToAnsi(text));
 }
 
 const char16_t* InfosPartie::ResultText(bool display) const {
@@ -26,20 +20,6 @@ const char16_t* InfosPartie::ResultText(bool display) const {
     default:
         return u"*";
     }
-}
-
-void InfosPartie::ResetForScan() {
-    white.reset();
-    black.reset();
-    result = NoResult;
-    date = u"??\\??";
-    round = u"?";
-    site = u"?";
-    event = u"?";
-}
-
-bool InfosPartie::IsComplete() const {
-    return white && black && event && date && round && site && result != NoResult;
 }
 
 void GameListEntry::SetFirstMoves(std::optional<std::u16string_view> text) {

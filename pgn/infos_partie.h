@@ -37,16 +37,8 @@ public:
 
     // Stores the low 8 bits of `code` (the properties dialog passes 0..3).
     void SetResult(int code);
-    // "1-0", "0-1", "1/2-1/2" or "½-½" (exact, case-sensitive); anything else is Unfinished.
-    void SetResultText(std::u16string_view text);
     // "1-0", "1/2-1/2" ("½-½" in display form), "0-1"; "*" for every other code.
     const char16_t* ResultText(bool display) const;
-
-    // Prepares the record for the next game of a scan: no White, Black or result; Date
-    // "??\??"; Round, Site and Event "?". The offsets are kept.
-    void ResetForScan();
-    // All six texts set and a result seen.
-    bool IsComplete() const;
 
     std::optional<std::u16string> white;
     std::optional<std::u16string> black;

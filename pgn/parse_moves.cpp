@@ -120,6 +120,28 @@ void RememberToken(std::u16string_view token) {
     rememberedToken.assign(token.substr(0, 511));
 }
 
+LoadOutcome OutcomeOf(ParseError code) {
+    switch (code) {
+    case NoError:
+        return LoadOutcome::Loaded;
+    case Cancelled:
+        return LoadOutcome::Cancelled;
+    case NoGame:
+        return LoadOutcome::NoGame;
+    case OpenFailed:
+        return LoadOutcome::OpenFailed;
+    case BadStartPosition:
+    case BadHeaders:
+    case UnknownToken:
+    case BadVariation:
+    case IllegalMove:
+    case IllegalVariationMove:
+    case CommentTooLong:
+        return LoadOutcome::Refused;
+    }
+    return LoadOutcome::Refused;
+}
+
 std::u16string ErrorText(int code) {
     switch (code) {
     case NoError:

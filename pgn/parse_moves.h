@@ -25,6 +25,11 @@ enum ParseError : int {
     CommentTooLong = 10,      // a comment's text could not be stored
 };
 
+// What a caller of LoadGame does next: install the game, stop silently, say that there is no
+// game there, say that the file cannot be opened, or show why the game's text was refused.
+enum class LoadOutcome { Loaded, Cancelled, NoGame, OpenFailed, Refused };
+[[nodiscard]] LoadOutcome OutcomeOf(ParseError code);
+
 // Variations nest at most this deep; deeper text is refused as BadVariation rather than
 // exhausting the stack.
 inline constexpr int MaxVariationDepth = 512;

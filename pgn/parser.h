@@ -62,7 +62,6 @@ public:
     std::uint64_t CurrentLineOffset() const { return currentLineOffset; }
     int Pos() const { return pos; }
     const char16_t* Line() const { return line; }
-    LineReader& Reader() { return reader; }
 
     // Reads the next line; false at the end of the file or where the next game begins.
     bool ReadNextLine(std::string_view& bytes);

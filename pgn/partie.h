@@ -29,8 +29,6 @@ inline constexpr std::int32_t SaveFailed = static_cast<std::int32_t>(0x80004005u
 
 class Partie : public InfosPartie {
 public:
-    static constexpr std::size_t MaxPath = 260;
-
     // White "White", Black "Black", Round "?", no result, the standard start position, no file
     // ("Game1.pgn"), nothing changed.
     Partie();

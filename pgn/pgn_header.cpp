@@ -14,14 +14,6 @@ PGNHeader::~PGNHeader() {
     }
 }
 
-void AppendHeader(PGNHeader& first, std::unique_ptr<PGNHeader> header) {
-    PGNHeader* last = &first;
-    while (last->next) {
-        last = last->next.get();
-    }
-    last->next = std::move(header);
-}
-
 void AddExtraTag(Partie& partie, std::u16string_view line) {
     std::size_t blank = line.find(u' ');
     std::u16string name(line.substr(0, blank));

@@ -20,9 +20,6 @@ public:
     PGNHeader(const PGNHeader&) = delete;
     PGNHeader& operator=(const PGNHeader&) = delete;
 
-    void SetTag(std::u16string text) { tag = std::move(text); }
-    void SetValue(std::u16string text) { value = std::move(text); }
-
     std::u16string value;
     std::u16string tag;
     std::unique_ptr<PGNHeader> next;
@@ -30,9 +27,6 @@ public:
 private:
     LiveCount<PGNHeader> counter;
 };
-
-// Links `header` behind the last pair of the list that starts with `first`.
-void AppendHeader(PGNHeader& first, std::unique_ptr<PGNHeader> header);
 
 // Adds a tag line (without its opening "[") to the partie's extra tags: the name is the text up
 // to the first blank or the end, the value what ExtractQuoted finds in the rest (empty when it

@@ -4,6 +4,7 @@
 #include "pgn/game_bounds.h"
 #include "pgn/partie.h"
 #include "pgn/writer.h"
+#include "platform/paths.h"
 #include "platform/replace_range.h"
 #include "platform/save_journal.h"
 #include "platform/text.h"
@@ -221,10 +222,7 @@ bool SaveAsCommand(Partie& partie, platform::Window owner) {
     if (!chosen) {
         return false;
     }
-    std::u16string target = *chosen;
-    if (target.size() >= 2 && target[0] == u'\\' && target[1] == u'\\') {
-        target.erase(0, 1);
-    }
+    const std::u16string target = platform::DropDoubledBackslash(*chosen);
     if (SaveGameTo(partie, target) == 0) {
         return true;
     }

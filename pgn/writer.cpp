@@ -349,21 +349,8 @@ std::string WriteGameText(const Partie& partie) {
     tag(u"Round", partie.round, u"?");
     tag(u"White", partie.white, u"?");
     tag(u"Black", partie.black, u"?");
-    switch (partie.result) {
-    case NoResult:
-        break;
-    case WhiteWins:
-        writer.EmitLine(u"[Result \"1-0\"]\r\n");
-        break;
-    case Draw:
-        writer.EmitLine(u"[Result \"1/2-1/2\"]\r\n");
-        break;
-    case BlackWins:
-        writer.EmitLine(u"[Result \"0-1\"]\r\n");
-        break;
-    default:
-        writer.EmitLine(u"[Result \"*\"]\r\n");
-        break;
+    if (partie.result != NoResult) {
+        writer.EmitLine(u"[Result \"" + std::u16string(partie.ResultText(false)) + u"\"]\r\n");
     }
     const Position& start = partie.startPosition;
     if (start.setUp != 0) {
@@ -385,21 +372,8 @@ std::string WriteGameText(const Partie& partie) {
     if (start.firstMove) {
         WriteMoves(writer, *start.firstMove, true);
     }
-    switch (partie.result) {
-    case NoResult:
-        break;
-    case WhiteWins:
-        writer.Emit(u" 1-0", true);
-        break;
-    case Draw:
-        writer.Emit(u" 1/2-1/2", true);
-        break;
-    case BlackWins:
-        writer.Emit(u" 0-1", true);
-        break;
-    default:
-        writer.Emit(u" *", true);
-        break;
+    if (partie.result != NoResult) {
+        writer.Emit(u" " + std::u16string(partie.ResultText(false)), true);
     }
     writer.ResetColumn();
     writer.Emit(u"\r\n\r\n", true);

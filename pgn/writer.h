@@ -48,7 +48,6 @@ public:
     // Writes a whole tag line (its CR LF included), never broken.
     void EmitLine(std::u16string_view line);
     void ResetColumn() { outputColumn = 0; }
-    int Column() const { return outputColumn; }
 
     // The last break point that leaves at most `index` bytes before it: a blank (dropped) at or
     // before `index`, or the place just after a "(" or "{" before it.

@@ -51,7 +51,6 @@ public:
 
 // Installs `injector` (null removes it) and returns the previous one. Not owned.
 FaultInjector* SetFaultInjector(FaultInjector* injector);
-FaultInjector* CurrentFaultInjector();
 
 // Asks the installed injector about `op` (for file.cpp and its siblings): 0 to go on, else the
 // error code to fail with, which LastError() then reports. KillHere never returns, except for a

@@ -63,6 +63,16 @@ bool StatusOfHandle(int fd, const std::string& path, FileStatus& status) {
     return true;
 }
 
+// Repeats a system call that a signal interrupted before it did anything.
+template <typename Call>
+auto RetryInterrupted(Call call) {
+    decltype(call()) result;
+    do {
+        result = call();
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
 void Pause(int ms) {
     timespec pause{ms / 1000, static_cast<long>(ms % 1000) * 1000000};
     while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
@@ -100,10 +110,6 @@ void Die() {
 
 FaultInjector* SetFaultInjector(FaultInjector* next) {
     return std::exchange(injector, next);
-}
-
-FaultInjector* CurrentFaultInjector() {
-    return injector;
 }
 
 std::u16string FileErrorText(int code) {
@@ -165,10 +171,8 @@ bool File::Open(const std::u16string& path, OpenMode mode) {
         flags |= O_RDWR | O_CREAT | O_EXCL;
         break;
     }
-    int handle;
-    do {
-        handle = ::open(NativePath(path).c_str(), flags, 0666);
-    } while (handle < 0 && errno == EINTR);
+    const int handle =
+        RetryInterrupted([&] { return ::open(NativePath(path).c_str(), flags, 0666); });
     if (handle < 0) {
         return Fail();
     }
@@ -227,11 +231,8 @@ bool File::Read(void* buffer, std::size_t size, std::size_t& got) {
     // A read may deliver less than asked for before the end of the file; keep reading so that
     // callers can take a short read as the end.
     while (got < size) {
-        ssize_t n = ::read(fd, out + got, size - got);
+        const ssize_t n = RetryInterrupted([&] { return ::read(fd, out + got, size - got); });
         if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return Fail();
         }
         if (n == 0) {
@@ -249,11 +250,8 @@ bool File::Write(const void* data, std::size_t size) {
     const char* in = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < toWrite) {
-        ssize_t n = ::write(fd, in + done, toWrite - done);
+        const ssize_t n = RetryInterrupted([&] { return ::write(fd, in + done, toWrite - done); });
         if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return Fail();
         }
         done += static_cast<std::size_t>(n);

@@ -26,6 +26,13 @@ std::string NativePath(const std::u16string& path) {
 
 } // namespace
 
+std::u16string DropDoubledBackslash(std::u16string path) {
+    if (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\') {
+        path.erase(0, 1);
+    }
+    return path;
+}
+
 std::u16string FolderOf(const std::u16string& path) {
     std::size_t slash = path.find_last_of(u'/');
     if (slash == std::u16string::npos) {

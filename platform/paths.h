@@ -13,6 +13,9 @@ namespace platform {
 // from the folder of the link), so that a save replaces the file and the link stays a link. A
 // path that names nothing (yet) is returned as it is; ELOOP for a loop of links.
 [[nodiscard]] std::optional<std::u16string> ResolveLinks(const std::u16string& path);
+// A path typed as "\\server\share" into a field that already supplies one backslash arrives
+// with two; the loader and the save take it with one. Any other path is returned as it is.
+std::u16string DropDoubledBackslash(std::u16string path);
 // The folder part of `path` ("." when it has none).
 std::u16string FolderOf(const std::u16string& path);
 // Writes the folder's entries (a file renamed, created or deleted in it) through to the disk.

@@ -114,13 +114,11 @@ public:
     bool modal = false;
     bool ended = false;
     bool scriptTaken = false;
-
-    QButtonGroup* GroupOf(QAbstractButton* button) const { return button->group(); }
 };
 
 TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
-                               DialogProcedure procedure, void* parameter)
-    : QDialog(owner), templateId_(tmpl.id), parameter_(parameter), impl_(std::make_unique<Impl>()) {
+                               DialogProcedure procedure)
+    : QDialog(owner), templateId_(tmpl.id), impl_(std::make_unique<Impl>()) {
     Impl& d = *impl_;
     d.procedure = std::move(procedure);
     d.tmpl = &tmpl;
@@ -711,18 +709,18 @@ bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 std::unique_ptr<TemplateDialog> BuildDialog(int templateId, QWidget* owner,
-                                            DialogProcedure procedure, void* parameter) {
+                                            DialogProcedure procedure) {
     const DialogTemplate* tmpl = FindDialogTemplate(templateId);
     if (!tmpl)
         return nullptr;
-    return std::make_unique<TemplateDialog>(*tmpl, owner, std::move(procedure), parameter);
+    return std::make_unique<TemplateDialog>(*tmpl, owner, std::move(procedure));
 }
 
-int RunDialog(int templateId, QWidget* owner, DialogProcedure procedure, void* parameter) {
+int RunDialog(int templateId, QWidget* owner, DialogProcedure procedure) {
     const DialogTemplate* tmpl = FindDialogTemplate(templateId);
     if (!tmpl)
         return -1;
-    TemplateDialog dialog(*tmpl, owner, std::move(procedure), parameter);
+    TemplateDialog dialog(*tmpl, owner, std::move(procedure));
     NoteDialogShown(templateId);
     if (dialog.Ended()) // the procedure ended it while it was being created
         return dialog.result();

@@ -67,12 +67,10 @@ struct DialogProcedure {
 class TemplateDialog : public QDialog {
     Q_OBJECT
 public:
-    TemplateDialog(const DialogTemplate& tmpl, QWidget* owner, DialogProcedure procedure,
-                   void* parameter);
+    TemplateDialog(const DialogTemplate& tmpl, QWidget* owner, DialogProcedure procedure);
     ~TemplateDialog() override;
 
     int TemplateId() const { return templateId_; }
-    void* Parameter() const { return parameter_; }
 
     // Controls by identifier; null when the dialog has no such control (or it is not of type T).
     QWidget* Control(int id) const;
@@ -136,7 +134,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend int RunDialog(int, QWidget*, DialogProcedure, void*);
+    friend int RunDialog(int, QWidget*, DialogProcedure);
     void LayoutFrame();
     void FitClient();
     void RunScripted();
@@ -144,7 +142,6 @@ private:
 
     class Impl;
     int templateId_ = 0;
-    void* parameter_ = nullptr;
     QWidget* client_ = nullptr;
     std::unique_ptr<Impl> impl_;
 };
@@ -152,13 +149,11 @@ private:
 // Builds the dialog of template `templateId` without showing it; null when there is no such
 // template. onInit has already run.
 [[nodiscard]] std::unique_ptr<TemplateDialog> BuildDialog(int templateId, QWidget* owner,
-                                                          DialogProcedure procedure = {},
-                                                          void* parameter = nullptr);
+                                                          DialogProcedure procedure = {});
 
 // Builds and runs the dialog modally. Returns the result passed to End, or -1 when the dialog
 // could not be shown.
-[[nodiscard]] int RunDialog(int templateId, QWidget* owner, DialogProcedure procedure = {},
-                            void* parameter = nullptr);
+[[nodiscard]] int RunDialog(int templateId, QWidget* owner, DialogProcedure procedure = {});
 
 // The main window tells the builder where its screen area is (global coordinates, the client
 // area above the menu bar); full-screen dialogs cover it. Unset, they cover 240 x 268 pixels at

@@ -1,5 +1,6 @@
 #include "resources/menus.h"
 
+#include "gametree/annotations.h"
 #include "resources/bitmaps.h"
 
 #include <QAction>
@@ -20,18 +21,32 @@ MenuItem Popup(std::u16string_view text, std::vector<MenuItem> items) {
     return MenuItem{MenuItem::Kind::Popup, 0, text, false, std::move(items)};
 }
 
+// The annotation and assessment items come from the core's tables, which also turn their
+// commands into values: one list, so that a menu item and what it sets cannot drift apart. The
+// assessments other than "(none)" show their glyph.
+template <std::size_t N>
+std::vector<MenuItem> ItemsOf(const std::array<AnnotationItem, N>& table, bool glyphs) {
+    std::vector<MenuItem> items;
+    for (const AnnotationItem& entry : table)
+        items.push_back(Item(entry.command, entry.menuText, glyphs && entry.value != 0));
+    return items;
+}
+
+std::vector<MenuItem> PositionItems() {
+    std::vector<MenuItem> items = {
+        Item(Cmd::Comment, u"&Comment..."),
+        Item(Cmd::MaterialBalance, u"&Material balance"),
+        Separator(),
+    };
+    for (MenuItem& item : ItemsOf(PositionAssessmentMenu, true))
+        items.push_back(std::move(item));
+    return items;
+}
+
 std::vector<MenuResource> MakeMenus() {
     std::vector<MenuResource> menus;
-    menus.push_back({AnnotationMenuId,
-                     {Popup(u"Annotations", {
-                                                Item(Cmd::NagNone, u"(none)"),
-                                                Item(Cmd::NagGood, u"!"),
-                                                Item(Cmd::NagVeryGood, u"!!"),
-                                                Item(Cmd::NagInteresting, u"!?"),
-                                                Item(Cmd::NagDubious, u"?!"),
-                                                Item(Cmd::NagBad, u"?"),
-                                                Item(Cmd::NagVeryBad, u"??"),
-                                            })}});
+    menus.push_back(
+        {AnnotationMenuId, {Popup(u"Annotations", ItemsOf(MoveAnnotationMenu, false))}});
     menus.push_back(
         {MainMenuId,
          {Popup(u"Menu", {
@@ -62,21 +77,7 @@ std::vector<MenuResource> MakeMenus() {
                                        Item(Cmd::RevertBoard, u"Re&vert board"),
                                        Item(Cmd::HideList, u"&Hide list"),
                                    }),
-                             Popup(u"&Position",
-                                   {
-                                       Item(Cmd::Comment, u"&Comment..."),
-                                       Item(Cmd::MaterialBalance, u"&Material balance"),
-                                       Separator(),
-                                       Item(Cmd::EvalNone, u"(none)"),
-                                       Item(40029, u"=", true),
-                                       Item(40030, u"oo", true),
-                                       Item(40031, u"White better", true),
-                                       Item(40032, u"Black better", true),
-                                       Item(40033, u"White better2", true),
-                                       Item(40034, u"Black better2", true),
-                                       Item(40035, u"White wins", true),
-                                       Item(40036, u"Black wins", true),
-                                   }),
+                             Popup(u"&Position", PositionItems()),
                              Item(Cmd::Options, u"&Options..."),
                              Separator(),
                              Item(Cmd::About, u"&About Pawnlet"),

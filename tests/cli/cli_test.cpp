@@ -8,6 +8,7 @@
 #include "pgn/partie.h"
 #include "pgn/writer.h"
 #include "platform/text.h"
+#include "support/temp_dir.h"
 #include "tools/cli/cli.h"
 
 #include "pawnlet_version.h"
@@ -38,15 +39,10 @@ Outcome Cli(std::vector<std::string> args) {
 }
 
 struct TempCopy {
-    explicit TempCopy(const std::string& source) {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "pawnlet-cli-XXXXXX").string();
-        dir = mkdtemp(pattern.data());
-        path = dir / "games.pgn";
+    explicit TempCopy(const std::string& source) : path(dir / "games.pgn") {
         std::filesystem::copy_file(source, path);
     }
-    ~TempCopy() { std::filesystem::remove_all(dir); }
-    std::filesystem::path dir;
+    testsupport::TempDir dir{"pawnlet-cli"};
     std::filesystem::path path;
 };
 
@@ -264,7 +260,7 @@ TEST(CliNames, ANameThatIsNotUtf8OpensAndSaves) {
     EXPECT_EQ(Bytes(latin1).substr(0, before.find("[Event \"Second\"]")),
               before.substr(0, before.find("[Event \"Second\"]")));
     EXPECT_NE(Cli({"check", latin1.string()}).out.find("3 games"), std::string::npos);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(copy.dir),
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(copy.dir.Path()),
                             std::filesystem::directory_iterator()),
               1);
 }

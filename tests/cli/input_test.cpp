@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/temp_dir.h"
 #include "tools/cli/cli.h"
 
 namespace {
@@ -41,15 +42,6 @@ Outcome Cli(std::vector<std::string> args) {
     run.status = cli::RunCli(args, run.out, run.err, false);
     return run;
 }
-
-struct TempDir {
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "pawnlet-input-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    fs::path path;
-};
 
 // `bytes` compressed with the library's `filter` (one of archive_write_add_filter_*), as the
 // command-line tools of each format write a single file.
@@ -121,10 +113,10 @@ protected:
         // Good games, a game that fails, and text between them.
         plain = Bytes(Data("three_games.pgn")) + "\nsome words between games\n" +
                 Bytes(Data("illegal_move.pgn")) + Bytes(Data("three_games.pgn"));
-        plainPath = dir.path / "games.pgn";
+        plainPath = dir.Path() / "games.pgn";
         std::ofstream(plainPath, std::ios::binary) << plain;
     }
-    TempDir dir;
+    testsupport::TempDir dir{"pawnlet-input"};
     std::string plain;
     fs::path plainPath;
 };
@@ -162,7 +154,7 @@ TEST_F(Inputs, StandardInputAndEveryCompressionReadAsThePlainFile) {
         EXPECT_EQ(piped.status, expected.status) << what << piped.err;
         EXPECT_EQ(piped.out, expected.out) << what;
         for (const Format& format : formats) {
-            const fs::path path = dir.path / (std::string("games.pgn.") + format.name);
+            const fs::path path = dir.Path() / (std::string("games.pgn.") + format.name);
             const std::string compressed = Compressed(plain, format.filter);
             ASSERT_NE(compressed.substr(0, 20), plain.substr(0, 20)) << format.name;
             std::ofstream(path, std::ios::binary | std::ios::trunc) << compressed;
@@ -174,14 +166,14 @@ TEST_F(Inputs, StandardInputAndEveryCompressionReadAsThePlainFile) {
         }
     }
     // Data that announces a compression and is not: a clear error, not an empty list.
-    std::ofstream(dir.path / "broken.zst", std::ios::binary) << "\x28\xB5\x2F\xFD" + plain;
-    const Outcome broken = Cli({"check", (dir.path / "broken.zst").string()});
+    std::ofstream(dir.Path() / "broken.zst", std::ios::binary) << "\x28\xB5\x2F\xFD" + plain;
+    const Outcome broken = Cli({"check", (dir.Path() / "broken.zst").string()});
     EXPECT_EQ(broken.status, 3);
     EXPECT_NE(broken.err.find("zstd"), std::string::npos) << broken.err;
 }
 
 TEST_F(Inputs, ANamedPipeWaitsForItsWriterInsteadOfBlockingInOpen) {
-    const fs::path fifo = dir.path / "games.fifo";
+    const fs::path fifo = dir.Path() / "games.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const Outcome expected = Cli({"check", plainPath.string()});
     // The writer comes only after the reader has opened the pipe and is waiting.
@@ -203,12 +195,12 @@ TEST_F(Inputs, WhatCannotBeReadOrSavedIsRefusedClearly) {
         std::vector<std::string> args;
         const char* says;
     };
-    const fs::path gz = dir.path / "games.pgn.gz";
+    const fs::path gz = dir.Path() / "games.pgn.gz";
     const std::string gzipped = Compressed(plain, archive_write_add_filter_gzip);
     std::ofstream(gz, std::ios::binary) << gzipped;
     const Case cases[] = {
-        {{"list", dir.path.string()}, "is a folder"},
-        {{"check", dir.path.string()}, "is a folder"},
+        {{"list", dir.Path().string()}, "is a folder"},
+        {{"check", dir.Path().string()}, "is a folder"},
         {{"show", "/dev/null"}, "is a device"},
         {{"resave", gz.string()}, "is compressed (gzip)"},
         {{"resave", "-"}, "standard input"},

@@ -12,6 +12,7 @@
 #include "pgn/scan_games.h"
 #include "platform/file.h"
 #include "platform/text.h"
+#include "support/temp_dir.h"
 #include "tools/cli/cli.h"
 
 namespace {
@@ -43,8 +44,8 @@ Outcome Cli(std::vector<std::string> args) {
 }
 
 TEST(FilesPast4GiB, GamesBeyondAreListedCheckedLoadedAndSavedInPlace) {
-    std::string pattern = (fs::temp_directory_path() / "pawnlet-large-XXXXXX").string();
-    const fs::path dir = mkdtemp(pattern.data());
+    const testsupport::TempDir folder("pawnlet-large");
+    const fs::path& dir = folder.Path();
     const fs::path path = dir / "large.pgn";
     const std::string first = Game("Alpha", "1. e4 e5");
     const std::string second = Game("Gamma", "1. d4 d5 2. c4");
@@ -127,7 +128,6 @@ TEST(FilesPast4GiB, GamesBeyondAreListedCheckedLoadedAndSavedInPlace) {
     const Outcome after = Cli({"list", path.string()});
     EXPECT_NE(after.out.find("\n3\t" + std::to_string(thirdAt) + "\tOmega\t"), std::string::npos)
         << after.out;
-    fs::remove_all(dir);
 }
 
 } // namespace

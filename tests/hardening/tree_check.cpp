@@ -64,20 +64,6 @@ std::size_t CountMoves(const Position& root) {
     return moves;
 }
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pawnlet-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        std::abort();
-    }
-    path = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
 JournalHome::JournalHome() {
     if (const char* was = std::getenv("XDG_STATE_HOME")) {
         previous = was;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 class Position;
 
 // The live-instance counters of the core's model classes at one moment.
@@ -31,21 +33,7 @@ std::optional<std::string> CheckTree(const Position& root, std::size_t limit = 5
 // The number of moves in the tree below `root`, variations included.
 std::size_t CountMoves(const Position& root);
 
-// A fresh folder under the system's temporary folder, removed with everything in it when the
-// object dies.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& Path() const { return path; }
-    std::filesystem::path operator/(std::string_view name) const { return path / name; }
-
-private:
-    std::filesystem::path path;
-};
+using testsupport::TempDir;
 
 // Points XDG_STATE_HOME, where in-place saves keep their journals, at a fresh folder for the
 // object's lifetime, so that tests never touch the user's.

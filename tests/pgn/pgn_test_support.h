@@ -23,6 +23,7 @@
 #include "platform/file.h"
 #include "platform/shell.h"
 #include "platform/text.h"
+#include "support/temp_dir.h"
 
 namespace pgntest {
 
@@ -47,31 +48,22 @@ inline std::u16string U16(const std::filesystem::path& path) {
 }
 
 // A fresh directory per test, removed afterwards.
-class TempDir {
+class TempDir : public testsupport::TempDir {
 public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "pawnlet-pgn-XXXXXX").string();
-        dir = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
+    TempDir() : testsupport::TempDir("pawnlet-pgn") {}
     std::filesystem::path File(const std::string& name, const std::string& bytes) const {
-        std::filesystem::path path = dir / name;
+        std::filesystem::path path = *this / name;
         WriteBytes(path, bytes);
         return path;
     }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        for (const auto& entry : std::filesystem::directory_iterator(Path())) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::filesystem::path dir;
 };
 
 struct Message {

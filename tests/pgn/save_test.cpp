@@ -30,7 +30,7 @@ public:
         if (was != nullptr) {
             previous = was;
         }
-        setenv("XDG_STATE_HOME", (dir.dir / "state").c_str(), 1);
+        setenv("XDG_STATE_HOME", (dir.Path() / "state").c_str(), 1);
     }
     ~PrivateJournals() {
         if (previous) {
@@ -46,14 +46,14 @@ public:
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         std::error_code ignored;
-        for (const auto& entry : fs::directory_iterator(dir.dir / "state" / "pawnlet", ignored)) {
+        for (const auto& entry : fs::directory_iterator(dir.Path() / "state" / "pawnlet", ignored)) {
             if (entry.path().extension() == ".journal") {
                 names.push_back(entry.path().filename().string());
             }
         }
         return names;
     }
-    fs::path Folder() const { return dir.dir / "state" / "pawnlet"; }
+    fs::path Folder() const { return dir.Path() / "state" / "pawnlet"; }
 
 private:
     TempDir dir;
@@ -238,7 +238,7 @@ TEST(SaveAs, AppendsToAnExistingFileAndThenReplacesOnlyThatGame) {
     ASSERT_EQ(SaveGame(partie), 0);
     EXPECT_EQ(ReadBytes(target), existing + "\r\n" + WriteGameText(partie));
 
-    auto fresh = dir.dir / "fresh.pgn";
+    auto fresh = dir.Path() / "fresh.pgn";
     Partie other;
     ASSERT_EQ(SaveGameTo(other, U16(fresh)), 0);
     EXPECT_EQ(ReadBytes(fresh), WriteGameText(other));
@@ -259,11 +259,11 @@ TEST(SaveAs, PropertiesFirstThenTheSaveDialog) {
     EXPECT_FALSE(SaveAsCommand(partie, nullptr)) << "the save dialog was not confirmed";
     EXPECT_EQ(shell.saveDialogInitial, u"Game1.pgn");
 
-    shell.saveFileName = U16(dir.dir / "chosen.pgn");
+    shell.saveFileName = U16(dir.Path() / "chosen.pgn");
     EXPECT_TRUE(SaveAsCommand(partie, nullptr));
     EXPECT_EQ(shell.propertiesShown, 2) << "confirmed properties are not asked again";
     EXPECT_TRUE(partie.hasFile);
-    EXPECT_EQ(ReadBytes(dir.dir / "chosen.pgn"), WriteGameText(partie));
+    EXPECT_EQ(ReadBytes(dir.Path() / "chosen.pgn"), WriteGameText(partie));
 }
 
 TEST(ConfirmSave, AsksOnlyWhenChanged) {
@@ -387,7 +387,7 @@ TEST(SaveFailures, WhenPuttingTheFileBackFailsTooTheJournalIsKeptAndNamed) {
         FakeShell shell;
         Fixture f;
         LoadSecondGame(f);
-        fs::create_hard_link(f.path, f.dir.dir / "alias.pgn");
+        fs::create_hard_link(f.path, f.dir.Path() / "alias.pgn");
         LoadSecondGame(f); // again: the new link changed the file's change time
         std::int32_t result;
         bool triggered;
@@ -424,7 +424,7 @@ TEST(SaveFailures, WhenPuttingTheFileBackFailsTooTheJournalIsKeptAndNamed) {
         shell.messages.clear();
         RestoreInterruptedSave(U16(f.path), nullptr);
         EXPECT_EQ(ReadBytes(f.path), f.original) << n;
-        EXPECT_EQ(ReadBytes(f.dir.dir / "alias.pgn"), f.original) << n;
+        EXPECT_EQ(ReadBytes(f.dir.Path() / "alias.pgn"), f.original) << n;
         EXPECT_TRUE(journals.Names().empty()) << n;
         ASSERT_EQ(shell.messages.size(), 1u) << n;
         EXPECT_EQ(shell.messages[0].caption, u"Pawnlet");
@@ -472,12 +472,12 @@ const std::vector<KeepCase> KeepCases = {
     {"ThroughSymbolicLinks",
      [](Surroundings& s) -> std::optional<std::string> {
          // A relative link to a relative link to the file, in a folder of its own.
-         fs::create_directory(s.dir.dir / "real");
-         fs::rename(s.file, s.dir.dir / "real" / "games.pgn");
-         s.file = s.dir.dir / "real" / "games.pgn";
-         fs::create_symlink("real/games.pgn", s.dir.dir / "middle.pgn");
-         fs::create_symlink("middle.pgn", s.dir.dir / "opened.pgn");
-         s.opened = s.dir.dir / "opened.pgn";
+         fs::create_directory(s.dir.Path() / "real");
+         fs::rename(s.file, s.dir.Path() / "real" / "games.pgn");
+         s.file = s.dir.Path() / "real" / "games.pgn";
+         fs::create_symlink("real/games.pgn", s.dir.Path() / "middle.pgn");
+         fs::create_symlink("middle.pgn", s.dir.Path() / "opened.pgn");
+         s.opened = s.dir.Path() / "opened.pgn";
          return std::nullopt;
      }},
     {"PrivateMode",
@@ -503,7 +503,7 @@ const std::vector<KeepCase> KeepCases = {
      }},
     {"HardLinked",
      [](Surroundings& s) -> std::optional<std::string> {
-         fs::create_hard_link(s.file, s.dir.dir / "alias.pgn");
+         fs::create_hard_link(s.file, s.dir.Path() / "alias.pgn");
          s.rewrittenInPlace = true;
          return std::nullopt;
      }},
@@ -517,8 +517,8 @@ const std::vector<KeepCase> KeepCases = {
              };
              return std::nullopt;
          }
-         fs::permissions(s.dir.dir, fs::perms::owner_read | fs::perms::owner_exec);
-         s.undo = [folder = s.dir.dir] { fs::permissions(folder, fs::perms::owner_all); };
+         fs::permissions(s.dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+         s.undo = [folder = s.dir.Path()] { fs::permissions(folder, fs::perms::owner_all); };
          return std::nullopt;
      }},
 };
@@ -532,7 +532,7 @@ struct Entry {
 // Everything in the folder tree but the file itself, and the file's owner, group and mode.
 std::map<std::string, Entry> Around(const Surroundings& s) {
     std::map<std::string, Entry> entries;
-    for (const auto& item : fs::recursive_directory_iterator(s.dir.dir)) {
+    for (const auto& item : fs::recursive_directory_iterator(s.dir.Path())) {
         const fs::file_status status = item.symlink_status();
         Entry entry{status.type(), {}};
         if (fs::is_symlink(status)) {
@@ -540,7 +540,7 @@ std::map<std::string, Entry> Around(const Surroundings& s) {
         } else if (fs::is_regular_file(status) && !fs::equivalent(item.path(), s.file)) {
             entry.bytes = ReadBytes(item.path());
         }
-        entries[fs::relative(item.path(), s.dir.dir).string()] = entry;
+        entries[fs::relative(item.path(), s.dir.Path()).string()] = entry;
     }
     return entries;
 }
@@ -591,7 +591,7 @@ TEST(SaveKeeps, LinksModeOwnerOtherNamesAndEveryFileBeside) {
             EXPECT_EQ(ReadBytes(s.file), expected);
             auto after = Around(s);
             if (after.count("alias.pgn")) {
-                EXPECT_EQ(ReadBytes(s.dir.dir / "alias.pgn"), expected)
+                EXPECT_EQ(ReadBytes(s.dir.Path() / "alias.pgn"), expected)
                     << "both names see the save";
                 after["alias.pgn"].bytes = before.at("alias.pgn").bytes;
             }
@@ -695,10 +695,10 @@ TEST(SaveRefuses, WhatAnotherProgramChangedOrPutInThePlaceOfTheFile) {
 TEST(SaveRefuses, SaveAsOntoAPipeOrAFolder) {
     FakeShell shell;
     TempDir dir;
-    const fs::path pipe = dir.dir / "pipe.pgn";
+    const fs::path pipe = dir.Path() / "pipe.pgn";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    fs::create_directory(dir.dir / "folder.pgn");
-    for (const fs::path& target : {pipe, dir.dir / "folder.pgn"}) {
+    fs::create_directory(dir.Path() / "folder.pgn");
+    for (const fs::path& target : {pipe, dir.Path() / "folder.pgn"}) {
         Partie partie;
         EXPECT_EQ(SaveGameTo(partie, U16(target)), SaveFailed) << target;
         EXPECT_EQ(partie.path, u"Game1.pgn");

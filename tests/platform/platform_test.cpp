@@ -13,23 +13,18 @@
 #include "platform/fault_injector.h"
 #include "platform/file.h"
 #include "platform/text.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 using platform::File;
 using platform::OpenMode;
 
-struct Dir {
-    Dir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "pawnlet-platform-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~Dir() { std::filesystem::remove_all(path); }
+struct Dir : testsupport::TempDir {
+    Dir() : TempDir("pawnlet-platform") {}
     std::u16string Name(const char* name) const {
-        return platform::FromUtf8((path / name).string());
+        return platform::FromUtf8((*this / name).string());
     }
-    std::filesystem::path path;
 };
 
 std::string Bytes(const std::u16string& path) {
@@ -53,11 +48,11 @@ TEST(File, OpenModes) {
     EXPECT_EQ(file.Size(), 6u);
     EXPECT_FALSE(File().Open(dir.Name("made"), OpenMode::CreateNew));
     EXPECT_EQ(platform::LastError(), EEXIST);
-    EXPECT_FALSE(File().Open(platform::FromUtf8(dir.path.string()), OpenMode::Read))
+    EXPECT_FALSE(File().Open(platform::FromUtf8(dir.Path().string()), OpenMode::Read))
         << "a directory is no file";
     EXPECT_EQ(platform::LastError(), EISDIR);
     // A pipe without a writer would make a plain open wait forever.
-    ASSERT_EQ(mkfifo((dir.path / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dir.Path() / "pipe").c_str(), 0600), 0);
     for (OpenMode mode : {OpenMode::Read, OpenMode::ReadWrite, OpenMode::Create}) {
         EXPECT_FALSE(file.Open(dir.Name("pipe"), mode));
         EXPECT_EQ(platform::LastError(), platform::NotARegularFile);

@@ -288,29 +288,23 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
 // Says why a game could not be loaded; the load error code.
 int LoadFailure(const Options& options, ParseError result, std::int64_t gamesFound,
                 std::string& err) {
-    switch (result) {
-    case NoError:
+    switch (OutcomeOf(result)) {
+    case LoadOutcome::Loaded:
         return 0;
-    case Cancelled:
+    case LoadOutcome::Cancelled:
         // The list found fewer games than the number asked for.
         err += "pawnlet-cli: " + options.file + " holds " + std::to_string(gamesFound) +
                " games; there is no game " + std::to_string(options.game.value_or(1)) + "\n";
         return NoGame;
-    case NoGame:
+    case LoadOutcome::NoGame:
         err += "pawnlet-cli: " + options.file + ": no game at offset " +
                std::to_string(options.offset.value_or(0)) + "\n";
         return NoGame;
-    case OpenFailed:
+    case LoadOutcome::OpenFailed:
         err += "pawnlet-cli: " + options.file + ": " + platform::ToUtf8(ErrorText(result)) + ": " +
                platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
         return result;
-    case BadStartPosition:
-    case BadHeaders:
-    case UnknownToken:
-    case BadVariation:
-    case IllegalMove:
-    case IllegalVariationMove:
-    case CommentTooLong:
+    case LoadOutcome::Refused:
         err += platform::ToUtf8(ErrorText(result)) + "\n";
         return result;
     }
