@@ -199,12 +199,11 @@ TEST_F(ChooseTest, OneTapOnAMoveClosesTheDialogWithIt) {
     EXPECT_EQ(chosen, main->next->next.get());
 }
 
-TEST_F(ChooseTest, ArrowsAndEnterPickAMoveFromTheKeyboard) {
+TEST_F(ChooseTest, TheKeyboardMovesInTheListAndEnterPicks) {
     QueueDialogScript([](TemplateDialog& d) {
         QWidget* list = d.Control(1000);
         list->setFocus();
-        QTest::keyClick(list, Qt::Key_Down);
-        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_End);
         QTest::keyClick(list, Qt::Key_Return);
     });
     Coup* chosen = main;
