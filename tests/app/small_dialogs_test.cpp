@@ -203,6 +203,7 @@ TEST_F(ChooseTest, TheKeyboardMovesInTheListAndEnterPicks) {
     QueueDialogScript([](TemplateDialog& d) {
         QWidget* list = d.Control(1000);
         list->setFocus();
+        QCoreApplication::processEvents(); // the list lays its rows out first, as on screen
         QTest::keyClick(list, Qt::Key_End);
         QTest::keyClick(list, Qt::Key_Return);
     });
