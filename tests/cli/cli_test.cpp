@@ -9,34 +9,14 @@
 #include "pgn/writer.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
+#include "tests/cli/cli_run.h"
 #include "tools/cli/cli.h"
 
 #include "pawnlet_version.h"
 
 namespace {
 
-std::string Data(const std::string& name) {
-    return std::string(PAWNLET_TEST_DATA_DIR) + "/pgn/" + name;
-}
-
-std::string Bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cli(std::vector<std::string> args) {
-    Outcome run;
-    run.status = cli::RunCli(args, run.out, run.err, false);
-    return run;
-}
+using namespace clitest;
 
 struct TempCopy {
     explicit TempCopy(const std::string& source) : path(dir / "games.pgn") {

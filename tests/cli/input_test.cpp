@@ -14,34 +14,14 @@
 #include <thread>
 
 #include "support/temp_dir.h"
+#include "tests/cli/cli_run.h"
 #include "tools/cli/cli.h"
 
 namespace {
 
+using namespace clitest;
+
 namespace fs = std::filesystem;
-
-std::string Data(const std::string& name) {
-    return std::string(PAWNLET_TEST_DATA_DIR) + "/pgn/" + name;
-}
-
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cli(std::vector<std::string> args) {
-    Outcome run;
-    run.status = cli::RunCli(args, run.out, run.err, false);
-    return run;
-}
 
 // `bytes` compressed with the library's `filter` (one of archive_write_add_filter_*), as the
 // command-line tools of each format write a single file.

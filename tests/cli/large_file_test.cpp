@@ -13,9 +13,12 @@
 #include "platform/file.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
+#include "tests/cli/cli_run.h"
 #include "tools/cli/cli.h"
 
 namespace {
+
+using namespace clitest;
 
 namespace fs = std::filesystem;
 
@@ -29,18 +32,6 @@ std::string ReadAt(int fd, std::uint64_t offset, std::size_t size) {
     EXPECT_EQ(::pread(fd, bytes.data(), size, static_cast<off_t>(offset)),
               static_cast<ssize_t>(size));
     return bytes;
-}
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cli(std::vector<std::string> args) {
-    Outcome run;
-    run.status = cli::RunCli(args, run.out, run.err, false);
-    return run;
 }
 
 TEST(FilesPast4GiB, GamesBeyondAreListedCheckedLoadedAndSavedInPlace) {
