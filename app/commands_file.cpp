@@ -20,8 +20,9 @@ platform::Window Owner() {
 } // namespace
 
 void NewGame() {
-    if (AskToClose())
+    if (AskToClose()) {
         InstallGame(nullptr);
+    }
 }
 
 namespace {
@@ -29,15 +30,17 @@ namespace {
 // The part of Open after the file was chosen: the game list, then the game picked.
 bool LoadChosenFile(const std::u16string& path) {
     auto partie = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*partie, Owner(), platform::DropDoubledBackslash(path), 0, 0);
+    const ParseError result =
+        LoadGame(*partie, Owner(), platform::DropDoubledBackslash(path), 0, 0);
     if (result == NoError) {
         NoteRecentFile(QtText(partie->path));
         InstallGame(std::move(partie));
         return true;
     }
     partie.reset();
-    if (result != Cancelled)
+    if (result != Cancelled) {
         ShowLoadError(result, LoadCaption, Owner());
+    }
     return false;
 }
 
@@ -45,20 +48,23 @@ bool LoadChosenFile(const std::u16string& path) {
 
 void OpenGameFile() {
     std::optional<std::u16string> chosen = AskOpenFileName(MainWindowWidget);
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     (void)LoadChosenFile(*chosen);
 }
 
 bool OpenPath(const std::u16string& path) {
-    if (!AskToClose())
+    if (!AskToClose()) {
         return false;
+    }
     return LoadChosenFile(path);
 }
 
 void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
-    if (!CurrentPartie || !CurrentPartie->hasFile)
+    if (!CurrentPartie || !CurrentPartie->hasFile) {
         return;
+    }
     const std::u16string path = platform::DropDoubledBackslash(CurrentPartie->path);
     auto partie = std::make_unique<Partie>();
     const ParseError result = LoadGame(*partie, Owner(), path, offset, count);
@@ -69,12 +75,13 @@ void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
     case LoadOutcome::Cancelled:
         return;
     case LoadOutcome::NoGame:
-        if (offset != 0)
+        if (offset != 0) {
             platform::CurrentShell().MessageBox(Owner(), u"No more games", LoadCaption,
                                                 platform::Icon::None, platform::Buttons::Ok);
-        else
+        } else {
             platform::CurrentShell().MessageBox(Owner(), u"No games", LoadCaption,
                                                 platform::Icon::Stop, platform::Buttons::Ok);
+        }
         return;
     case LoadOutcome::OpenFailed:
     case LoadOutcome::Refused:
@@ -84,17 +91,20 @@ void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
 }
 
 void SaveCurrentGame() {
-    if (CurrentPartie)
+    if (CurrentPartie) {
         (void)SaveCommand(*CurrentPartie, Owner());
+    }
 }
 
 void SaveCurrentGameAs() {
-    if (CurrentPartie)
+    if (CurrentPartie) {
         (void)SaveAsCommand(*CurrentPartie, Owner());
+    }
 }
 
 void CloseMainWindow() {
     // The window asks ConfirmSave itself before it goes.
-    if (MainWindowWidget)
+    if (MainWindowWidget) {
         MainWindowWidget->close();
+    }
 }

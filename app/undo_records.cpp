@@ -182,8 +182,9 @@ private:
     void Revert() override { Put(before); }
     void Apply() override { Put(after); }
     void Put(const GameHeader& header) {
-        if (Partie* partie = Session::Instance().Game())
+        if (Partie* partie = Session::Instance().Game()) {
             header.ApplyTo(*partie);
+        }
         Show(shown);
     }
 
@@ -235,8 +236,9 @@ GameHeader GameHeader::Of(const Partie& partie) {
     header.site = partie.site;
     header.result = partie.result;
     header.encoding = partie.encoding;
-    for (const PGNHeader* tag = partie.extraTags.get(); tag; tag = tag->next.get())
+    for (const PGNHeader* tag = partie.extraTags.get(); tag; tag = tag->next.get()) {
         header.extraTags.emplace_back(tag->tag, tag->value);
+    }
     return header;
 }
 
@@ -250,8 +252,9 @@ void GameHeader::ApplyTo(Partie& partie) const {
     partie.result = result;
     partie.encoding = encoding;
     partie.ClearExtraTags();
-    for (const auto& [tag, value] : extraTags)
+    for (const auto& [tag, value] : extraTags) {
         partie.AppendExtraTag(std::make_unique<PGNHeader>(tag, value));
+    }
 }
 
 std::unique_ptr<QUndoCommand> HeaderRecord(GameHeader before, GameHeader after, Position& shown) {

@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QSettings>
 
-
 namespace {
 
 const QString ZoomKey = QStringLiteral("Display/Zoom");
@@ -20,9 +19,11 @@ QSettings OpenStore() {
 } // namespace
 
 bool IsZoomLevel(int percent) {
-    for (int level : ZoomLevels)
-        if (level == percent)
+    for (int level : ZoomLevels) {
+        if (level == percent) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -34,8 +35,9 @@ int SavedZoom() {
 }
 
 bool SaveZoom(int percent) {
-    if (!IsZoomLevel(percent))
+    if (!IsZoomLevel(percent)) {
         return false;
+    }
     QSettings store = OpenStore();
     store.setValue(ZoomKey, percent);
     store.sync();
@@ -43,8 +45,9 @@ bool SaveZoom(int percent) {
 }
 
 void ApplyZoom(int percent) {
-    if (!IsZoomLevel(percent) || percent == 100 || qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+    if (!IsZoomLevel(percent) || percent == 100 || qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
         return;
+    }
     qputenv("QT_SCALE_FACTOR", QByteArray::number(percent / 100.0));
 }
 

@@ -1,6 +1,5 @@
 #include "pgn/infos_partie.h"
 
-
 InfosPartie::InfosPartie() : white(u"White"), black(u"Black"), round(u"?") {}
 
 InfosPartie::~InfosPartie() = default;

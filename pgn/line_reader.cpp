@@ -231,8 +231,8 @@ void ExtractQuotedTo(std::string_view source, std::string& value) {
     // Most values hold no backslash: copy them in one go.
     for (;;) {
         const char* quote = static_cast<const char*>(std::memchr(rest.data(), '"', rest.size()));
-        std::size_t stop = quote != nullptr ? static_cast<std::size_t>(quote - rest.data())
-                                            : rest.size();
+        std::size_t stop =
+            quote != nullptr ? static_cast<std::size_t>(quote - rest.data()) : rest.size();
         const char* slash = static_cast<const char*>(std::memchr(rest.data(), '\\', stop));
         if (slash == nullptr) {
             value.append(rest.data(), stop);

@@ -24,7 +24,6 @@
 // A File is the source most callers pass.
 #include "platform/file.h"
 
-
 class LineReader {
 public:
     static constexpr std::size_t MaxLine = 255;

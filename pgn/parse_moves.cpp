@@ -29,8 +29,8 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
             // Kept as a brace comment with the same text, so that a save does not lose it.
             std::u16string text = parser.TakeLineComment();
             std::size_t first = text.find_first_not_of(u" \t");
-            AddComment(*current, first == std::u16string::npos ? std::u16string()
-                                                                : text.substr(first));
+            AddComment(*current,
+                       first == std::u16string::npos ? std::u16string() : text.substr(first));
             break;
         }
         case TokenKind::VariationStart: {

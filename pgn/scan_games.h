@@ -12,7 +12,6 @@
 #include "platform/file.h"
 #include "platform/text.h"
 
-
 // Called once per game, in file order, with the new entry (the callee owns it from then on) and
 // the file offset just after the game's first movetext line. A game is delivered once its text
 // has been read to its end (where the next game's tags begin, or the end of the file), which

@@ -388,8 +388,8 @@ std::optional<char32_t> FirstCharacterNotHeld(const Partie& partie,
             found = platform::FirstCharacterNotHeld(*text, encoding);
         }
     };
-    for (const auto* text : {&partie.event, &partie.site, &partie.date, &partie.round,
-                             &partie.white, &partie.black}) {
+    for (const auto* text :
+         {&partie.event, &partie.site, &partie.date, &partie.round, &partie.white, &partie.black}) {
         look(*text);
     }
     for (const PGNHeader* header = partie.extraTags.get(); header != nullptr && !found;

@@ -64,8 +64,7 @@ bool StatusOfHandle(int fd, const std::string& path, FileStatus& status) {
 }
 
 // Repeats a system call that a signal interrupted before it did anything.
-template <typename Call>
-auto RetryInterrupted(Call call) {
+template <typename Call> auto RetryInterrupted(Call call) {
     decltype(call()) result;
     do {
         result = call();

@@ -103,14 +103,14 @@ public:
             return;
         }
         if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
-            bytes = bytes.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) -
-                                                             bytes.data()));
+            bytes = bytes.substr(
+                0, static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
         }
         FeedSlow(bytes);
     }
     // The encoding of the text fed so far: Ascii when no byte was beyond ASCII.
     TextEncoding Encoding() const {
-        return !nonAscii ? TextEncoding::Ascii
+        return !nonAscii              ? TextEncoding::Ascii
                : invalid || need != 0 ? TextEncoding::Ansi
                                       : TextEncoding::Utf8;
     }

@@ -119,21 +119,25 @@ TEST_F(DesktopTest, EveryDispatchCommandHasOneActionSharedByMenusButtonsAndKeys)
             EXPECT_EQ(action->data().toInt(), command);
             // The menu's item is the action itself, with the resource's text.
             if (!MenuItemText(command).empty()) {
-                EXPECT_EQ(FindMenuAction(MenuBarMenu, command) ? FindMenuAction(MenuBarMenu, command)
-                                                               : FindMenuAction(AnnotationMenu, command),
+                EXPECT_EQ(FindMenuAction(MenuBarMenu, command)
+                              ? FindMenuAction(MenuBarMenu, command)
+                              : FindMenuAction(AnnotationMenu, command),
                           action);
             }
         }
     }
     // The accelerator table's keys and the desktop keys are the actions' own.
     for (const Accelerator& accelerator : LoadAccelerators(AcceleratorTableId))
-        EXPECT_TRUE(window->Actions().For(accelerator.command)->shortcuts().contains(accelerator.keys))
+        EXPECT_TRUE(
+            window->Actions().For(accelerator.command)->shortcuts().contains(accelerator.keys))
             << accelerator.command;
     EXPECT_EQ(FindMenuAction(MenuBarMenu, Cmd::Open)->text(), QStringLiteral("&Open\tCtrl-O"));
-    EXPECT_TRUE(window->Actions().For(Cmd::SaveAs)->shortcuts().contains(
-        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
-    EXPECT_TRUE(window->Actions().For(Cmd::Exit)->shortcuts().contains(
-        QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    EXPECT_TRUE(window->Actions()
+                    .For(Cmd::SaveAs)
+                    ->shortcuts()
+                    .contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    EXPECT_TRUE(
+        window->Actions().For(Cmd::Exit)->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
     EXPECT_EQ(window->Actions().For(Cmd::MoveForward)->toolTip(),
               QStringLiteral("Move Forward (Ctrl+F, Right)"));
     EXPECT_EQ(window->Bar()->ToolButtonFor(Cmd::Save)->toolTip(), QStringLiteral("Save (Ctrl+S)"));
@@ -156,10 +160,10 @@ TEST_F(DesktopTest, KeysWalkTheGameOnTheBoardAndInTheList) {
         int row;
     };
     const Step steps[] = {
-        {Qt::Key_Right, u"1. e4", 0},     {Qt::Key_End, u"3. Bb5", 9},
-        {Qt::Key_Home, u"", 9},           {Qt::Key_PageDown, u"3. Bb5", 9},
-        {Qt::Key_PageUp, u"", 9},         {Qt::Key_Right, u"1. e4", 0},
-        {Qt::Key_Left, u"", 0},           {Qt::Key_Right, u"1. e4", 0},
+        {Qt::Key_Right, u"1. e4", 0}, {Qt::Key_End, u"3. Bb5", 9},
+        {Qt::Key_Home, u"", 9},       {Qt::Key_PageDown, u"3. Bb5", 9},
+        {Qt::Key_PageUp, u"", 9},     {Qt::Key_Right, u"1. e4", 0},
+        {Qt::Key_Left, u"", 0},       {Qt::Key_Right, u"1. e4", 0},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(QKeySequence(step.key).toString().toStdString());
@@ -291,8 +295,9 @@ TEST_F(DesktopTest, ClipboardCopiesAndPastesPositionsAndGames) {
     DispatchCommand(Cmd::Save);
     ASSERT_FALSE(CurrentPartie->changed);
     const QByteArray file = ReadFile(path);
-    EXPECT_EQ(copied, QString::fromUtf8(file.mid(CurrentPartie->startOffset,
-                                                 CurrentPartie->endOffset - CurrentPartie->startOffset)));
+    EXPECT_EQ(copied,
+              QString::fromUtf8(file.mid(CurrentPartie->startOffset,
+                                         CurrentPartie->endOffset - CurrentPartie->startOffset)));
     EXPECT_TRUE(copied.contains(QRegularExpression(QStringLiteral("3\\. Bb5\\s+\\$1 1-0"))))
         << copied.toStdString();
 
@@ -362,7 +367,8 @@ TEST_F(DesktopTest, DroppedPgnFileOpensThroughTheGameList) {
     auto drop = [&](const QString& file) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(file)});
-        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
         QCoreApplication::sendEvent(window.get(), &enter);
         if (!enter.isAccepted())
             return false;

@@ -51,7 +51,8 @@ TEST(CliList, ConvertsTheFileBytesToUtf8AndKeepsRowsWhole) {
         pgn << "[Event \"O\\\"Kelly \\\\ Memorial\"]\n"
                "[White \"Caf\xE9\tX\"]\n"
                "[Black \"Nimzowitsch\x80\x81\"]\n"
-               "[Round \"Aaaaaaaa\x0B" "bbbbbbbbb\"]\n"
+               "[Round \"Aaaaaaaa\x0B"
+               "bbbbbbbbb\"]\n"
                "[Result \"\xBD-\xBD\"]\n"
                "\n"
                "1. e4 {Caf\xE9} e5 2. Nf3 Nc6 3. Bb5 a6 1/2-1/2\n";
@@ -61,7 +62,8 @@ TEST(CliList, ConvertsTheFileBytesToUtf8AndKeepsRowsWhole) {
     EXPECT_EQ(run.out,
               "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n"
               "1\t0\tCaf\xC3\xA9 X\tNimzowitsch\xE2\x82\xAC\xC2\x81\t\xC2\xBD-\xC2\xBD\t??\\??\t"
-              "O\"Kelly \\ Memorial\tAaaaaaaa\x0B" "bbbbbbbbb\t?\t\t1. e4 {Caf\xC3\xA9} e5 2. Nf3 Nc6 "
+              "O\"Kelly \\ Memorial\tAaaaaaaa\x0B"
+              "bbbbbbbbb\t?\t\t1. e4 {Caf\xC3\xA9} e5 2. Nf3 Nc6 "
               "3. \n");
 }
 
@@ -81,11 +83,11 @@ TEST(CliList, ALongListGoesToTheSinkInOrderAndLosesNoRow) {
     int pieces = 0;
     std::string out;
     std::string err;
-    int status = cli::RunCli({"list", copy.path.string()}, out, err, false,
-                             [&](std::string_view piece) {
-                                 streamed += piece;
-                                 ++pieces;
-                             });
+    int status =
+        cli::RunCli({"list", copy.path.string()}, out, err, false, [&](std::string_view piece) {
+            streamed += piece;
+            ++pieces;
+        });
     EXPECT_EQ(status, 0);
     EXPECT_GE(pieces, 1);
     EXPECT_EQ(streamed + out, whole.out);

@@ -126,8 +126,8 @@ void ExpectBounded(const ChildResult& child, long limitKb, const char* what) {
     ASSERT_TRUE(child.exited) << what << ": the child died of signal " << child.signal << " ("
                               << strsignal(child.signal) << ")";
     if (MemoryIsMeasurable) {
-        EXPECT_LT(child.growthKb, limitKb) << what << ": peak memory grew by " << child.growthKb
-                                           << " kB";
+        EXPECT_LT(child.growthKb, limitKb)
+            << what << ": peak memory grew by " << child.growthKb << " kB";
     }
 }
 
@@ -169,9 +169,13 @@ void EnormousLines(std::size_t moveBytes, std::size_t bytes) {
 }
 
 #ifdef PAWNLET_SLOW_LIMITS
-TEST(LimitsSlow, EnormousLine) { EnormousLines(16u << 20, 300u << 20); }
+TEST(LimitsSlow, EnormousLine) {
+    EnormousLines(16u << 20, 300u << 20);
+}
 #else
-TEST(Limits, EnormousLine) { EnormousLines(1u << 20, 8u << 20); }
+TEST(Limits, EnormousLine) {
+    EnormousLines(1u << 20, 8u << 20);
+}
 #endif
 
 // --- A huge comment
@@ -202,9 +206,13 @@ void HugeComment(std::size_t bytes) {
 }
 
 #ifdef PAWNLET_SLOW_LIMITS
-TEST(LimitsSlow, HugeComment) { HugeComment(200u << 20); }
+TEST(LimitsSlow, HugeComment) {
+    HugeComment(200u << 20);
+}
 #else
-TEST(Limits, HugeComment) { HugeComment(16u << 20); }
+TEST(Limits, HugeComment) {
+    HugeComment(16u << 20);
+}
 #endif
 
 #ifndef PAWNLET_SLOW_LIMITS
@@ -233,8 +241,7 @@ TEST(Limits, GameOfHundredThousandPlies) {
             const std::string text = WriteGameText(partie);
             WriteAll(dir / "written.pgn", text);
             return LoadFirst(dir / "written.pgn", [&](Partie& again) {
-                return WriteGameText(again) == text ? 0
-                                                    : Fail(WrongRoundTrip, "the text changed");
+                return WriteGameText(again) == text ? 0 : Fail(WrongRoundTrip, "the text changed");
             });
         });
     });
@@ -275,8 +282,7 @@ TEST(Limits, VariationsAsDeepAsAllowedReadAndWriteBack) {
             const std::string text = WriteGameText(partie);
             WriteAll(dir / "written.pgn", text);
             return LoadFirst(dir / "written.pgn", [&](Partie& again) {
-                return WriteGameText(again) == text ? 0
-                                                    : Fail(WrongRoundTrip, "the text changed");
+                return WriteGameText(again) == text ? 0 : Fail(WrongRoundTrip, "the text changed");
             });
         });
     });
@@ -301,8 +307,8 @@ TEST(Limits, TreeTenThousandVariationsDeepWritesAndDies) {
                 if (position == nullptr) {
                     break;
                 }
-                position = position->PlayMove(static_cast<Square>(from),
-                                              static_cast<Square>(to), nullptr, Queen);
+                position = position->PlayMove(static_cast<Square>(from), static_cast<Square>(to),
+                                              nullptr, Queen);
             }
             if (position == nullptr) {
                 return Fail(WrongContent, "a move of a variation was refused");
@@ -330,10 +336,10 @@ void ManyEmptyGames(std::size_t games) {
         }
         std::int32_t count = 0;
         std::uint32_t last = 0;
-        const bool whole = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry,
-                                                      std::uint64_t) {
-            last = entry->startOffset;
-        });
+        const bool whole =
+            ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
+                last = entry->startOffset;
+            });
         if (!whole || count != static_cast<std::int32_t>(games) ||
             last != (games - 1) * game.size()) {
             return Fail(WrongCount, "the scan did not find every game where it is");
@@ -355,9 +361,13 @@ void ManyEmptyGames(std::size_t games) {
 }
 
 #ifdef PAWNLET_SLOW_LIMITS
-TEST(LimitsSlow, MillionEmptyGames) { ManyEmptyGames(1'000'000); }
+TEST(LimitsSlow, MillionEmptyGames) {
+    ManyEmptyGames(1'000'000);
+}
 #else
-TEST(Limits, HundredThousandEmptyGames) { ManyEmptyGames(100'000); }
+TEST(Limits, HundredThousandEmptyGames) {
+    ManyEmptyGames(100'000);
+}
 #endif
 
 } // namespace

@@ -4,7 +4,9 @@
 
 RecordingShell::RecordingShell() : previous(platform::SetShell(this)) {}
 
-RecordingShell::~RecordingShell() { platform::SetShell(previous); }
+RecordingShell::~RecordingShell() {
+    platform::SetShell(previous);
+}
 
 platform::Answer RecordingShell::MessageBox(platform::Window, const std::u16string& text,
                                             const std::u16string& caption, platform::Icon icon,
@@ -17,10 +19,10 @@ int RecordingShell::ShowGameList(platform::Window, platform::File& file, std::ui
                                  std::int32_t& gamesInFile) {
     lastOffsets.clear();
     std::int32_t count = 0;
-    const bool complete = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry,
-                                                     std::uint64_t) {
-        lastOffsets.push_back(entry->startOffset);
-    });
+    const bool complete =
+        ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
+            lastOffsets.push_back(entry->startOffset);
+        });
     (void)complete;
     lastGamesFound = count;
     gamesInFile = count;

@@ -18,8 +18,9 @@
 #include "platform/text.h"
 
 LiveCounts LiveCounts::Now() {
-    return {LiveCount<Position>::Live(), LiveCount<Coup>::Live(),    LiveCount<Partie>::Live(),
-            LiveCount<InfosPartie>::Live(), LiveCount<Parser>::Live(), LiveCount<PGNHeader>::Live()};
+    return {LiveCount<Position>::Live(), LiveCount<Coup>::Live(),
+            LiveCount<Partie>::Live(),   LiveCount<InfosPartie>::Live(),
+            LiveCount<Parser>::Live(),   LiveCount<PGNHeader>::Live()};
 }
 
 std::string LiveCounts::Describe() const {

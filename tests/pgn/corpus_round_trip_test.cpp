@@ -100,8 +100,8 @@ TEST(CorpusSaves, SavesOfTheCorpusKeepTheOtherGames) {
     int saved = 0;
     for (const auto& item : fs::directory_iterator(real)) {
         if (item.path().extension() == ".pgn") {
-            saved += SaveEachGameAndCompare(item.path().filename().string(),
-                                            ReadBytes(item.path()), 12);
+            saved +=
+                SaveEachGameAndCompare(item.path().filename().string(), ReadBytes(item.path()), 12);
         }
     }
     EXPECT_GT(saved, set.minSaved);
@@ -129,7 +129,8 @@ const EncodingRow EncodingRows[] = {
      u"Kramnik, Vladimir (Влади́мир Бори́сович Кра́мник)",
      "[White \"Kramnik, Vladimir (Влади́мир Бори́сович Кра́мник)\"]"},
     {"latin1", "scid__res_gameLatin1.pgn", platform::TextEncoding::Ansi, u"Kràmnìk, VlãÚdimir",
-     "[White \"Kr\xE0mn\xECk, Vl\xE3\xDA" "dimir\"]"},
+     "[White \"Kr\xE0mn\xECk, Vl\xE3\xDA"
+     "dimir\"]"},
 };
 
 TEST(CorpusEncodings, EachGameIsListedLoadedAndWrittenInItsOwnEncoding) {

@@ -111,10 +111,10 @@ TEST(LoadGame, SetUpGamesAndTheSetUpZeroTag) {
 
 struct NotationCase {
     const char* name;
-    std::string tags;     // after White, Black and Result
+    std::string tags; // after White, Black and Result
     std::string movetext;
     ParseError code;
-    std::string written;  // a piece of the game as a save writes it
+    std::string written; // a piece of the game as a save writes it
 };
 
 // Notation that other programs write: read, and written back in the form the writer uses.
@@ -128,11 +128,11 @@ TEST(LoadGame, NotationOfOtherProgramsReadsAndWritesBack) {
         {"FEN before SetUp", "[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 40\"]\n[SetUp \"1\"]\n",
          "40. e4 *", NoError, "[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 40\"]\r\n\r\n40. e4 *"},
         {"full-move number past a million clamped",
-         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 12345678901\"]\n", "e4 *",
-         NoError, "1000000. e4 *"},
+         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 12345678901\"]\n", "e4 *", NoError,
+         "1000000. e4 *"},
         {"impossible en-passant square dropped",
-         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/2PP4/4K3 w - d3 0 1\"]\n", "1. cxd3 *",
-         IllegalMove, ""},
+         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/2PP4/4K3 w - d3 0 1\"]\n", "1. cxd3 *", IllegalMove,
+         ""},
         {"escaped brace in a comment", "", "1. e4 {a \\} b} e5 *", NoError,
          "1. e4 {a \\} b} 1... e5 *"},
         {"null move refused", "", "1. e4 -- 2. d4 *", UnknownToken, ""},
@@ -144,7 +144,8 @@ TEST(LoadGame, NotationOfOtherProgramsReadsAndWritesBack) {
                                    "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n" + c.tags +
                                        "\n" + c.movetext + "\n");
         Loaded loaded = Load(path, 0, 1);
-        ASSERT_EQ(loaded.code, c.code) << c.name << ": " << platform::ToUtf8(ErrorText(loaded.code));
+        ASSERT_EQ(loaded.code, c.code)
+            << c.name << ": " << platform::ToUtf8(ErrorText(loaded.code));
         if (c.code == NoError) {
             const std::string text = WriteGameText(*loaded.partie);
             EXPECT_NE(text.find(c.written), std::string::npos) << c.name << ":\n" << text;
@@ -242,15 +243,16 @@ TEST(LoadGame, LongTagLinesAreReadWhole) {
     } cases[] = {
         {"a value of 600 bytes", "[Annotator \"" + longValue + "\"]",
          std::u16string(longValue.begin(), longValue.end())},
-        {"a value with blanks", "[Annotator \"" + std::string(200, 'a') + " " +
-                                    std::string(200, 'b') + "\"]",
+        {"a value with blanks",
+         "[Annotator \"" + std::string(200, 'a') + " " + std::string(200, 'b') + "\"]",
          std::u16string(200, u'a') + u" " + std::u16string(200, u'b')},
         // 254 bytes: the window of 255 bytes ends between its CR and LF.
         {"a line that ends where the reader cuts", "[Annotator \"" + std::string(240, 'c') + "\"]",
          std::u16string(240, u'c')},
     };
     for (const auto& c : cases) {
-        const std::string bytes = "\n[White \"A\"]\r\n" + c.line + "\r\n[Black \"B\"]\r\n"
+        const std::string bytes = "\n[White \"A\"]\r\n" + c.line +
+                                  "\r\n[Black \"B\"]\r\n"
                                   "[Result \"*\"]\r\n\r\n1. e4 e5 *\r\n\r\n[White \"C\"]\r\n"
                                   "[Black \"D\"]\r\n[Result \"1-0\"]\r\n\r\n1. d4 1-0\r\n";
         TempDir dir;
@@ -273,8 +275,9 @@ TEST(LoadGame, ByteOrderMarkAndEscapeLinesArePassedOver) {
     const std::string game = "[Event \"First\"]\r\n% a note for another program\r\n"
                              "[White \"W\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n"
                              "% between the tags and the moves\r\n1. e4 *\r\n\r\n";
-    const std::string bytes = "\xEF\xBB\xBF" + game + "[White \"Two\"]\r\n[Black \"B\"]\r\n"
-                                                    "[Result \"*\"]\r\n\r\n1. d4 *\r\n";
+    const std::string bytes = "\xEF\xBB\xBF" + game +
+                              "[White \"Two\"]\r\n[Black \"B\"]\r\n"
+                              "[Result \"*\"]\r\n\r\n1. d4 *\r\n";
     TempDir dir;
     const auto path = dir.File("bom.pgn", bytes);
     platform::File file;

@@ -211,7 +211,8 @@ inline std::vector<std::uint32_t> ListedStarts(const std::filesystem::path& path
 // Loads each listed game of `bytes` (at most `limit` of them, spread over the file), saves it
 // back changed, and checks that the bytes outside its range and the list of the other games
 // are as they were. Returns how many games were saved.
-inline int SaveEachGameAndCompare(const std::string& name, const std::string& bytes, std::size_t limit) {
+inline int SaveEachGameAndCompare(const std::string& name, const std::string& bytes,
+                                  std::size_t limit) {
     TempDir dir;
     const std::filesystem::path path = dir.File("games.pgn", bytes);
     const std::vector<std::uint32_t> starts = ListedStarts(path);
@@ -245,9 +246,9 @@ inline int SaveEachGameAndCompare(const std::string& name, const std::string& by
         // The other games are listed where they were, shifted by the change in length.
         std::vector<std::uint32_t> expected;
         for (std::size_t j = 0; j < starts.size(); ++j) {
-            expected.push_back(j <= i ? starts[j]
-                                      : static_cast<std::uint32_t>(starts[j] + text.size() -
-                                                                   (end - start)));
+            expected.push_back(
+                j <= i ? starts[j]
+                       : static_cast<std::uint32_t>(starts[j] + text.size() - (end - start)));
         }
         EXPECT_EQ(ListedStarts(path), expected) << name << " game " << i + 1;
     }

@@ -46,7 +46,8 @@ public:
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         std::error_code ignored;
-        for (const auto& entry : fs::directory_iterator(dir.Path() / "state" / "pawnlet", ignored)) {
+        for (const auto& entry :
+             fs::directory_iterator(dir.Path() / "state" / "pawnlet", ignored)) {
             if (entry.path().extension() == ".journal") {
                 names.push_back(entry.path().filename().string());
             }

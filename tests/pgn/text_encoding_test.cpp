@@ -50,9 +50,8 @@ TEST(GameEncoding, IndexAndLoaderDecideAlikeAndTextsReadBack) {
         ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
         std::vector<ScannedGame> games;
         std::int32_t count = 0;
-        ASSERT_TRUE(ScanGameBytes(file, count, [&](const ScannedGame& g, std::uint64_t) {
-            games.push_back(g);
-        }));
+        ASSERT_TRUE(ScanGameBytes(
+            file, count, [&](const ScannedGame& g, std::uint64_t) { games.push_back(g); }));
         ASSERT_EQ(games.size(), 2u);
         EXPECT_EQ(games[0].encoding, TextEncoding::Ansi);
         EXPECT_EQ(games[1].encoding, row.encoding);

@@ -366,8 +366,7 @@ TEST(EmitComment, AClosingBraceInTheTextCannotEndTheComment) {
     ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
     partie.startPosition.firstMove->after->SetComment(u"a {nested} remark");
     const std::string written = WriteGameText(partie);
-    EXPECT_NE(written.find("1. e4 {a {nested\\} remark} 1... e5 *"), std::string::npos)
-        << written;
+    EXPECT_NE(written.find("1. e4 {a {nested\\} remark} 1... e5 *"), std::string::npos) << written;
     Partie back;
     ASSERT_EQ(ParseText(written, back), NoError) << written;
     EXPECT_EQ(back.startPosition.firstMove->after->comment, u"a {nested} remark");
