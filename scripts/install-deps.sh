@@ -17,7 +17,7 @@ test_packages=(
     clang libclang-rt-14-dev clang-format-14
     xvfb xauth
     mingw-w64 wine wine64
-    time valgrind
+    time valgrind lld
     xdotool x11-apps netpbm
     dpkg-dev file desktop-file-utils appstream lintian
 )

@@ -18,7 +18,7 @@ namespace {
 
 using namespace PropertiesControl;
 
-constexpr int CommentEdit = 1043;
+constexpr int CommentText = 1043;
 constexpr int CommentClear = 1012;
 constexpr int NewLineAdd = 3;
 constexpr int NewLineReplace = 1001;
@@ -52,7 +52,7 @@ protected:
             if (text.isEmpty())
                 dialog.Click(CommentClear);
             else
-                dialog.SetText(CommentEdit, text);
+                dialog.SetText(CommentText, text);
             dialog.Click(1);
         });
         DispatchCommand(Cmd::Comment);

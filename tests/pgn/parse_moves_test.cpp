@@ -10,7 +10,7 @@ namespace {
 
 using namespace pgntest;
 
-std::string Header() {
+std::string Heading() {
     return "[White \"W\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n";
 }
 
@@ -64,7 +64,7 @@ TEST(ParseMoves, BuildsTheTreeOrReturnsTheExactError) {
     };
     for (const auto& c : cases) {
         Partie partie;
-        ParseError code = ParseText(Header() + c.movetext + "\r\n", partie);
+        ParseError code = ParseText(Heading() + c.movetext + "\r\n", partie);
         EXPECT_EQ(code, c.code) << c.name;
         EXPECT_EQ(ErrorText(code), c.text) << c.name;
         if (code == NoError) {
@@ -75,7 +75,7 @@ TEST(ParseMoves, BuildsTheTreeOrReturnsTheExactError) {
 
 TEST(ParseMoves, AnnotationsGoToTheMoveOrThePosition) {
     Partie partie;
-    ASSERT_EQ(ParseText(Header() + "1. e4 $1 $14 e5 $255 2. Nf3 ! $0 *\r\n", partie), NoError);
+    ASSERT_EQ(ParseText(Heading() + "1. e4 $1 $14 e5 $255 2. Nf3 ! $0 *\r\n", partie), NoError);
     Coup* e4 = partie.startPosition.firstMove.get();
     ASSERT_NE(e4, nullptr);
     EXPECT_EQ(e4->nag, 1);
@@ -90,7 +90,7 @@ TEST(ParseMoves, AnnotationsGoToTheMoveOrThePosition) {
 TEST(ParseMoves, CommentsAttachWhereTheyStand) {
     Partie partie;
     ASSERT_EQ(
-        ParseText(Header() + "{ opening } 1. e4 {after e4} ({inside} 1. d4) e5 *\r\n", partie),
+        ParseText(Heading() + "{ opening } 1. e4 {after e4} ({inside} 1. d4) e5 *\r\n", partie),
         NoError);
     EXPECT_EQ(partie.startPosition.comment, u"opening ");
     Coup* e4 = partie.startPosition.firstMove.get();
@@ -104,7 +104,7 @@ TEST(ParseMoves, CommentsAttachWhereTheyStand) {
 // Consecutive comments and ";" comments all reach the tree, so that a save writes them back.
 TEST(ParseMoves, NoCommentIsDropped) {
     Partie partie;
-    ASSERT_EQ(ParseText(Header() + "{Intro one} {Intro two} 1. e4 {first} {} {second} ; third\r\n"
+    ASSERT_EQ(ParseText(Heading() + "{Intro one} {Intro two} 1. e4 {first} {} {second} ; third\r\n"
                                    "e5 ;\r\n*\r\n",
                         partie),
               NoError);
@@ -120,7 +120,7 @@ TEST(ParseMoves, EveryTruncationEndsWithACodeAndNeverACrash) {
                            "3. Bb5 a6 $2 4. Ba4 Nf6 5. O-O Be7 1-0\r\n";
     for (std::size_t cut = 0; cut <= movetext.size(); ++cut) {
         Partie partie;
-        ParseError code = ParseText(Header() + movetext.substr(0, cut), partie);
+        ParseError code = ParseText(Heading() + movetext.substr(0, cut), partie);
         EXPECT_TRUE(code == NoError || code == IllegalMove || code == IllegalVariationMove ||
                     code == UnknownToken)
             << cut;
@@ -129,7 +129,7 @@ TEST(ParseMoves, EveryTruncationEndsWithACodeAndNeverACrash) {
         std::string corrupt = movetext;
         corrupt[at] = '%';
         Partie partie;
-        ParseError code = ParseText(Header() + corrupt, partie);
+        ParseError code = ParseText(Heading() + corrupt, partie);
         EXPECT_NE(code, Cancelled) << at;
         EXPECT_NE(code, NoGame) << at;
     }
@@ -141,13 +141,13 @@ TEST(ParseMoves, DeepNestingIsRefusedRatherThanExhaustingTheStack) {
         deep += "(";
     }
     Partie partie;
-    EXPECT_EQ(ParseText(Header() + deep + "\r\n", partie), BadVariation);
+    EXPECT_EQ(ParseText(Heading() + deep + "\r\n", partie), BadVariation);
     std::string fine = "1. e4 ";
     for (int i = 0; i < 50; ++i) {
         fine += "(1. d4 ";
     }
     Partie ok;
-    EXPECT_EQ(ParseText(Header() + fine + "\r\n", ok), NoError);
+    EXPECT_EQ(ParseText(Heading() + fine + "\r\n", ok), NoError);
 }
 
 TEST(ErrorText, EveryCodeHasItsText) {

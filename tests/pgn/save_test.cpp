@@ -615,7 +615,7 @@ TEST(SaveKeeps, LinksModeOwnerOtherNamesAndEveryFileBeside) {
 
 // --- What a save refuses to write over
 
-struct RefusalCase {
+struct SaveRefusalCase {
     const char* name;
     bool inPlace;
     // What another program does to the file between the load and the save.
@@ -623,7 +623,7 @@ struct RefusalCase {
     std::u16string says;
 };
 
-const std::vector<RefusalCase> RefusalCases = {
+const std::vector<SaveRefusalCase> RefusalCases = {
     {"GameAmongOthersAfterAnotherProgramAppended", true,
      [](const fs::path& path) { WriteBytes(path, ReadBytes(path) + "[Event \"More\"]\r\n"); },
      u"changed by another program"},
@@ -664,7 +664,7 @@ const std::vector<RefusalCase> RefusalCases = {
 };
 
 TEST(SaveRefuses, WhatAnotherProgramChangedOrPutInThePlaceOfTheFile) {
-    for (const RefusalCase& row : RefusalCases) {
+    for (const SaveRefusalCase& row : RefusalCases) {
         SCOPED_TRACE(row.name);
         PrivateJournals journals;
         FakeShell shell;
