@@ -105,7 +105,7 @@ TEST(ParseMoves, CommentsAttachWhereTheyStand) {
 TEST(ParseMoves, NoCommentIsDropped) {
     Partie partie;
     ASSERT_EQ(ParseText(Heading() + "{Intro one} {Intro two} 1. e4 {first} {} {second} ; third\r\n"
-                                   "e5 ;\r\n*\r\n",
+                                    "e5 ;\r\n*\r\n",
                         partie),
               NoError);
     EXPECT_EQ(partie.startPosition.comment, u"Intro one Intro two");
