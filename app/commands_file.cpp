@@ -29,14 +29,15 @@ namespace {
 // The part of Open after the file was chosen: the game list, then the game picked.
 bool LoadChosenFile(const std::u16string& path) {
     auto partie = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*partie, Owner(), platform::DropDoubledBackslash(path), 0, 0);
-    if (result == NoError) {
-        NoteRecentFile(QtText(partie->path));
+    const ParseResult result =
+        LoadGame(*partie, Owner(), platform::DropDoubledBackslash(path), 0, 0);
+    if (result.code == ParseError::NoError) {
+        NoteRecentFile(QString::fromStdU16String(partie->path));
         InstallGame(std::move(partie));
         return true;
     }
     partie.reset();
-    if (result != Cancelled)
+    if (result.code != ParseError::Cancelled)
         ShowLoadError(result, LoadCaption, Owner());
     return false;
 }
@@ -61,8 +62,8 @@ void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
         return;
     const std::u16string path = platform::DropDoubledBackslash(CurrentPartie->path);
     auto partie = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*partie, Owner(), path, offset, count);
-    switch (OutcomeOf(result)) {
+    const ParseResult result = LoadGame(*partie, Owner(), path, offset, count);
+    switch (OutcomeOf(result.code)) {
     case LoadOutcome::Loaded:
         InstallGame(std::move(partie));
         return;

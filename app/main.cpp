@@ -77,7 +77,8 @@ public:
 // Loads the game the user picks from `path` (the game list decides); true when one was installed.
 bool OpenStartFile(MainWindow& window, const QString& path) {
     auto partie = std::make_unique<Partie>();
-    if (LoadGame(*partie, ShellOwner(&window), ShellText(path), 0, 0) != NoError)
+    if (LoadGame(*partie, ShellOwner(&window), path.toStdU16String(), 0, 0).code !=
+        ParseError::NoError)
         return false;
     InstallGame(std::move(partie));
     return true;

@@ -216,8 +216,8 @@ void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
     if (!ConfirmSave(*CurrentPartie, ShellOwner(this)))
         return;
     auto partie = std::make_unique<Partie>();
-    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0) == NoError) {
-        NoteRecentFile(QtText(partie->path));
+    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0).code == ParseError::NoError) {
+        NoteRecentFile(QString::fromStdU16String(partie->path));
         InstallGame(std::move(partie));
     }
 }

@@ -71,14 +71,14 @@ private:
 // and counts the games; another offset takes `count` as gamesInFile. A save of the file that was
 // interrupted is undone first (RestoreInterruptedSave). On any result but NoError the caller
 // destroys the Partie.
-[[nodiscard]] ParseError LoadGame(Partie& partie, platform::Window owner,
-                                  const std::u16string& path, std::uint64_t offset,
-                                  std::int32_t count);
+[[nodiscard]] ParseResult LoadGame(Partie& partie, platform::Window owner,
+                                   const std::u16string& path, std::uint64_t offset,
+                                   std::int32_t count);
 
 // Reads into `partie` (freshly constructed) the game whose tag section begins at or after the
 // reader's position, and sets its startOffset and endOffset. The file binding is not touched:
 // LoadGame does that. Used by LoadGame and to go through every game of a file in one pass.
-[[nodiscard]] ParseError ReadGame(Partie& partie, LineReader& reader);
+[[nodiscard]] ParseResult ReadGame(Partie& partie, LineReader& reader);
 
 // Writes the game to its file, in place of its own byte range (a game never saved to a file gets
 // a new one), after checking that no other program changed the file since it was loaded or

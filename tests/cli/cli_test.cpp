@@ -51,7 +51,8 @@ TEST(CliList, ConvertsTheFileBytesToUtf8AndKeepsRowsWhole) {
         pgn << "[Event \"O\\\"Kelly \\\\ Memorial\"]\n"
                "[White \"Caf\xE9\tX\"]\n"
                "[Black \"Nimzowitsch\x80\x81\"]\n"
-               "[Round \"Aaaaaaaa\x0B" "bbbbbbbbb\"]\n"
+               "[Round \"Aaaaaaaa\x0B"
+               "bbbbbbbbb\"]\n"
                "[Result \"\xBD-\xBD\"]\n"
                "\n"
                "1. e4 {Caf\xE9} e5 2. Nf3 Nc6 3. Bb5 a6 1/2-1/2\n";
@@ -61,7 +62,8 @@ TEST(CliList, ConvertsTheFileBytesToUtf8AndKeepsRowsWhole) {
     EXPECT_EQ(run.out,
               "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n"
               "1\t0\tCaf\xC3\xA9 X\tNimzowitsch\xE2\x82\xAC\xC2\x81\t\xC2\xBD-\xC2\xBD\t??\\??\t"
-              "O\"Kelly \\ Memorial\tAaaaaaaa\x0B" "bbbbbbbbb\t?\t\t1. e4 {Caf\xC3\xA9} e5 2. Nf3 Nc6 "
+              "O\"Kelly \\ Memorial\tAaaaaaaa\x0B"
+              "bbbbbbbbb\t?\t\t1. e4 {Caf\xC3\xA9} e5 2. Nf3 Nc6 "
               "3. \n");
 }
 
@@ -81,11 +83,11 @@ TEST(CliList, ALongListGoesToTheSinkInOrderAndLosesNoRow) {
     int pieces = 0;
     std::string out;
     std::string err;
-    int status = cli::RunCli({"list", copy.path.string()}, out, err, false,
-                             [&](std::string_view piece) {
-                                 streamed += piece;
-                                 ++pieces;
-                             });
+    int status =
+        cli::RunCli({"list", copy.path.string()}, out, err, false, [&](std::string_view piece) {
+            streamed += piece;
+            ++pieces;
+        });
     EXPECT_EQ(status, 0);
     EXPECT_GE(pieces, 1);
     EXPECT_EQ(streamed + out, whole.out);
@@ -99,7 +101,7 @@ TEST(CliShow, WritesTheGameAsASaveWould) {
     Partie partie;
     ASSERT_EQ(LoadGame(partie, nullptr, platform::FromUtf8(Data("three_games.pgn")),
                        static_cast<std::uint32_t>(bytes.find("[Event \"Second\"]")), 3),
-              NoError);
+              ParseError::NoError);
     EXPECT_EQ(run.out, WriteGameText(partie));
     EXPECT_NE(run.out.find("\r\n"), std::string::npos);
 
@@ -119,19 +121,25 @@ struct FailureCase {
 
 TEST(CliShow, FailuresGiveTheErrorTextAndCode) {
     const FailureCase cases[] = {
-        {"illegal move", {"show", Data("illegal_move.pgn")}, IllegalMove, "Illegal move : Ke3"},
+        {"illegal move",
+         {"show", Data("illegal_move.pgn")},
+         cli::ExitStatus(ParseError::IllegalMove),
+         "Illegal move : Ke3"},
         {"bad headers",
          {"show", Data("fen_without_setup.pgn")},
-         BadHeaders,
+         cli::ExitStatus(ParseError::BadHeaders),
          "Incorrect PGN headers"},
-        {"missing file", {"show", Data("no_such.pgn")}, OpenFailed, "Unable to open file"},
+        {"missing file",
+         {"show", Data("no_such.pgn")},
+         cli::ExitStatus(ParseError::OpenFailed),
+         "Unable to open file"},
         {"game beyond the last",
          {"show", Data("three_games.pgn"), "--game", "4"},
-         NoGame,
+         cli::ExitStatus(ParseError::NoGame),
          "holds 3 games; there is no game 4"},
         {"offset after the last game",
          {"show", Data("three_games.pgn"), "--offset", "99999"},
-         NoGame,
+         cli::ExitStatus(ParseError::NoGame),
          "no game at offset 99999"},
     };
     for (const auto& c : cases) {

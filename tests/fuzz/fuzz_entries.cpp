@@ -29,7 +29,9 @@ std::string_view AsBytes(Input input) {
     return {reinterpret_cast<const char*>(input.data()), input.size()};
 }
 
-std::string Utf8(std::u16string_view text) { return platform::ToUtf8(text); }
+std::string Utf8(std::u16string_view text) {
+    return platform::ToUtf8(text);
+}
 
 // Scratch files of this process, reused from input to input.
 const TempDir& Scratch() {
@@ -216,9 +218,9 @@ Fault ReadSanBody(Input input) {
     return CheckTree(root);
 }
 
-std::string Describe(ParseError code) {
+std::string Describe(const ParseResult& result) {
     std::ostringstream out;
-    out << "code " << static_cast<int>(code) << " (" << Utf8(ErrorText(code)) << ")";
+    out << "code " << static_cast<int>(result.code) << " (" << Utf8(ErrorText(result)) << ")";
     return out.str();
 }
 
@@ -241,11 +243,11 @@ Fault LoadOne(const std::u16string& path, std::uint64_t size, std::uint32_t offs
               std::int32_t count, std::uint32_t& endOffset) {
     endOffset = 0;
     auto partie = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*partie, nullptr, path, offset, count);
-    if (result < NoError || result > CommentTooLong) {
+    const ParseResult result = LoadGame(*partie, nullptr, path, offset, count);
+    if (result.code < ParseError::NoError || result.code > ParseError::CommentTooLong) {
         return "LoadGame returns an unknown " + Describe(result);
     }
-    if (result != NoError) {
+    if (result != ParseError::NoError) {
         return std::nullopt;
     }
     if (Fault fault = CheckLoaded(*partie, path, size)) {
@@ -294,26 +296,26 @@ Fault ScanBody(Input input) {
     int delivered = 0;
     Fault fault;
     std::int64_t lastStart = -1;
-    const bool complete = ScanGames(handle, count, [&](std::unique_ptr<GameListEntry> entry,
-                                                       std::uint64_t afterFirstLine) {
-        ++delivered;
-        if (fault) {
-            return;
-        }
-        const std::uint32_t start = entry->startOffset;
-        if (static_cast<std::int64_t>(start) <= lastStart || start >= input.size() ||
-            input[start] != '[') {
-            fault = "a game's start offset is out of order or not on a tag line";
-        } else if (afterFirstLine <= start || afterFirstLine > input.size()) {
-            fault = "the offset after a game's first movetext line is out of its file";
-        } else if (!entry->white || !entry->black || entry->result == NoResult) {
-            fault = "a game was delivered without its White, Black and Result tags";
-        } else if (entry->firstMoves &&
-                   entry->firstMoves->size() > GameListEntry::FirstMovesLength) {
-            fault = "a game's first moves are longer than the list keeps";
-        }
-        lastStart = start;
-    });
+    const bool complete = ScanGames(
+        handle, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t afterFirstLine) {
+            ++delivered;
+            if (fault) {
+                return;
+            }
+            const std::uint32_t start = entry->startOffset;
+            if (static_cast<std::int64_t>(start) <= lastStart || start >= input.size() ||
+                input[start] != '[') {
+                fault = "a game's start offset is out of order or not on a tag line";
+            } else if (afterFirstLine <= start || afterFirstLine > input.size()) {
+                fault = "the offset after a game's first movetext line is out of its file";
+            } else if (!entry->white || !entry->black || entry->result == NoResult) {
+                fault = "a game was delivered without its White, Black and Result tags";
+            } else if (entry->firstMoves &&
+                       entry->firstMoves->size() > GameListEntry::FirstMovesLength) {
+                fault = "a game's first moves are longer than the list keeps";
+            }
+            lastStart = start;
+        });
     if (fault) {
         return fault;
     }
@@ -329,7 +331,8 @@ Fault ScanBody(Input input) {
 // Where two texts first differ, for the report.
 std::string FirstDifference(const std::string& a, const std::string& b) {
     const auto at = static_cast<std::size_t>(
-        std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(std::min(a.size(), b.size())),
+        std::mismatch(a.begin(),
+                      a.begin() + static_cast<std::ptrdiff_t>(std::min(a.size(), b.size())),
                       b.begin())
             .first -
         a.begin());
@@ -408,7 +411,7 @@ Fault RoundTripBody(Input input) {
     WriteAll(first, AsBytes(input));
     RecordingShell shell;
     auto partie = std::make_unique<Partie>();
-    if (LoadGame(*partie, nullptr, WidePath(first), 0, 0) != NoError) {
+    if (LoadGame(*partie, nullptr, WidePath(first), 0, 0) != ParseError::NoError) {
         return std::nullopt;
     }
     const std::vector<std::uint32_t> listed = shell.lastOffsets;
@@ -427,8 +430,8 @@ Fault RoundTripBody(Input input) {
         return std::string("WriteGame and WriteGameText write different bytes");
     }
     auto again = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*again, nullptr, WidePath(second), 0, 0);
-    if (result != NoError) {
+    const ParseResult result = LoadGame(*again, nullptr, WidePath(second), 0, 0);
+    if (result != ParseError::NoError) {
         return "a written game does not load again: " + Describe(result);
     }
     const std::string rewritten = WriteGameText(*again);

@@ -115,9 +115,9 @@ int Fail(int code, const char* what) {
 int LoadFirst(const fs::path& path, const std::function<int(Partie&)>& check = {}) {
     RecordingShell shell;
     Partie partie;
-    const ParseError result = LoadGame(partie, nullptr, WidePath(path), 0, 0);
-    if (result != NoError || !check) {
-        return result;
+    const ParseResult result = LoadGame(partie, nullptr, WidePath(path), 0, 0);
+    if (result != ParseError::NoError || !check) {
+        return static_cast<int>(result.code);
     }
     return check(partie);
 }
@@ -126,8 +126,8 @@ void ExpectBounded(const ChildResult& child, long limitKb, const char* what) {
     ASSERT_TRUE(child.exited) << what << ": the child died of signal " << child.signal << " ("
                               << strsignal(child.signal) << ")";
     if (MemoryIsMeasurable) {
-        EXPECT_LT(child.growthKb, limitKb) << what << ": peak memory grew by " << child.growthKb
-                                           << " kB";
+        EXPECT_LT(child.growthKb, limitKb)
+            << what << ": peak memory grew by " << child.growthKb << " kB";
     }
 }
 
@@ -148,13 +148,13 @@ void EnormousLines(std::size_t moveBytes, std::size_t bytes) {
         });
     });
     ExpectBounded(child, 64 * 1024 + static_cast<long>(cycles * 4 * 400 / 1024), "long movetext");
-    EXPECT_EQ(child.code, NoError);
+    EXPECT_EQ(child.code, static_cast<int>(ParseError::NoError));
 
     // A line without a single blank or line break: there is no game in it.
     WriteRepeated(dir / "blob.pgn", "", "x", bytes, "");
     child = InChild([&] { return LoadFirst(dir / "blob.pgn"); });
     ExpectBounded(child, 64 * 1024, "a line of one word");
-    EXPECT_EQ(child.code, NoGame);
+    EXPECT_EQ(child.code, static_cast<int>(ParseError::NoGame));
     child = InChild([&] {
         platform::File file;
         std::int32_t count = 0;
@@ -169,9 +169,13 @@ void EnormousLines(std::size_t moveBytes, std::size_t bytes) {
 }
 
 #ifdef PAWNLET_SLOW_LIMITS
-TEST(LimitsSlow, EnormousLine) { EnormousLines(16u << 20, 300u << 20); }
+TEST(LimitsSlow, EnormousLine) {
+    EnormousLines(16u << 20, 300u << 20);
+}
 #else
-TEST(Limits, EnormousLine) { EnormousLines(1u << 20, 8u << 20); }
+TEST(Limits, EnormousLine) {
+    EnormousLines(1u << 20, 8u << 20);
+}
 #endif
 
 // --- A huge comment
@@ -198,13 +202,19 @@ void HugeComment(std::size_t bytes) {
     });
     // The comment itself is two bytes a character in memory; room for it to be built and copied.
     ExpectBounded(child, 64 * 1024 + static_cast<long>(bytes * 8 / 1024), "huge comment");
-    EXPECT_TRUE(child.code == NoError || child.code == CommentTooLong) << child.code;
+    EXPECT_TRUE(child.code == static_cast<int>(ParseError::NoError) ||
+                child.code == static_cast<int>(ParseError::CommentTooLong))
+        << child.code;
 }
 
 #ifdef PAWNLET_SLOW_LIMITS
-TEST(LimitsSlow, HugeComment) { HugeComment(200u << 20); }
+TEST(LimitsSlow, HugeComment) {
+    HugeComment(200u << 20);
+}
 #else
-TEST(Limits, HugeComment) { HugeComment(16u << 20); }
+TEST(Limits, HugeComment) {
+    HugeComment(16u << 20);
+}
 #endif
 
 #ifndef PAWNLET_SLOW_LIMITS
@@ -233,8 +243,7 @@ TEST(Limits, GameOfHundredThousandPlies) {
             const std::string text = WriteGameText(partie);
             WriteAll(dir / "written.pgn", text);
             return LoadFirst(dir / "written.pgn", [&](Partie& again) {
-                return WriteGameText(again) == text ? 0
-                                                    : Fail(WrongRoundTrip, "the text changed");
+                return WriteGameText(again) == text ? 0 : Fail(WrongRoundTrip, "the text changed");
             });
         });
     });
@@ -261,7 +270,9 @@ TEST(Limits, VariationsNestedTenThousandDeep) {
     WriteAll(dir / "deep.pgn", Nested(10'000));
     const auto child = InChild([&] { return LoadFirst(dir / "deep.pgn"); });
     ExpectBounded(child, 256 * 1024, "variations 10,000 deep");
-    EXPECT_TRUE(child.code == NoError || child.code == BadVariation) << child.code;
+    EXPECT_TRUE(child.code == static_cast<int>(ParseError::NoError) ||
+                child.code == static_cast<int>(ParseError::BadVariation))
+        << child.code;
 }
 
 TEST(Limits, VariationsAsDeepAsAllowedReadAndWriteBack) {
@@ -275,8 +286,7 @@ TEST(Limits, VariationsAsDeepAsAllowedReadAndWriteBack) {
             const std::string text = WriteGameText(partie);
             WriteAll(dir / "written.pgn", text);
             return LoadFirst(dir / "written.pgn", [&](Partie& again) {
-                return WriteGameText(again) == text ? 0
-                                                    : Fail(WrongRoundTrip, "the text changed");
+                return WriteGameText(again) == text ? 0 : Fail(WrongRoundTrip, "the text changed");
             });
         });
     });
@@ -301,8 +311,8 @@ TEST(Limits, TreeTenThousandVariationsDeepWritesAndDies) {
                 if (position == nullptr) {
                     break;
                 }
-                position = position->PlayMove(static_cast<Square>(from),
-                                              static_cast<Square>(to), nullptr, Queen);
+                position = position->PlayMove(static_cast<Square>(from), static_cast<Square>(to),
+                                              nullptr, Queen);
             }
             if (position == nullptr) {
                 return Fail(WrongContent, "a move of a variation was refused");
@@ -330,23 +340,24 @@ void ManyEmptyGames(std::size_t games) {
         }
         std::int32_t count = 0;
         std::uint32_t last = 0;
-        const bool whole = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry,
-                                                      std::uint64_t) {
-            last = entry->startOffset;
-        });
+        const bool whole =
+            ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
+                last = entry->startOffset;
+            });
         if (!whole || count != static_cast<std::int32_t>(games) ||
             last != (games - 1) * game.size()) {
             return Fail(WrongCount, "the scan did not find every game where it is");
         }
         RecordingShell shell;
         Partie partie;
-        if (LoadGame(partie, nullptr, WidePath(dir / "many.pgn"), last, count) != NoError ||
+        if (LoadGame(partie, nullptr, WidePath(dir / "many.pgn"), last, count) !=
+                ParseError::NoError ||
             partie.endOffset != games * game.size()) {
             return Fail(WrongContent, "the last game does not load");
         }
         Partie next;
         return LoadGame(next, nullptr, WidePath(dir / "many.pgn"), partie.endOffset, count) ==
-                       NoGame
+                       ParseError::NoGame
                    ? 0
                    : Fail(WrongContent, "a game was found after the last one");
     });
@@ -355,9 +366,13 @@ void ManyEmptyGames(std::size_t games) {
 }
 
 #ifdef PAWNLET_SLOW_LIMITS
-TEST(LimitsSlow, MillionEmptyGames) { ManyEmptyGames(1'000'000); }
+TEST(LimitsSlow, MillionEmptyGames) {
+    ManyEmptyGames(1'000'000);
+}
 #else
-TEST(Limits, HundredThousandEmptyGames) { ManyEmptyGames(100'000); }
+TEST(Limits, HundredThousandEmptyGames) {
+    ManyEmptyGames(100'000);
+}
 #endif
 
 } // namespace

@@ -31,27 +31,48 @@ using platform::FileOp;
 
 const char* OpName(FileOp op) {
     switch (op) {
-    case FileOp::Open: return "open";
-    case FileOp::Close: return "close";
-    case FileOp::Read: return "read";
-    case FileOp::Write: return "write";
-    case FileOp::Seek: return "seek";
-    case FileOp::Tell: return "tell";
-    case FileOp::Size: return "size";
-    case FileOp::SetEnd: return "set end";
-    case FileOp::Flush: return "flush";
-    case FileOp::Copy: return "copy";
-    case FileOp::Delete: return "delete";
-    case FileOp::Rename: return "rename";
-    case FileOp::Lock: return "lock";
-    case FileOp::SetOwner: return "set owner";
-    case FileOp::SetMode: return "set mode";
-    case FileOp::Reserve: return "reserve";
-    case FileOp::CreateTemporary: return "create temporary";
-    case FileOp::Link: return "link";
-    case FileOp::FlushFolder: return "flush folder";
-    case FileOp::ResolveLink: return "resolve link";
-    case FileOp::CreateFolder: return "create folder";
+    case FileOp::Open:
+        return "open";
+    case FileOp::Close:
+        return "close";
+    case FileOp::Read:
+        return "read";
+    case FileOp::Write:
+        return "write";
+    case FileOp::Seek:
+        return "seek";
+    case FileOp::Tell:
+        return "tell";
+    case FileOp::Size:
+        return "size";
+    case FileOp::SetEnd:
+        return "set end";
+    case FileOp::Flush:
+        return "flush";
+    case FileOp::Copy:
+        return "copy";
+    case FileOp::Delete:
+        return "delete";
+    case FileOp::Rename:
+        return "rename";
+    case FileOp::Lock:
+        return "lock";
+    case FileOp::SetOwner:
+        return "set owner";
+    case FileOp::SetMode:
+        return "set mode";
+    case FileOp::Reserve:
+        return "reserve";
+    case FileOp::CreateTemporary:
+        return "create temporary";
+    case FileOp::Link:
+        return "link";
+    case FileOp::FlushFolder:
+        return "flush folder";
+    case FileOp::ResolveLink:
+        return "resolve link";
+    case FileOp::CreateFolder:
+        return "create folder";
     }
     return "?";
 }
@@ -97,8 +118,8 @@ public:
 
 std::string Game(const std::string& white, const std::string& moves) {
     return "[Event \"Hardening\"]\r\n[Site \"Here\"]\r\n[Date \"2026.12.08\"]\r\n[Round \"1\"]\r\n"
-           "[White \"" + white + "\"]\r\n[Black \"Black\"]\r\n[Result \"*\"]\r\n\r\n" + moves +
-           " *\r\n\r\n";
+           "[White \"" +
+           white + "\"]\r\n[Black \"Black\"]\r\n[Result \"*\"]\r\n\r\n" + moves + " *\r\n\r\n";
 }
 
 struct Scenario {
@@ -265,7 +286,7 @@ public:
     fs::path target;
     RecordingShell shell;
     Partie partie;
-    ParseError loaded = NoError;
+    ParseResult loaded;
     std::string text;
     std::string former;
     std::string expected;
@@ -286,7 +307,7 @@ std::vector<std::string> FailEverywhere(const Scenario& scenario, Failure kind,
     int total = 0;
     {
         Run clean(scenario);
-        if (clean.loaded != NoError) {
+        if (clean.loaded != ParseError::NoError) {
             return {"the scenario's game does not load"};
         }
         Injector counter(kind, -1);
@@ -312,7 +333,7 @@ std::vector<std::string> FailEverywhere(const Scenario& scenario, Failure kind,
             if (ReadAll(run.target) != run.former || !run.journals.Journals().empty()) {
                 broken.push_back("the next open did not put the file back from its journal");
             }
-        // A failed save leaves the game able to be saved once the disk works again.
+            // A failed save leaves the game able to be saved once the disk works again.
         } else if (!saved && broken.empty()) {
             const bool again = run.Save(save, nullptr);
             if (!again || !run.Check(true).empty()) {

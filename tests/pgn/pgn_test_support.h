@@ -175,12 +175,12 @@ private:
 };
 
 // Reads the first game of `text` through a temporary file.
-inline ParseError ParseText(const std::string& text, Partie& partie) {
+inline ParseResult ParseText(const std::string& text, Partie& partie) {
     TempDir dir;
     auto path = dir.File("game.pgn", text);
     platform::File file;
     if (!file.Open(U16(path), platform::OpenMode::Read)) {
-        return OpenFailed;
+        return ParseError::OpenFailed;
     }
     LineReader reader(file, 0);
     return ReadGame(partie, reader);
@@ -189,7 +189,7 @@ inline ParseError ParseText(const std::string& text, Partie& partie) {
 // The game written back after reading `text`; empty when it did not load.
 inline std::string Rewrite(const std::string& text) {
     Partie partie;
-    if (ParseText(text, partie) != NoError) {
+    if (ParseText(text, partie) != ParseError::NoError) {
         return {};
     }
     return WriteGameText(partie);
@@ -211,7 +211,8 @@ inline std::vector<std::uint32_t> ListedStarts(const std::filesystem::path& path
 // Loads each listed game of `bytes` (at most `limit` of them, spread over the file), saves it
 // back changed, and checks that the bytes outside its range and the list of the other games
 // are as they were. Returns how many games were saved.
-inline int SaveEachGameAndCompare(const std::string& name, const std::string& bytes, std::size_t limit) {
+inline int SaveEachGameAndCompare(const std::string& name, const std::string& bytes,
+                                  std::size_t limit) {
     TempDir dir;
     const std::filesystem::path path = dir.File("games.pgn", bytes);
     const std::vector<std::uint32_t> starts = ListedStarts(path);
@@ -222,7 +223,7 @@ inline int SaveEachGameAndCompare(const std::string& name, const std::string& by
         FakeShell shell;
         shell.pick = static_cast<int>(i);
         Partie partie;
-        if (LoadGame(partie, nullptr, U16(path), 0, 0) != NoError) {
+        if (LoadGame(partie, nullptr, U16(path), 0, 0) != ParseError::NoError) {
             continue;
         }
         const std::uint32_t start = partie.startOffset;
@@ -245,9 +246,9 @@ inline int SaveEachGameAndCompare(const std::string& name, const std::string& by
         // The other games are listed where they were, shifted by the change in length.
         std::vector<std::uint32_t> expected;
         for (std::size_t j = 0; j < starts.size(); ++j) {
-            expected.push_back(j <= i ? starts[j]
-                                      : static_cast<std::uint32_t>(starts[j] + text.size() -
-                                                                   (end - start)));
+            expected.push_back(
+                j <= i ? starts[j]
+                       : static_cast<std::uint32_t>(starts[j] + text.size() - (end - start)));
         }
         EXPECT_EQ(ListedStarts(path), expected) << name << " game " << i + 1;
     }

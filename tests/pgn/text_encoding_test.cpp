@@ -50,9 +50,8 @@ TEST(GameEncoding, IndexAndLoaderDecideAlikeAndTextsReadBack) {
         ASSERT_TRUE(file.Open(U16(path), platform::OpenMode::Read));
         std::vector<ScannedGame> games;
         std::int32_t count = 0;
-        ASSERT_TRUE(ScanGameBytes(file, count, [&](const ScannedGame& g, std::uint64_t) {
-            games.push_back(g);
-        }));
+        ASSERT_TRUE(ScanGameBytes(
+            file, count, [&](const ScannedGame& g, std::uint64_t) { games.push_back(g); }));
         ASSERT_EQ(games.size(), 2u);
         EXPECT_EQ(games[0].encoding, TextEncoding::Ansi);
         EXPECT_EQ(games[1].encoding, row.encoding);
@@ -60,12 +59,12 @@ TEST(GameEncoding, IndexAndLoaderDecideAlikeAndTextsReadBack) {
         ASSERT_TRUE(file.Seek(games[1].startOffset));
         LineReader reader(file, games[1].startOffset);
         Partie partie;
-        ASSERT_EQ(ReadGame(partie, reader), NoError);
+        ASSERT_EQ(ReadGame(partie, reader), ParseError::NoError);
         EXPECT_EQ(partie.encoding, row.encoding);
         EXPECT_EQ(partie.startPosition.comment, row.comment);
         // Written and read again, the game keeps its encoding and its text.
         Partie again;
-        ASSERT_EQ(ParseText(WriteGameText(partie), again), NoError);
+        ASSERT_EQ(ParseText(WriteGameText(partie), again), ParseError::NoError);
         EXPECT_EQ(again.encoding, row.encoding);
         EXPECT_EQ(again.white, partie.white);
         EXPECT_EQ(again.startPosition.comment, row.comment);

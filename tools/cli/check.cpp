@@ -103,21 +103,21 @@ PieceReport CheckPiece(const GamePiece& piece, int fd, bool verbose) {
     LineReader reader(source, piece.offset, std::size_t{1} << 16);
     for (std::size_t i = 0; i < piece.starts.size(); ++i) {
         const std::uint64_t start = piece.starts[i];
-        int result = OpenFailed;
+        ParseResult result = ParseError::OpenFailed;
         if (reader.SeekTo(start)) {
             // Every move in the tree, variations included; a game that fails counts none.
             const int before = LiveCount<Coup>::Live();
             Partie partie;
             result = ReadGame(partie, reader);
-            if (result == NoError) {
+            if (result.code == ParseError::NoError) {
                 report.moves += static_cast<std::uint64_t>(LiveCount<Coup>::Live() - before);
             }
         }
-        if (result != NoError) {
+        if (result.code != ParseError::NoError) {
             ++report.errors;
             report.lines += std::to_string(piece.gamesBefore + i + 1) + "\t" +
-                            std::to_string(start) + "\t" + std::to_string(result) + "\t" +
-                            platform::ToUtf8(ErrorText(static_cast<ParseError>(result))) + "\n";
+                            std::to_string(start) + "\t" + std::to_string(ExitStatus(result.code)) +
+                            "\t" + platform::ToUtf8(ErrorText(result)) + "\n";
         }
     }
     report.games = piece.starts.size();
@@ -286,7 +286,7 @@ int CheckGames(const std::string& name, Input& input, const CheckOptions& option
     }
     if (!read) {
         err += "pawnlet-cli: " + name + ": " + ReadFailureText(input) + "\n";
-        return OpenFailed;
+        return ExitStatus(ParseError::OpenFailed);
     }
     out += std::to_string(games) + " games, " + std::to_string(moves) + " moves, " +
            std::to_string(errors) + " errors\n";
