@@ -11,17 +11,13 @@
 
 namespace {
 
-QString ToQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
 // The text of a command that has no menu item in the resources.
 QString OwnText(int command) {
     switch (command) {
     case Cmd::AnnotationPopup:
         if (const MenuResource* annotations = FindMenu(AnnotationMenuId);
             annotations && !annotations->popups.empty())
-            return ToQString(annotations->popups.front().text);
+            return QStringView(annotations->popups.front().text).toString();
         return {};
     case Cmd::GoToStart:
         return QStringLiteral("Go to &start of game");
@@ -72,7 +68,8 @@ std::vector<DesktopKey> DesktopKeys() {
         {Cmd::NextAlternative, {QKeySequence(Qt::Key_Down)}},
         {Cmd::TenBackward, {QKeySequence(Qt::Key_PageUp)}},
         {Cmd::TenForward, {QKeySequence(Qt::Key_PageDown)}},
-        {Cmd::SaveAs, StandardOr(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S))},
+        {Cmd::SaveAs,
+         StandardOr(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S))},
         {Cmd::Exit, StandardOr(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q))},
         {Cmd::New, StandardOr(QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N))},
         {Cmd::CopyFen, StandardOr(QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_C))},
@@ -91,7 +88,7 @@ CommandActions::CommandActions(QWidget* window) {
         for (int command = route.first; command <= route.last; ++command) {
             if (command == Cmd::MoveList)
                 continue;
-            QString text = ToQString(MenuItemText(command));
+            QString text = QStringView(MenuItemText(command)).toString();
             if (text.isEmpty())
                 text = OwnText(command);
             auto* action = new QAction(text, window);

@@ -95,14 +95,16 @@ std::unique_ptr<Partie> GameFromPgn(QString text) {
 
 void CopyFenCommand() {
     if (CurrentPosition)
-        QGuiApplication::clipboard()->setText(QtText(WriteFen(*CurrentPosition)));
+        QGuiApplication::clipboard()->setText(
+            QString::fromStdU16String(WriteFen(*CurrentPosition)));
 }
 
 void CopyGameCommand() {
     if (!CurrentPartie)
         return;
     const std::string bytes = WriteGameText(*CurrentPartie);
-    QGuiApplication::clipboard()->setText(QtText(platform::Decode(bytes, CurrentPartie->encoding)));
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdU16String(platform::Decode(bytes, CurrentPartie->encoding)));
 }
 
 void PasteCommand() {

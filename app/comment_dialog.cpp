@@ -21,8 +21,7 @@ int ShowCommentDialog(QWidget* owner, std::optional<std::u16string>& comment) {
     DialogProcedure procedure;
     procedure.onInit = [&comment](TemplateDialog& dialog) {
         if (comment)
-            dialog.SetText(CommentEdit,
-                           QString::fromUtf16(comment->data(), qsizetype(comment->size())));
+            dialog.SetText(CommentEdit, QString::fromStdU16String(*comment));
         dialog.SetCaption(QStringLiteral("Comment"));
         if (QWidget* edit = dialog.Control(CommentEdit))
             edit->setFocus();
@@ -34,8 +33,7 @@ int ShowCommentDialog(QWidget* owner, std::optional<std::u16string>& comment) {
             if (text.isEmpty())
                 comment.reset();
             else
-                comment = std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                                         size_t(text.size()));
+                comment = text.toStdU16String();
             dialog.End(1);
             return true;
         }
@@ -69,7 +67,7 @@ void EditComment() {
         std::optional<std::u16string> old = position->comment;
         position->SetComment(std::move(edited));
         Session::Instance().Record(CommentRecord(*position, std::move(old)));
-        InvalidateMainWindow(false);
+        InvalidateMainWindow();
     }
     if (hadComment != position->comment.has_value() && position->previousMove && MoveList)
         MoveList->RefreshMoveRow(position->previousMove);

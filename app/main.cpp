@@ -181,14 +181,14 @@ int main(int argc, char* argv[]) {
                      [window](std::optional<QString> path) {
                          std::optional<std::u16string> text;
                          if (path)
-                             text = ShellText(*path);
+                             text = path->toStdU16String();
                          window->OpenFileMessage(text);
                      });
     if (!instance.Listen())
         platform::DebugOutput(std::string_view("Pawnlet: no single-instance socket\n"));
 
     if (!options.file.isEmpty() && OpenStartFile(*window, options.file))
-        NoteRecentFile(QtText(CurrentPartie->path));
+        NoteRecentFile(QString::fromStdU16String(CurrentPartie->path));
 
     const int code = app.exec();
     (void)SaveSettings();

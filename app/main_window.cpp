@@ -164,12 +164,13 @@ void MainWindow::UpdateTitle() {
     const Partie* partie = CurrentPartie.get();
     QString title = QStringLiteral("Pawnlet");
     if (partie) {
-        const QString players =
-            QStringLiteral("%1 \u2013 %2")
-                .arg(QtText(partie->white.value_or(u"?")), QtText(partie->black.value_or(u"?")));
+        const QString players = QStringLiteral("%1 \u2013 %2")
+                                    .arg(QString::fromStdU16String(partie->white.value_or(u"?")),
+                                         QString::fromStdU16String(partie->black.value_or(u"?")));
         if (partie->hasFile)
-            title = QStringLiteral("%1 \u2014 %2").arg(QFileInfo(QtText(partie->path)).fileName(),
-                                                      players);
+            title =
+                QStringLiteral("%1 \u2014 %2")
+                    .arg(QFileInfo(QString::fromStdU16String(partie->path)).fileName(), players);
         else if (players != QStringLiteral("White \u2013 Black"))
             title = QStringLiteral("Pawnlet \u2014 %1").arg(players);
     }
@@ -204,7 +205,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     // The game list is modal: it opens once the drop is over, so that the program the file came
     // from is not held up meanwhile.
     QMetaObject::invokeMethod(
-        this, [file = *path] { (void)OpenPath(ShellText(file)); }, Qt::QueuedConnection);
+        this, [file = *path] { (void)OpenPath(file.toStdU16String()); }, Qt::QueuedConnection);
 }
 
 void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
@@ -253,7 +254,7 @@ void MainWindow::PaintStatusLine(QPainter& painter) {
     painter.setPen(Qt::black);
     int width = metrics.horizontalAdvance(QLatin1Char(' '));
     if (const Coup* move = CurrentPosition->previousMove) {
-        const QString text = QtText(MoveText(*move, true, false));
+        const QString text = QString::fromStdU16String(MoveText(*move, true, false));
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
         width = metrics.horizontalAdvance(text);
     }
@@ -285,7 +286,7 @@ void MainWindow::PaintComment(QPainter& painter) {
     painter.setFont(NormalFont);
     painter.setPen(Qt::black);
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     QtText(*CurrentPosition->comment));
+                     QString::fromStdU16String(*CurrentPosition->comment));
 }
 
 void MainWindow::paintEvent(QPaintEvent* event) {

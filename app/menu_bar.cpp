@@ -28,8 +28,7 @@ QString CommandName(QMenu* menu, int command) {
     if (command == Cmd::AnnotationPopup) {
         if (const MenuResource* annotations = FindMenu(AnnotationMenuId);
             annotations && !annotations->popups.empty()) {
-            const std::u16string_view title = annotations->popups.front().text;
-            return QString::fromUtf16(title.data(), qsizetype(title.size()));
+            return QStringView(annotations->popups.front().text).toString();
         }
         return {};
     }
@@ -73,7 +72,7 @@ void MenuBar::AddMenuButton() {
     std::u16string_view label = LoadResourceString(description.stringId);
     if (label.empty())
         label = description.label;
-    menuButton->setText(QString::fromUtf16(label.data(), qsizetype(label.size())));
+    menuButton->setText(QStringView(label).toString());
     menuButton->setFixedHeight(BarHeight);
     menuButton->setAutoRaise(true);
     // The bar is for the stylus: keys typed after a command belong to the window (its
@@ -122,7 +121,8 @@ void MenuBar::AddToolButtons() {
             connect(button, &QToolButton::clicked, action, &QAction::trigger);
         } else {
             button->setToolTip(CommandName(menu, command));
-            connect(button, &QToolButton::clicked, this, [this, command] { emit Command(command); });
+            connect(button, &QToolButton::clicked, this,
+                    [this, command] { emit Command(command); });
         }
         toolButtons[command] = button;
         layout()->addWidget(button);

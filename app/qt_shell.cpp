@@ -53,7 +53,8 @@ QMessageBox::StandardButtons QtButtons(platform::Buttons buttons) {
 QString FilterString(const std::vector<platform::FileFilter>& filters) {
     QStringList parts;
     for (const platform::FileFilter& f : filters)
-        parts << QStringLiteral("%1 (%2)").arg(QtText(f.description), QtText(f.pattern));
+        parts << QStringLiteral("%1 (%2)").arg(QString::fromStdU16String(f.description),
+                                               QString::fromStdU16String(f.pattern));
     return parts.join(QStringLiteral(";;"));
 }
 
@@ -112,14 +113,6 @@ QString WrapText(const QString& text, const QFontMetrics& metrics, int width) {
 
 } // namespace
 
-QString QtText(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
-std::u16string ShellText(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
-}
-
 void SetMessageBoxHook(MessageBoxHook hook) {
     messageBoxHook = std::move(hook);
 }
@@ -139,7 +132,7 @@ std::optional<std::u16string> AskOpenFileName(QWidget* owner) {
     std::optional<QString> chosen = RunFileDialog(owner, request);
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
-    return ShellText(*chosen);
+    return chosen->toStdU16String();
 }
 
 platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16string& text,
@@ -147,7 +140,7 @@ platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16strin
                                      platform::Buttons buttons) {
     if (messageBoxHook)
         return messageBoxHook(MessageBoxRequest{text, caption, icon, buttons});
-    QMessageBox box(QtIcon(icon), QtText(caption), QString(), QtButtons(buttons),
+    QMessageBox box(QtIcon(icon), QString::fromStdU16String(caption), QString(), QtButtons(buttons),
                     OwnerWidget(owner));
     // Qt lets a message run to half the desktop's width; beside the handheld's 240-pixel window
     // the box stays about as wide as the window, its text broken into lines to fit.
@@ -159,7 +152,7 @@ platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16strin
                                    style->pixelMetric(QStyle::PM_LayoutHorizontalSpacing) + 8;
     const int margins = style->pixelMetric(QStyle::PM_LayoutLeftMargin) +
                         style->pixelMetric(QStyle::PM_LayoutRightMargin);
-    box.setText(WrapText(QtText(text), QFontMetrics(box.font()),
+    box.setText(WrapText(QString::fromStdU16String(text), QFontMetrics(box.font()),
                          std::max(80, MessageBoxWidth - margins - iconRoom)));
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -217,12 +210,12 @@ QtShell::SaveFileName(platform::Window owner, const std::u16string& initialPath,
     FileDialogRequest request;
     request.save = true;
     request.directory = DocumentsFolder();
-    request.fileName = QtText(initialPath);
+    request.fileName = QString::fromStdU16String(initialPath);
     request.filter = FilterString(filters);
     std::optional<QString> chosen = RunFileDialog(OwnerWidget(owner), request);
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
-    return ShellText(*chosen);
+    return chosen->toStdU16String();
 }
 
 void ShowFailure(std::u16string_view caption, QWidget* owner) {
@@ -230,7 +223,7 @@ void ShowFailure(std::u16string_view caption, QWidget* owner) {
     constexpr unsigned GenericFailure = 0x80004005u;
     char text[32];
     std::snprintf(text, sizeof text, "Err : 0x%08X", GenericFailure);
-    platform::CurrentShell().MessageBox(ShellOwner(owner), ShellText(QString::fromLatin1(text)),
-                                        std::u16string(caption), platform::Icon::Stop,
-                                        platform::Buttons::Ok);
+    platform::CurrentShell().MessageBox(
+        ShellOwner(owner), QString::fromLatin1(text).toStdU16String(), std::u16string(caption),
+        platform::Icon::Stop, platform::Buttons::Ok);
 }

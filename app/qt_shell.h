@@ -67,9 +67,6 @@ struct FileDialogRequest {
 using FileDialogHook = std::function<std::optional<QString>(const FileDialogRequest&)>;
 void SetFileDialogHook(FileDialogHook hook);
 
-QString QtText(const std::u16string& text);
-std::u16string ShellText(const QString& text);
-
 // Reports that a step of setting up the window failed: a stop box whose caption names the step
 // ("AddBitmap", "AddButtons", ...). The program goes on.
 void ShowFailure(std::u16string_view caption, QWidget* owner);

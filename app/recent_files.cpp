@@ -78,5 +78,5 @@ void OpenRecentFile(int index) {
     const QStringList files = RecentFiles();
     if (index < 0 || index >= files.size())
         return;
-    (void)OpenPath(ShellText(files[index]));
+    (void)OpenPath(files[index].toStdU16String());
 }

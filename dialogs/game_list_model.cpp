@@ -21,7 +21,7 @@ constexpr std::size_t MaxTextBytes = 0xFFFF;
 QString Text(const std::optional<std::u16string>& text) {
     if (!text)
         return {};
-    return QString::fromUtf16(text->data(), qsizetype(text->size()));
+    return QString::fromStdU16String(*text);
 }
 
 QString Text(std::string_view utf8) {

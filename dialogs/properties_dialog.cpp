@@ -57,7 +57,7 @@ constexpr std::array<int, 5> TagEdits{WhiteEdit, BlackEdit, SiteEdit, EventEdit,
 QString ToQString(const std::optional<std::u16string>& text) {
     if (!text)
         return QString();
-    return QString::fromUtf16(text->data(), qsizetype(text->size()));
+    return QString::fromStdU16String(*text);
 }
 
 // The whole text of an edit, or none when it is empty.
@@ -65,7 +65,7 @@ std::optional<std::u16string> EditText(const TemplateDialog& dialog, int id) {
     const QString text = dialog.Text(id);
     if (text.isEmpty())
         return std::nullopt;
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+    return text.toStdU16String();
 }
 
 void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
@@ -153,9 +153,9 @@ bool AcceptEncoding(TemplateDialog& dialog, const PropertiesState& state) {
     }
     const platform::TextEncoding encoding = EncodingWith(partie, all);
     if (auto character = platform::FirstCharacterNotHeld(all, encoding)) {
-        platform::CurrentShell().MessageBox(static_cast<platform::Window>(&dialog), CharacterNotHeldText(*character, encoding),
-                                            u"Game properties", platform::Icon::Stop,
-                                            platform::Buttons::Ok);
+        platform::CurrentShell().MessageBox(
+            static_cast<platform::Window>(&dialog), CharacterNotHeldText(*character, encoding),
+            u"Game properties", platform::Icon::Stop, platform::Buttons::Ok);
         return false;
     }
     if (encoding != platform::TextEncoding::Ascii) {

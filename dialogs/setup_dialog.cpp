@@ -85,10 +85,6 @@ std::optional<int> ReadMoveNumber(const std::u16string& text) {
     return int(value);
 }
 
-std::u16string ToU16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
-}
-
 // A copied board that the user then edited may keep state that no longer fits it: the legality
 // test cached for the copied board, and an en-passant square whose pawn is gone or that belongs
 // to the other side. Either would let a wrong move through (an en-passant capture removes the
@@ -127,7 +123,7 @@ SetupChoices ReadChoices(const TemplateDialog& dialog) {
     for (std::size_t i = 0; i < CastlingBoxes.size(); ++i)
         choices.castling[i] = dialog.IsChecked(CastlingBoxes[i]);
     choices.whiteToPlay = dialog.IsChecked(WhiteToPlayRadio);
-    choices.moveNumber = ToU16(dialog.Text(MoveNumberEdit));
+    choices.moveNumber = dialog.Text(MoveNumberEdit).toStdU16String();
     return choices;
 }
 
@@ -161,8 +157,8 @@ void PlaceChoices(TemplateDialog& dialog) {
     // The edit holds the largest move number whole, its arrows right beside it.
     if (auto* edit = dialog.ControlAs<QLineEdit>(MoveNumberEdit)) {
         const QRect arrows = dialog.ControlRect(MoveNumberUpDown);
-        const int wanted = QFontMetrics(edit->font()).horizontalAdvance(
-                               QString::number(MaxSetupMoveNumber)) + 10;
+        const int wanted =
+            QFontMetrics(edit->font()).horizontalAdvance(QString::number(MaxSetupMoveNumber)) + 10;
         edit->resize(std::max(edit->width(), wanted), edit->height());
         if (QWidget* upDown = dialog.Control(MoveNumberUpDown))
             upDown->setGeometry(edit->x() + edit->width(), edit->y(), arrows.width(),
@@ -191,9 +187,10 @@ void PlaceChoices(TemplateDialog& dialog) {
         }
         if (auto* label = dialog.Client()->findChild<QLabel*>(QStringLiteral("move-label"))) {
             const QRect edit = dialog.ControlRect(MoveNumberEdit);
-            label->resize(std::max(label->width(), QFontMetrics(label->font())
-                                                           .horizontalAdvance(label->text()) + 1),
-                          label->height());
+            label->resize(
+                std::max(label->width(),
+                         QFontMetrics(label->font()).horizontalAdvance(label->text()) + 1),
+                label->height());
             label->move(label->x(), edit.y() + (edit.height() - label->height()) / 2);
             const int editLeft = std::max(edit.x(), label->geometry().right() + 3);
             move(MoveNumberEdit, editLeft, edit.y());
@@ -400,7 +397,7 @@ SetupVerdict ValidateSetup(Position& position, SetupChoices& choices) {
     const std::optional<int> moveNumber = ReadMoveNumber(choices.moveNumber);
     if (!moveNumber) {
         verdict.failure = u"The move number must be a whole number from 1 to " +
-                          ToU16(QString::number(MaxSetupMoveNumber));
+                          QString::number(MaxSetupMoveNumber).toStdU16String();
         return verdict;
     }
 

@@ -87,7 +87,8 @@ protected:
         EXPECT_EQ(window->isWindowModified(), CurrentPartie->changed);
         // The status line is painted from the session: its move text must be the list's.
         if (MoveList->SelectedMove() && CurrentPosition->previousMove) {
-            const QString shown = QtText(MoveText(*CurrentPosition->previousMove, true, false));
+            const QString shown =
+                QString::fromStdU16String(MoveText(*CurrentPosition->previousMove, true, false));
             EXPECT_TRUE(MoveList->RowText(SelectedRow()).contains(shown));
         }
     }
@@ -119,21 +120,25 @@ TEST_F(DesktopTest, EveryDispatchCommandHasOneActionSharedByMenusButtonsAndKeys)
             EXPECT_EQ(action->data().toInt(), command);
             // The menu's item is the action itself, with the resource's text.
             if (!MenuItemText(command).empty()) {
-                EXPECT_EQ(FindMenuAction(MenuBarMenu, command) ? FindMenuAction(MenuBarMenu, command)
-                                                               : FindMenuAction(AnnotationMenu, command),
+                EXPECT_EQ(FindMenuAction(MenuBarMenu, command)
+                              ? FindMenuAction(MenuBarMenu, command)
+                              : FindMenuAction(AnnotationMenu, command),
                           action);
             }
         }
     }
     // The accelerator table's keys and the desktop keys are the actions' own.
     for (const Accelerator& accelerator : LoadAccelerators(AcceleratorTableId))
-        EXPECT_TRUE(window->Actions().For(accelerator.command)->shortcuts().contains(accelerator.keys))
+        EXPECT_TRUE(
+            window->Actions().For(accelerator.command)->shortcuts().contains(accelerator.keys))
             << accelerator.command;
     EXPECT_EQ(FindMenuAction(MenuBarMenu, Cmd::Open)->text(), QStringLiteral("&Open\tCtrl-O"));
-    EXPECT_TRUE(window->Actions().For(Cmd::SaveAs)->shortcuts().contains(
-        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
-    EXPECT_TRUE(window->Actions().For(Cmd::Exit)->shortcuts().contains(
-        QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    EXPECT_TRUE(window->Actions()
+                    .For(Cmd::SaveAs)
+                    ->shortcuts()
+                    .contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    EXPECT_TRUE(
+        window->Actions().For(Cmd::Exit)->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
     EXPECT_EQ(window->Actions().For(Cmd::MoveForward)->toolTip(),
               QStringLiteral("Move Forward (Ctrl+F, Right)"));
     EXPECT_EQ(window->Bar()->ToolButtonFor(Cmd::Save)->toolTip(), QStringLiteral("Save (Ctrl+S)"));
@@ -156,10 +161,10 @@ TEST_F(DesktopTest, KeysWalkTheGameOnTheBoardAndInTheList) {
         int row;
     };
     const Step steps[] = {
-        {Qt::Key_Right, u"1. e4", 0},     {Qt::Key_End, u"3. Bb5", 9},
-        {Qt::Key_Home, u"", 9},           {Qt::Key_PageDown, u"3. Bb5", 9},
-        {Qt::Key_PageUp, u"", 9},         {Qt::Key_Right, u"1. e4", 0},
-        {Qt::Key_Left, u"", 0},           {Qt::Key_Right, u"1. e4", 0},
+        {Qt::Key_Right, u"1. e4", 0}, {Qt::Key_End, u"3. Bb5", 9},
+        {Qt::Key_Home, u"", 9},       {Qt::Key_PageDown, u"3. Bb5", 9},
+        {Qt::Key_PageUp, u"", 9},     {Qt::Key_Right, u"1. e4", 0},
+        {Qt::Key_Left, u"", 0},       {Qt::Key_Right, u"1. e4", 0},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(QKeySequence(step.key).toString().toStdString());
@@ -291,8 +296,9 @@ TEST_F(DesktopTest, ClipboardCopiesAndPastesPositionsAndGames) {
     DispatchCommand(Cmd::Save);
     ASSERT_FALSE(CurrentPartie->changed);
     const QByteArray file = ReadFile(path);
-    EXPECT_EQ(copied, QString::fromUtf8(file.mid(CurrentPartie->startOffset,
-                                                 CurrentPartie->endOffset - CurrentPartie->startOffset)));
+    EXPECT_EQ(copied,
+              QString::fromUtf8(file.mid(CurrentPartie->startOffset,
+                                         CurrentPartie->endOffset - CurrentPartie->startOffset)));
     EXPECT_TRUE(copied.contains(QRegularExpression(QStringLiteral("3\\. Bb5\\s+\\$1 1-0"))))
         << copied.toStdString();
 
@@ -337,7 +343,7 @@ TEST_F(DesktopTest, ClipboardCopiesAndPastesPositionsAndGames) {
     answers = {platform::Answer::No};
     DispatchCommand(Cmd::Paste);
     EXPECT_NE(CurrentPartie.get(), shown);
-    EXPECT_EQ(QtText(WriteFen(*CurrentPosition)), fen);
+    EXPECT_EQ(QString::fromStdU16String(WriteFen(*CurrentPosition)), fen);
     EXPECT_EQ(CurrentPosition, &CurrentPartie->startPosition);
     EXPECT_EQ(CurrentPosition->setUp, 1);
     EXPECT_TRUE(CurrentPartie->changed);
@@ -362,7 +368,8 @@ TEST_F(DesktopTest, DroppedPgnFileOpensThroughTheGameList) {
     auto drop = [&](const QString& file) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(file)});
-        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
         QCoreApplication::sendEvent(window.get(), &enter);
         if (!enter.isAccepted())
             return false;
@@ -379,7 +386,7 @@ TEST_F(DesktopTest, DroppedPgnFileOpensThroughTheGameList) {
     EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
     EXPECT_EQ(ShownDialogs(), std::vector<int>{GameListTemplate});
     EXPECT_EQ(CurrentPartie->white, u"Gamma");
-    EXPECT_EQ(QtText(CurrentPartie->path), pgn);
+    EXPECT_EQ(QString::fromStdU16String(CurrentPartie->path), pgn);
     EXPECT_EQ(RecentFiles().value(0), pgn);
 
     // Over a changed game the drop asks first, and Cancel keeps it.
@@ -420,7 +427,7 @@ TEST_F(DesktopTest, RecentFilesSurviveARestartAndLeaveTheSettingsValuesAlone) {
     QueueDialogScript([](TemplateDialog& dialog) { dialog.ActivateRow(1000, 1); });
     window->Actions().For(Cmd::RecentFirst + 1)->trigger();
     EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
-    EXPECT_EQ(QtText(CurrentPartie->path), second);
+    EXPECT_EQ(QString::fromStdU16String(CurrentPartie->path), second);
     EXPECT_EQ(CurrentPartie->white, u"Gamma");
     EXPECT_EQ(shownEntries(), (QStringList{"&1 second && more.pgn", "&2 first.pgn"}));
 
