@@ -13,7 +13,7 @@
 void OptionsCommand() {
     OptionsValues values = CurrentOptions();
     if (ShowOptionsDialog(MainWindowWidget, values) != 1) {
-        InvalidateMainWindow(true);
+        InvalidateMainWindow();
         return;
     }
     ApplyOptions(values);
@@ -37,7 +37,7 @@ void ApplyOptions(const OptionsValues& values) {
         StandardBoard = values.standardBoard;
         ApplyBoardSettings();
     }
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
 }
 
 void NewPositionCommand() {

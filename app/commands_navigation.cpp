@@ -151,7 +151,7 @@ void SetMoveAnnotation(int nag) {
     if (move->nag != oldNag)
         Session::Instance().Record(AnnotationRecord(*move, oldNag));
     MarkChanged();
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
     if (MoveList)
         MoveList->RefreshMoveRow(move);
 }
@@ -164,7 +164,7 @@ void SetPositionAssessment(int evaluation) {
     if (CurrentPosition->evaluation != oldEvaluation)
         Session::Instance().Record(AssessmentRecord(*CurrentPosition, oldEvaluation));
     MarkChanged();
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
 }
 
 void ShowAnnotationPopup() {
@@ -191,12 +191,12 @@ void ToggleMoveList() {
     if (StandardBoard != 0)
         return;
     CommentRect.right = shown ? MoveListRect.left - 3 : MoveListRect.right;
-    InvalidateMainWindow(shown);
+    InvalidateMainWindow();
 }
 
 void RevertBoard() {
     if (!Board)
         return;
     Board->flipped = !Board->flipped;
-    InvalidateMainWindow(true);
+    InvalidateMainWindow();
 }

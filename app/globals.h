@@ -81,6 +81,5 @@ void InstallGame(std::unique_ptr<Partie> partie);
 // Recomputes the layout after the board size changed, resizes the board and moves the list.
 void ApplyBoardSettings();
 
-// Schedules a repaint of the whole main window. `erase` repaints the background first; both
-// repaint everything here, the flag is kept so that callers say what they mean.
-void InvalidateMainWindow(bool erase = false);
+// Schedules a repaint of the whole main window, background included.
+void InvalidateMainWindow();

@@ -343,10 +343,10 @@ void ApplyBoardSettings() {
         Board->Resize(SquareSize, BoardLeft, PieceStripFor(StandardBoard != 0));
     if (MoveList)
         MoveList->MoveControl(MoveListRect.ToQRect());
-    InvalidateMainWindow(true);
+    InvalidateMainWindow();
 }
 
-void InvalidateMainWindow(bool) {
+void InvalidateMainWindow() {
     if (MainWindowWidget)
         MainWindowWidget->update();
 }

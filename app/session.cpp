@@ -35,7 +35,7 @@ void Session::InstallGame(std::unique_ptr<Partie> partie) {
     shown = &game->startPosition;
     if (MoveList)
         MoveList->RebuildList(*game);
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
     emit GameChanged();
     emit PositionChanged();
 }
@@ -67,7 +67,7 @@ void Session::TellViews(ListUpdate update) {
     }
     if (Board)
         Board->ClearSelection();
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
 }
 
 void Session::MarkChanged() {

@@ -12,7 +12,7 @@
 namespace {
 
 void Deselect() {
-    Board->RedrawSelection(false, *CurrentPosition);
+    Board->RedrawSelection();
     Board->ClearSelection();
 }
 
@@ -42,7 +42,7 @@ void TapBoard(int x, int y) {
             return;
         }
         Board->SetSelection(file, rank);
-        Board->RedrawSelection(true, position);
+        Board->RedrawSelection();
         return;
     }
 

@@ -66,9 +66,9 @@ public:
     bool HasSelection() const { return selectedFile < 8 && selectedRank < 8; }
     std::uint8_t SelectedFile() const { return selectedFile; }
     std::uint8_t SelectedRank() const { return selectedRank; }
-    // Redraws the selected square on the owner: in the selection colour when highlighted,
-    // otherwise in its own colour. Nothing else of the owner is repainted.
-    void RedrawSelection(bool highlighted, const Position& position);
+    // Redraws the selected square on the owner: in the selection colour while it is selected,
+    // otherwise (after ClearSelection) in its own colour. Nothing else of the owner is repainted.
+    void RedrawSelection();
 
     // --- Drawing
 
