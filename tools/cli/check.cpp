@@ -17,6 +17,7 @@
 #include "pgn/partie.h"
 #include "platform/byte_source.h"
 #include "platform/debug.h"
+#include "platform/retry.h"
 #include "platform/text.h"
 
 namespace cli {
@@ -59,10 +60,8 @@ public:
         char* out = static_cast<char*>(buffer);
         size = static_cast<std::size_t>(std::min<std::uint64_t>(size, end - at));
         while (got < size) {
-            const ssize_t n = ::pread(fd, out + got, size - got, static_cast<off_t>(at));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
+            const ssize_t n = platform::RetryInterrupted(
+                [&] { return ::pread(fd, out + got, size - got, static_cast<off_t>(at)); });
             if (n < 0) {
                 platform::SetLastError(errno);
                 return false;
