@@ -185,7 +185,8 @@ std::optional<QString> DroppedPgnFile(const QMimeData* data) {
     if (!data || !data->hasUrls())
         return std::nullopt;
     for (const QUrl& url : data->urls())
-        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
+        if (url.isLocalFile() &&
+            url.toLocalFile().endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
             return url.toLocalFile();
     return std::nullopt;
 }
@@ -332,7 +333,8 @@ void MainWindow::resizeEvent(QResizeEvent*) {
 void ApplyBoardSettings() {
     // A window wider than tall that is too short for the board and the status line under it
     // grows: every area stays inside the window rather than under the menu bar.
-    if (MainWindowWidget && MainWindowWidget->width() >= MainWindowWidget->height() - MenuBarHeight) {
+    if (MainWindowWidget &&
+        MainWindowWidget->width() >= MainWindowWidget->height() - MenuBarHeight) {
         const int square = StandardBoard != 0 ? 19 : 25;
         const int needed = 8 * square + 9 + LineHeight(MainWindowWidget->font()) + MenuBarHeight;
         if (MainWindowWidget->height() < needed)

@@ -6,6 +6,7 @@
 #include "dialogs/game_list_dialog.h"
 #include "dialogs/other_tags_dialog.h"
 #include "dialogs/properties_dialog.h"
+#include "pgn/partie.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -183,11 +184,11 @@ namespace {
 // Runs a dialog that edits the header of `partie` and keeps the record of what it changed when
 // `partie` is the session's game (the save path asks for the properties too).
 template <typename Dialog> int EditHeader(Partie& partie, Dialog dialog) {
-    const GameHeader before = GameHeader::Of(partie);
+    const GameTags before = partie.Tags();
     const int result = dialog();
     Session& session = Session::Instance();
     if (session.Game() == &partie && session.Shown()) {
-        GameHeader after = GameHeader::Of(partie);
+        GameTags after = partie.Tags();
         if (after != before)
             session.Record(HeaderRecord(before, std::move(after), *session.Shown()));
     }

@@ -23,6 +23,7 @@
 #include "platform/text.h"
 
 class Coup;
+struct GameTags;
 class Partie;
 class Position;
 
@@ -45,16 +46,5 @@ std::unique_ptr<QUndoCommand> AssessmentRecord(Position& position, std::uint8_t 
 std::unique_ptr<QUndoCommand> CommentRecord(Position& position,
                                             std::optional<std::u16string> oldComment);
 
-// The header of a game as the properties and other-tags dialogs edit it.
-struct GameHeader {
-    std::optional<std::u16string> white, black, event, date, round, site;
-    std::int32_t result = 0;
-    platform::TextEncoding encoding = platform::TextEncoding::Ascii;
-    std::vector<std::pair<std::u16string, std::u16string>> extraTags;
-
-    static GameHeader Of(const Partie& partie);
-    void ApplyTo(Partie& partie) const;
-    bool operator==(const GameHeader&) const = default;
-};
-// The properties or other tags changed from `before` to `after`.
-std::unique_ptr<QUndoCommand> HeaderRecord(GameHeader before, GameHeader after, Position& shown);
+// The properties or other tags changed from `before` to `after` (Partie::Tags of each).
+std::unique_ptr<QUndoCommand> HeaderRecord(GameTags before, GameTags after, Position& shown);

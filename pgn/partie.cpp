@@ -40,6 +40,29 @@ void Partie::ClearExtraTags() {
     lastExtraTag = nullptr;
 }
 
+GameTags Partie::Tags() const {
+    GameTags tags{white, black, event, date, round, site, result, encoding, {}};
+    for (const PGNHeader* tag = extraTags.get(); tag; tag = tag->next.get()) {
+        tags.extraTags.emplace_back(tag->tag, tag->value);
+    }
+    return tags;
+}
+
+void Partie::SetTags(const GameTags& tags) {
+    white = tags.white;
+    black = tags.black;
+    event = tags.event;
+    date = tags.date;
+    round = tags.round;
+    site = tags.site;
+    result = tags.result;
+    encoding = tags.encoding;
+    ClearExtraTags();
+    for (const auto& [tag, value] : tags.extraTags) {
+        AppendExtraTag(std::make_unique<PGNHeader>(tag, value));
+    }
+}
+
 namespace {
 
 std::u16string Quoted(std::string_view rest) {

@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "chess/position.h"
 #include "pgn/infos_partie.h"
@@ -27,6 +29,19 @@ class LineReader;
 // The failure code of the save operations (the platform's generic failure).
 inline constexpr std::int32_t SaveFailed = static_cast<std::int32_t>(0x80004005u);
 
+// The tag part of a game as one value: the roster texts, the result, the extra tags in file
+// order and how the game's text is encoded. Partie::Tags and Partie::SetTags copy it whole, so
+// that what keeps a game's tags aside (the undo of the properties dialogs) keeps a tag field
+// added later without being told.
+struct GameTags {
+    std::optional<std::u16string> white, black, event, date, round, site;
+    std::int32_t result = NoResult;
+    platform::TextEncoding encoding = platform::TextEncoding::Ascii;
+    std::vector<std::pair<std::u16string, std::u16string>> extraTags;
+
+    bool operator==(const GameTags&) const = default;
+};
+
 class Partie : public InfosPartie {
 public:
     // White "White", Black "Black", Round "?", no result, the standard start position, no file
@@ -38,6 +53,10 @@ public:
     void AppendExtraTag(std::unique_ptr<PGNHeader> header);
     // Removes every extra tag.
     void ClearExtraTags();
+
+    // The tag part of the game, and its replacement by another.
+    [[nodiscard]] GameTags Tags() const;
+    void SetTags(const GameTags& tags);
 
     // --- Fields
 
