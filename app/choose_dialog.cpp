@@ -7,6 +7,8 @@
 
 #include <QListWidget>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int MovesList = 1000;

@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
+using namespace pawnlet;
+
 namespace {
 
 const std::u16string PasteCaption = u"Paste";

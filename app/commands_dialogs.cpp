@@ -10,6 +10,8 @@
 #include "dialogs/setup_dialog.h"
 #include "pgn/partie.h"
 
+using namespace pawnlet;
+
 void OptionsCommand() {
     OptionsValues values = CurrentOptions();
     if (ShowOptionsDialog(MainWindowWidget, values) != 1) {

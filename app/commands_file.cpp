@@ -9,6 +9,8 @@
 
 #include <QWidget>
 
+using namespace pawnlet;
+
 namespace {
 
 const std::u16string LoadCaption = u"Unable to load game";

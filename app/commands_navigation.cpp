@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <vector>
 
+using namespace pawnlet;
+
 namespace {
 
 void ShowPosition(Position* position) {

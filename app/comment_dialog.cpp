@@ -10,6 +10,8 @@
 
 #include <QPlainTextEdit>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int CommentEdit = 1043;

@@ -76,7 +76,7 @@ extern QWidget* MainWindowWidget;
 // Makes `partie` the current game (a new empty game when null), shows its start position and
 // rebuilds the move list: the session's InstallGame. Never asks to save the game it replaces:
 // callers ask ConfirmSave first.
-void InstallGame(std::unique_ptr<Partie> partie);
+void InstallGame(std::unique_ptr<pawnlet::Partie> partie);
 
 // Recomputes the layout after the board size changed, resizes the board and moves the list.
 void ApplyBoardSettings();

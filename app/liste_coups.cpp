@@ -14,6 +14,8 @@
 #include <QListView>
 #include <QWidget>
 
+using namespace pawnlet;
+
 // --- The model
 
 int MoveRowModel::rowCount(const QModelIndex& parent) const {

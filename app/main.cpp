@@ -36,6 +36,8 @@
 #include <memory>
 #include <new>
 
+using namespace pawnlet;
+
 namespace {
 
 // The shell of screenshot mode: nobody is there to answer. The game list takes the file's first

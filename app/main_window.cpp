@@ -31,6 +31,8 @@
 
 #include <cstdio>
 
+using namespace pawnlet;
+
 namespace {
 
 int PieceStripFor(bool standardBoard) {

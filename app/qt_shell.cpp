@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace pawnlet;
+
 namespace {
 
 // The handheld's screen width, which a message box should not much pass.

@@ -5,6 +5,8 @@
 #include "chess/position.h"
 #include "pgn/partie.h"
 
+using namespace pawnlet;
+
 Session::Session() {
     connect(&history, &QUndoStack::indexChanged, this, [this] { FollowHistory(); });
 }

@@ -9,6 +9,8 @@
 
 #include <QWidget>
 
+using namespace pawnlet;
+
 namespace {
 
 void Deselect() {

@@ -7,6 +7,8 @@
 #include "pgn/partie.h"
 #include "pgn/pgn_header.h"
 
+using namespace pawnlet;
+
 namespace {
 
 // The edit is already done when its record is pushed: the first redo, which QUndoStack::push

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QSettings>
 
+using namespace pawnlet;
 
 namespace {
 

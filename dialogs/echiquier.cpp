@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+using namespace pawnlet;
+
 QImage DefaultPieceStrip;
 QBrush LightSquareBrush(Qt::white);
 QBrush DarkSquareBrush;

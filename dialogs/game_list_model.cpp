@@ -13,6 +13,8 @@
 #include <numeric>
 #include <unordered_map>
 
+using namespace pawnlet;
+
 namespace {
 
 // Tag values longer than a row can record are cut; no real tag comes near.

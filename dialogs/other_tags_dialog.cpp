@@ -8,6 +8,8 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int TagList = 1000;

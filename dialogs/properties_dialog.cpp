@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdio>
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace PropertiesControl;

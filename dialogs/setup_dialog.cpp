@@ -14,6 +14,8 @@
 
 #include <cmath>
 
+using namespace pawnlet;
+
 PieceCode SelectedSetupPiece = Empty;
 
 namespace {

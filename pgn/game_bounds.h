@@ -24,6 +24,8 @@
 
 #include "pgn/infos_partie.h"
 
+namespace pawnlet {
+
 namespace platform {
 class File;
 }
@@ -69,7 +71,9 @@ template <char Bits, char Value> struct MarkMatch {
         return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(Value))));
     }
 #endif
-    static bool Is(char c) { return static_cast<char>(c | Bits) == Value; }
+    static bool Is(char c) {
+        return static_cast<char>(c | Bits) == Value;
+    }
 };
 template <char Bits, char Value> std::size_t FindMark(std::string_view text) {
     return FindFirst<MarkMatch<Bits, Value>>(text);
@@ -79,13 +83,14 @@ template <char Bits, char Value> std::size_t FindMark(std::string_view text) {
 template <char A, char B, char C> struct AnyMatch {
 #if defined(__SSE2__)
     static unsigned Hits(__m128i v) {
-        return static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(A)),
-                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(B))),
-                         _mm_cmpeq_epi8(v, _mm_set1_epi8(C)))));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(A)), _mm_cmpeq_epi8(v, _mm_set1_epi8(B))),
+            _mm_cmpeq_epi8(v, _mm_set1_epi8(C)))));
     }
 #endif
-    static bool Is(char c) { return c == A || c == B || c == C; }
+    static bool Is(char c) {
+        return c == A || c == B || c == C;
+    }
 };
 template <char A, char B, char C> std::size_t FindAny(std::string_view text) {
     return FindFirst<AnyMatch<A, B, C>>(text);
@@ -211,3 +216,5 @@ GameResult ResultOfTag(std::string_view value);
 // set then).
 bool RangeHoldsAnotherGame(platform::File& file, std::uint64_t start, std::uint64_t end,
                            bool& readFailed);
+
+} // namespace pawnlet

@@ -8,6 +8,8 @@
 #include "platform/byte_source.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 // The first CR or LF among the first `n` bytes at `p`, or null. `readable` (at least `n`) is
@@ -231,8 +233,8 @@ void ExtractQuotedTo(std::string_view source, std::string& value) {
     // Most values hold no backslash: copy them in one go.
     for (;;) {
         const char* quote = static_cast<const char*>(std::memchr(rest.data(), '"', rest.size()));
-        std::size_t stop = quote != nullptr ? static_cast<std::size_t>(quote - rest.data())
-                                            : rest.size();
+        std::size_t stop =
+            quote != nullptr ? static_cast<std::size_t>(quote - rest.data()) : rest.size();
         const char* slash = static_cast<const char*>(std::memchr(rest.data(), '\\', stop));
         if (slash == nullptr) {
             value.append(rest.data(), stop);
@@ -269,3 +271,5 @@ std::u16string ExtractQuotedWide(std::string_view source) {
     }
     return platform::AnsiToWide(ExtractQuoted(source));
 }
+
+} // namespace pawnlet

@@ -6,6 +6,8 @@
 #include "platform/debug.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 ParseResult ParseLevel(Parser& parser, Position& start, bool inVariation, int depth) {
@@ -175,3 +177,5 @@ void ShowSystemError(int systemCode, const std::u16string& caption, platform::Wi
     platform::CurrentShell().MessageBox(owner, platform::SystemErrorText(systemCode), caption,
                                         platform::Icon::Stop, platform::Buttons::Ok);
 }
+
+} // namespace pawnlet

@@ -8,6 +8,8 @@
 
 #include "platform/shell.h"
 
+namespace pawnlet {
+
 class Parser;
 class Position;
 
@@ -66,3 +68,5 @@ void ShowLoadError(const ParseResult& result, const std::u16string& caption,
                    platform::Window owner);
 // A message box with the system's text for `systemCode`, `caption` and the stop icon.
 void ShowSystemError(int systemCode, const std::u16string& caption, platform::Window owner);
+
+} // namespace pawnlet

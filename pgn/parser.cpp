@@ -8,6 +8,8 @@
 #include "platform/debug.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 constexpr int BadTokenLength = 20;
@@ -40,18 +42,18 @@ constexpr AssessmentGlyph AssessmentGlyphs[] = {
     {u"+=", 14},
     {u"=+", 15},
     {u"=", 10},
-    {u"\u00B1", 16},                 // "±" in Windows-1252
-    {u"\u00C2\u00B1", 16},          // "±" in UTF-8
-    {u"\u00E2\u02C6\u201C", 17},    // "∓" in UTF-8
-    {u"\u00E2\u00A9\u00B2", 14},    // "⩲" in UTF-8
-    {u"\u00E2\u00A9\u00B1", 15},    // "⩱" in UTF-8
-    {u"\u00E2\u02C6\u017E", 13},    // "∞" in UTF-8
+    {u"\u00B1", 16},             // "±" in Windows-1252
+    {u"\u00C2\u00B1", 16},       // "±" in UTF-8
+    {u"\u00E2\u02C6\u201C", 17}, // "∓" in UTF-8
+    {u"\u00E2\u00A9\u00B2", 14}, // "⩲" in UTF-8
+    {u"\u00E2\u00A9\u00B1", 15}, // "⩱" in UTF-8
+    {u"\u00E2\u02C6\u017E", 13}, // "∞" in UTF-8
 };
 
 // What may follow a glyph: it is a token of its own, not the beginning of a longer one.
 bool EndsGlyph(char16_t c) {
-    return c == 0 || c == u' ' || c == u'\t' || c == u'{' || c == u'}' || c == u'(' ||
-           c == u')' || c == u';' || c == u'$' || c == u'!' || c == u'?';
+    return c == 0 || c == u' ' || c == u'\t' || c == u'{' || c == u'}' || c == u'(' || c == u')' ||
+           c == u';' || c == u'$' || c == u'!' || c == u'?';
 }
 
 // The annotation of the glyph that stands at `text` and ends there as a token, with its
@@ -357,3 +359,5 @@ bool ReadComment(Parser& parser, Position& position) {
         parser.SetPos(-1);
     }
 }
+
+} // namespace pawnlet

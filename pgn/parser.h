@@ -3,11 +3,11 @@
 // A Parser lives for one load, on the loader's stack. It takes lines from a LineReader and
 // keeps the current line (converted from the ANSI code page) and the index of the next
 // character to look at; every line it converts also goes through a UTF-8 check, so that the
-// loader can tell afterwards in which encoding the game's text was written; -1 means that the next line must be read first. The first line is
-// movetext whatever it holds. Every further line goes through the game bounds (game_bounds.h):
-// a line that begins the next game's tag section ends this game wherever the parser stands, in
-// a comment or a variation too, and is not read; its offset is kept, so that the game's byte
-// range stops where that line begins.
+// loader can tell afterwards in which encoding the game's text was written; -1 means that the next
+// line must be read first. The first line is movetext whatever it holds. Every further line goes
+// through the game bounds (game_bounds.h): a line that begins the next game's tag section ends this
+// game wherever the parser stands, in a comment or a variation too, and is not read; its offset is
+// kept, so that the game's byte range stops where that line begins.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,8 @@
 #include "pgn/game_bounds.h"
 #include "platform/live_count.h"
 #include "platform/text.h"
+
+namespace pawnlet {
 
 class LineReader;
 class Position;
@@ -100,3 +102,5 @@ private:
 // Gives `position` one more comment: a position that already has one keeps both, joined by a
 // blank, so that consecutive comments all survive a save.
 void AddComment(Position& position, std::u16string text);
+
+} // namespace pawnlet

@@ -14,6 +14,8 @@
 #include "platform/replace_range.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 Partie::Partie() = default;
 
 Partie::~Partie() = default;
@@ -374,3 +376,5 @@ ParseResult LoadGame(Partie& partie, platform::Window owner, const std::u16strin
     partie.fileStamp = stamp;
     return ParseError::NoError;
 }
+
+} // namespace pawnlet

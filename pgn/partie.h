@@ -24,6 +24,8 @@
 #include "platform/shell.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 class LineReader;
 
 // The failure code of the save operations (the platform's generic failure).
@@ -121,3 +123,5 @@ bool ConfirmSave(Partie& partie, platform::Window owner);
 int EditProperties(Partie& partie, platform::Window owner);
 // The other-tags dialog; its result.
 int EditOtherTags(Partie& partie, platform::Window owner);
+
+} // namespace pawnlet

@@ -16,6 +16,8 @@
 #include "platform/shell.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 constexpr int LineLimit = 80; // a line holds fewer bytes than this before its CR LF
@@ -388,8 +390,8 @@ std::optional<char32_t> FirstCharacterNotHeld(const Partie& partie,
             found = platform::FirstCharacterNotHeld(*text, encoding);
         }
     };
-    for (const auto* text : {&partie.event, &partie.site, &partie.date, &partie.round,
-                             &partie.white, &partie.black}) {
+    for (const auto* text :
+         {&partie.event, &partie.site, &partie.date, &partie.round, &partie.white, &partie.black}) {
         look(*text);
     }
     for (const PGNHeader* header = partie.extraTags.get(); header != nullptr && !found;
@@ -467,3 +469,5 @@ bool WriteGame(const Partie& partie, platform::File& file) {
     std::string text = WriteGameText(partie);
     return file.Write(text.data(), text.size());
 }
+
+} // namespace pawnlet

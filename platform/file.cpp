@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 // Per thread, as errno is.
@@ -521,4 +521,4 @@ std::optional<FileStatus> StatusOf(const std::u16string& path) {
     return status;
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -12,7 +12,7 @@
 #include "platform/retry.h"
 #include "platform/text.h"
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 // A name beside `destination` that no one else is likely to use; creating it exclusively is
@@ -183,4 +183,4 @@ void NewFile::Discard() {
     hiddenName.clear();
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

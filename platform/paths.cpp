@@ -13,7 +13,7 @@
 #include "platform/retry.h"
 #include "platform/text.h"
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 bool Fail() {
@@ -137,4 +137,4 @@ std::u16string CanonicalPath(const std::u16string& path) {
     return result;
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-namespace platform {
+namespace pawnlet::platform {
 
 // Repeats a system call that a signal interrupted before it did anything: `call` returns a
 // negative value with errno EINTR for that, and the call's own result otherwise.
@@ -15,4 +15,4 @@ template <typename Call> auto RetryInterrupted(Call call) {
     return result;
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

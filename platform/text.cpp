@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iterator>
 
-namespace platform {
+namespace pawnlet::platform {
 
 void AppendAnsiToWide(std::string_view bytes, std::u16string& out) {
     const std::size_t base = out.size();
@@ -233,8 +233,8 @@ std::optional<char32_t> FirstCharacterNotHeld(std::u16string_view text, TextEnco
             continue;
         }
         const bool high = c >= 0xD800 && c < 0xDC00;
-        const bool paired = high && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                            text[i + 1] < 0xE000;
+        const bool paired =
+            high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
         if (encoding == TextEncoding::Ansi) {
             if (WideToAnsiChar(c) != '?') {
                 continue;
@@ -271,4 +271,4 @@ std::u16string SystemErrorText(int code) {
     return FromUtf8(text);
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace pawnlet::platform {
 
 // Windows-1252 bytes 0x80..0x9F; the five undefined bytes keep their own value.
 inline constexpr char16_t AnsiHighControls[32] = {
@@ -103,14 +103,14 @@ public:
             return;
         }
         if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
-            bytes = bytes.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) -
-                                                             bytes.data()));
+            bytes = bytes.substr(
+                0, static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
         }
         FeedSlow(bytes);
     }
     // The encoding of the text fed so far: Ascii when no byte was beyond ASCII.
     TextEncoding Encoding() const {
-        return !nonAscii ? TextEncoding::Ascii
+        return !nonAscii              ? TextEncoding::Ascii
                : invalid || need != 0 ? TextEncoding::Ansi
                                       : TextEncoding::Utf8;
     }
@@ -143,4 +143,4 @@ std::optional<char32_t> FirstCharacterNotHeld(std::u16string_view text, TextEnco
 // The system's message for an error code, or "Err : 0x%08X" with the code when it has none.
 std::u16string SystemErrorText(int code);
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QPixmap>
 
+using namespace pawnlet;
+
 namespace {
 
 MenuItem Item(int command, std::u16string_view text, bool ownerDrawn = false) {

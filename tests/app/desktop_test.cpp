@@ -29,6 +29,8 @@
 
 #include "pawnlet_version.h"
 
+using namespace pawnlet;
+
 namespace {
 
 class DesktopTest : public WindowTest {

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+using namespace pawnlet;
+
 namespace {
 
 using MainWindowTest = WindowTest;

@@ -3,6 +3,8 @@
 
 #include "chess_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 TEST(FenWrite, StartAndAfterFirstMove) {
@@ -82,16 +84,16 @@ INSTANTIATE_TEST_SUITE_P(
         FenReadCase{"only_placement", "4k3/8/8/8/8/8/8/4K3", White, "-", NoSquare, 0},
         FenReadCase{"placement_and_side", "4k3/8/8/8/8/8/8/4K3 b", Black, "-", NoSquare, 1},
         FenReadCase{"no_move_numbers", "4k3/8/8/8/4P3/8/8/4K3 b KQ e3", Black, "KQ", 20, 1},
-        FenReadCase{"absurd_move_number_clamped", "4k3/8/8/8/8/8/8/4K3 w - - 0 99999999999",
-                    White, "-", NoSquare, 999999},
+        FenReadCase{"absurd_move_number_clamped", "4k3/8/8/8/8/8/8/4K3 w - - 0 99999999999", White,
+                    "-", NoSquare, 999999},
         FenReadCase{"en_passant_on_the_movers_rank_dropped", "4k3/8/8/8/8/8/2PP4/4K3 w - d3 0 1",
                     White, "-", NoSquare, 0},
-        FenReadCase{"en_passant_without_the_pawn_dropped", "4k3/8/8/8/8/8/8/4K3 w - d6 0 1",
-                    White, "-", NoSquare, 0},
+        FenReadCase{"en_passant_without_the_pawn_dropped", "4k3/8/8/8/8/8/8/4K3 w - d6 0 1", White,
+                    "-", NoSquare, 0},
         FenReadCase{"en_passant_square_occupied_dropped", "4k3/8/3n4/3pP3/8/8/8/4K3 w - d6 0 1",
                     White, "-", NoSquare, 0},
-        FenReadCase{"en_passant_behind_the_pawn_kept", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1",
-                    White, "-", 43, 0},
+        FenReadCase{"en_passant_behind_the_pawn_kept", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", White,
+                    "-", 43, 0},
         FenReadCase{"no_full_move", "4k3/8/8/8/8/8/8/4K3 b - - 0", Black, "-", NoSquare, 1}),
     [](const testing::TestParamInfo<FenReadCase>& info) { return std::string(info.param.name); });
 

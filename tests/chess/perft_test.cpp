@@ -5,8 +5,10 @@
 
 #include "chess/san.h"
 #include "chess_test_support.h"
-#include "perft_positions.h"
 #include "gametree/move_text.h"
+#include "perft_positions.h"
+
+using namespace pawnlet;
 
 namespace {
 

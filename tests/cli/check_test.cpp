@@ -14,6 +14,8 @@
 #include "platform/text.h"
 #include "tools/cli/check.h"
 
+using namespace pawnlet;
+
 namespace {
 
 namespace fs = std::filesystem;

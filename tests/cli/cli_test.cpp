@@ -14,6 +14,8 @@
 
 #include "pawnlet_version.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace clitest;

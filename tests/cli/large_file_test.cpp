@@ -16,6 +16,8 @@
 #include "tests/cli/cli_run.h"
 #include "tools/cli/cli.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace clitest;

@@ -36,9 +36,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionFrame>
-#include <QRegularExpression>
 
 #include "app/layout.h"
 #include "app/liste_coups.h"
@@ -50,6 +50,8 @@
 #include <functional>
 #include <string>
 #include <utility>
+
+using namespace pawnlet;
 
 namespace {
 
@@ -108,7 +110,8 @@ std::string LayoutFaults(const TemplateDialog& dialog, const QRect& board = {}) 
             if (metrics.height() > label->contentsRect().height())
                 faults << name(w) + QStringLiteral(" is cut at the bottom");
         } else if (auto* button = qobject_cast<QAbstractButton*>(w);
-                   button && !button->text().isEmpty() && !button->property("ownerDrawn").toBool()) {
+                   button && !button->text().isEmpty() &&
+                   !button->property("ownerDrawn").toBool()) {
             int needed = metrics.horizontalAdvance(Plain(button->text()));
             if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
                 needed += w->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
@@ -122,8 +125,8 @@ std::string LayoutFaults(const TemplateDialog& dialog, const QRect& board = {}) 
             QStyleOptionFrame option;
             option.initFrom(edit);
             option.rect = edit->rect();
-            option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option,
-                                                          edit);
+            option.lineWidth =
+                edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
             const QRect contents =
                 edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
             const QMargins margins = edit->textMargins();
@@ -314,7 +317,8 @@ TEST_F(DialogScreenshots, EveryDialogCoversTheScreenArea) {
     ExpectScreenSized(Shoot("about", [&] { (void)ShowAboutDialog(window.get()); }));
 
     SelectedSetupPiece = White + Knight;
-    ExpectScreenSized(Shoot("setup", [&] { (void)ShowSetupPositionDialog(window.get(), CurrentPosition); }));
+    ExpectScreenSized(
+        Shoot("setup", [&] { (void)ShowSetupPositionDialog(window.get(), CurrentPosition); }));
     SelectedSetupPiece = Empty;
 
     OptionsValues values = CurrentOptions();
@@ -322,13 +326,13 @@ TEST_F(DialogScreenshots, EveryDialogCoversTheScreenArea) {
 
     // The list of a UTF-8 file shows its names as they are written.
     platform::File file;
-    ASSERT_TRUE(file.Open(platform::FromUtf8(std::string(PAWNLET_TEST_DATA_DIR) +
-                                             "/pgn/utf8_names.pgn"),
-                          platform::OpenMode::Read));
+    ASSERT_TRUE(
+        file.Open(platform::FromUtf8(std::string(PAWNLET_TEST_DATA_DIR) + "/pgn/utf8_names.pgn"),
+                  platform::OpenMode::Read));
     std::uint64_t offset = 0;
     std::int32_t games = 0;
-    const QImage list = Shoot(
-        "game_list", [&] { (void)ShowGameListDialog(window.get(), file, offset, games); });
+    const QImage list =
+        Shoot("game_list", [&] { (void)ShowGameListDialog(window.get(), file, offset, games); });
     ASSERT_FALSE(list.isNull());
     EXPECT_GT(DistinctColours(list), 3);
 }

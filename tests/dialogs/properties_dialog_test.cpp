@@ -27,6 +27,8 @@
 #include <optional>
 #include <string>
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace PropertiesControl;
@@ -167,7 +169,9 @@ TEST_F(PropertiesDialogTest, EditsStopAtSixtyFourCharacters) {
 TEST_F(PropertiesDialogTest, LongerTagsFromTheFileStayWhole) {
     // 80 characters, and 40 characters outside the BMP (80 UTF-16 units) that a cut at 64 units
     // would split in the middle of a character.
-    const std::u16string event80 = u"Championnat open international de la ville, tournoi principal A, r" u"onde finale";
+    const std::u16string event80 =
+        u"Championnat open international de la ville, tournoi principal A, r"
+        u"onde finale";
     std::u16string white80;
     for (int i = 0; i < 40; ++i)
         white80 += u"\U0001D11E";
@@ -181,7 +185,8 @@ TEST_F(PropertiesDialogTest, LongerTagsFromTheFileStayWhole) {
         {"OK without touching them", [](TemplateDialog&) {}, white80, event80},
         {"another field edited", [](TemplateDialog& d) { d.SetText(RoundEdit, "4"); }, white80,
          event80},
-        {"the long field shortened by one and typed into", [](TemplateDialog& d) {
+        {"the long field shortened by one and typed into",
+         [](TemplateDialog& d) {
              auto* edit = d.ControlAs<QLineEdit>(EventEdit);
              edit->end(false);
              edit->backspace();
@@ -222,10 +227,8 @@ TEST_F(PropertiesDialogTest, OkMarksTheGameChangedOnlyWhenAValueDiffers) {
         {"White", [](TemplateDialog& d) { d.SetText(WhiteEdit, "Tal"); }, true},
         {"Round cleared", [](TemplateDialog& d) { d.SetText(RoundEdit, QString()); }, true},
         {"result", [](TemplateDialog& d) { d.Click(DrawRadio); }, true},
-        {"date", [](TemplateDialog& d) { Picker(d)->Edit()->setDate(QDate(1985, 11, 10)); },
-         true},
-        {"date cleared", [](TemplateDialog& d) { Picker(d)->HasDate()->setChecked(false); },
-         true},
+        {"date", [](TemplateDialog& d) { Picker(d)->Edit()->setDate(QDate(1985, 11, 10)); }, true},
+        {"date cleared", [](TemplateDialog& d) { Picker(d)->HasDate()->setChecked(false); }, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

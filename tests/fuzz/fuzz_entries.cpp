@@ -19,6 +19,8 @@
 #include "platform/file.h"
 #include "platform/text.h"
 
+using namespace pawnlet;
+
 namespace fuzz {
 
 namespace {

@@ -5,6 +5,8 @@
 #include "gametree/annotations.h"
 #include "gametree/move_text.h"
 
+using namespace pawnlet;
+
 namespace {
 
 struct MoveTextCase {
@@ -62,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                      false, "Kxd2"},
         MoveTextCase{"king_beside_a_second_king", "4k3/8/8/8/8/8/8/3K1K2 w - - 0 1", "d1", "e2", 0,
                      0, false, false, "Kde2"},
-        MoveTextCase{"king_next_to_unreachable_second_king", "4k3/8/8/8/8/8/8/K3K3 w - - 0 1",
-                     "e1", "e2", 0, 0, false, false, "Ke2"},
+        MoveTextCase{"king_next_to_unreachable_second_king", "4k3/8/8/8/8/8/8/K3K3 w - - 0 1", "e1",
+                     "e2", 0, 0, false, false, "Ke2"},
         MoveTextCase{"knight_hint_file_b", "4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "b1", "d2", 0, 0,
                      false, false, "Nbd2"},
         MoveTextCase{"knight_hint_file_f", "4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "f3", "d2", 0, 0,

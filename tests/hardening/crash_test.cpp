@@ -33,6 +33,8 @@
 #include "platform/text.h"
 #include "tools/cli/cli.h"
 
+using namespace pawnlet;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -23,6 +23,8 @@
 #include "pgn/scan_games.h"
 #include "pgn/writer.h"
 
+using namespace pawnlet;
+
 namespace {
 
 namespace fs = std::filesystem;

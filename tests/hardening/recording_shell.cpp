@@ -2,9 +2,13 @@
 
 #include "pgn/scan_games.h"
 
+using namespace pawnlet;
+
 RecordingShell::RecordingShell() : previous(platform::SetShell(this)) {}
 
-RecordingShell::~RecordingShell() { platform::SetShell(previous); }
+RecordingShell::~RecordingShell() {
+    platform::SetShell(previous);
+}
 
 platform::Answer RecordingShell::MessageBox(platform::Window, const std::u16string& text,
                                             const std::u16string& caption, platform::Icon icon,
@@ -17,10 +21,10 @@ int RecordingShell::ShowGameList(platform::Window, platform::File& file, std::ui
                                  std::int32_t& gamesInFile) {
     lastOffsets.clear();
     std::int32_t count = 0;
-    const bool complete = ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry,
-                                                     std::uint64_t) {
-        lastOffsets.push_back(entry->startOffset);
-    });
+    const bool complete =
+        ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
+            lastOffsets.push_back(entry->startOffset);
+        });
     (void)complete;
     lastGamesFound = count;
     gamesInFile = count;

@@ -24,6 +24,8 @@
 #include "platform/fault_injector.h"
 #include "platform/file.h"
 
+using namespace pawnlet;
+
 namespace {
 
 namespace fs = std::filesystem;

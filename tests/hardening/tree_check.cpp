@@ -17,9 +17,12 @@
 #include "pgn/pgn_header.h"
 #include "platform/text.h"
 
+using namespace pawnlet;
+
 LiveCounts LiveCounts::Now() {
-    return {LiveCount<Position>::Live(), LiveCount<Coup>::Live(),    LiveCount<Partie>::Live(),
-            LiveCount<InfosPartie>::Live(), LiveCount<Parser>::Live(), LiveCount<PGNHeader>::Live()};
+    return {LiveCount<Position>::Live(), LiveCount<Coup>::Live(),
+            LiveCount<Partie>::Live(),   LiveCount<InfosPartie>::Live(),
+            LiveCount<Parser>::Live(),   LiveCount<PGNHeader>::Live()};
 }
 
 std::string LiveCounts::Describe() const {

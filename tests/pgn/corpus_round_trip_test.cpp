@@ -5,6 +5,8 @@
 #include "pgn_test_support.h"
 #include "tools/cli/cli.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;

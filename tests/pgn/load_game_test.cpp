@@ -4,6 +4,8 @@
 #include "gametree/move_text.h"
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;

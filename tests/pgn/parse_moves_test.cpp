@@ -6,6 +6,8 @@
 #include "pgn/parse_moves.h"
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;

@@ -25,6 +25,8 @@
 #include "platform/text.h"
 #include "support/temp_dir.h"
 
+using namespace pawnlet;
+
 namespace pgntest {
 
 inline std::string DataFile(const std::string& name) {

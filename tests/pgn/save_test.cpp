@@ -17,6 +17,8 @@
 #include "platform/save_journal.h"
 #include "tests/unprivileged_user.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;

@@ -5,6 +5,8 @@
 #include "pgn/writer.h"
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;

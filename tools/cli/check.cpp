@@ -20,6 +20,8 @@
 #include "platform/retry.h"
 #include "platform/text.h"
 
+using namespace pawnlet;
+
 namespace cli {
 namespace {
 

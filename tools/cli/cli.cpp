@@ -30,6 +30,8 @@
 
 #include "pawnlet_version.h"
 
+using namespace pawnlet;
+
 namespace cli {
 
 const char* const HelpText =

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+namespace pawnlet {
 enum class ParseError : int;
+} // namespace pawnlet
 
 namespace cli {
 
@@ -21,7 +23,7 @@ inline constexpr int ExitNoSuchPly = 12;  // fen: the main line is shorter than 
 inline constexpr int ExitUsage = 64;      // the command line is not understood
 
 // The exit status of a load that failed: the load error code itself.
-constexpr int ExitStatus(ParseError code) {
+constexpr int ExitStatus(pawnlet::ParseError code) {
     return static_cast<int>(code);
 }
 
