@@ -56,12 +56,6 @@ struct PropertiesState {
 
 constexpr std::array<int, 5> TagEdits{WhiteEdit, BlackEdit, SiteEdit, EventEdit, RoundEdit};
 
-QString ToQString(const std::optional<std::u16string>& text) {
-    if (!text)
-        return QString();
-    return QString::fromStdU16String(*text);
-}
-
 // The whole text of an edit, or none when it is empty.
 std::optional<std::u16string> EditText(const TemplateDialog& dialog, int id) {
     const QString text = dialog.Text(id);
@@ -82,7 +76,7 @@ void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
     }};
     for (std::size_t i = 0; i < edits.size(); ++i) {
         const auto& [id, text] = edits[i];
-        state.shownTexts[i] = ToQString(*text);
+        state.shownTexts[i] = *text ? QString::fromStdU16String(**text) : QString();
         auto* edit = dialog.ControlAs<QLineEdit>(id);
         if (!edit)
             continue;
