@@ -8,7 +8,7 @@ SCREENSHOT ?= pawnlet-screenshot.png
 
 CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: all deps deps-run build build-run build-asan test test-fast test-asan run package bench fuzz clean
+.PHONY: all deps deps-run build build-run build-asan test test-fast test-asan format-check run package bench fuzz clean
 
 all: build
 
@@ -40,8 +40,12 @@ build-asan: deps
 		-DPAWNLET_WERROR=ON -DPAWNLET_INSTALLER=OFF -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" >/dev/null
 	@cmake --build $(ASAN_BUILD)
 
-# Every test, then the same suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: test-fast test-asan
+# The layout of the sources, every test, then the same suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+test: format-check test-fast test-asan
+
+format-check: deps
+	@bash scripts/check-format.sh
 
 test-fast: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2

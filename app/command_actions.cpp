@@ -16,8 +16,9 @@ QString OwnText(int command) {
     switch (command) {
     case Cmd::AnnotationPopup:
         if (const MenuResource* annotations = FindMenu(AnnotationMenuId);
-            annotations && !annotations->popups.empty())
+            annotations && !annotations->popups.empty()) {
             return QStringView(annotations->popups.front().text).toString();
+        }
         return {};
     case Cmd::GoToStart:
         return QStringLiteral("Go to &start of game");
@@ -86,11 +87,13 @@ std::vector<DesktopKey> DesktopKeys() {
 CommandActions::CommandActions(QWidget* window) {
     for (const CommandRoute& route : CommandTable()) {
         for (int command = route.first; command <= route.last; ++command) {
-            if (command == Cmd::MoveList)
+            if (command == Cmd::MoveList) {
                 continue;
+            }
             QString text = QStringView(MenuItemText(command)).toString();
-            if (text.isEmpty())
+            if (text.isEmpty()) {
                 text = OwnText(command);
+            }
             auto* action = new QAction(text, window);
             action->setObjectName(QStringLiteral("command-%1").arg(command));
             action->setData(command);
@@ -117,12 +120,14 @@ bool CommandActions::InstallKeys() {
         keys[accelerator.command] << accelerator.keys;
         taken << accelerator.keys;
     }
-    for (const DesktopKey& desktop : DesktopKeys())
-        for (const QKeySequence& key : desktop.keys)
+    for (const DesktopKey& desktop : DesktopKeys()) {
+        for (const QKeySequence& key : desktop.keys) {
             if (!key.isEmpty() && !taken.contains(key)) {
                 keys[desktop.command] << key;
                 taken << key;
             }
+        }
+    }
     for (const auto& [command, sequences] : keys) {
         if (QAction* action = For(command)) {
             action->setShortcuts(sequences);
@@ -135,17 +140,21 @@ bool CommandActions::InstallKeys() {
 
 QString CommandToolTip(const QAction& action) {
     QString name = action.text().section(QLatin1Char('\t'), 0, 0);
-    if (name.isEmpty())
+    if (name.isEmpty()) {
         name = action.toolTip();
+    }
     name.remove(QRegularExpression(QStringLiteral("&(?!&)")));
     name.replace(QStringLiteral("&&"), QStringLiteral("&"));
-    if (name.endsWith(QStringLiteral("...")))
+    if (name.endsWith(QStringLiteral("..."))) {
         name.chop(3);
+    }
     // The platform's own bindings may add rarely used keys (Ctrl+Insert, F16): two keys tell.
     QStringList keys;
-    for (const QKeySequence& key : action.shortcuts().mid(0, 2))
+    for (const QKeySequence& key : action.shortcuts().mid(0, 2)) {
         keys << key.toString(QKeySequence::NativeText);
-    if (keys.isEmpty())
+    }
+    if (keys.isEmpty()) {
         return name;
+    }
     return QStringLiteral("%1 (%2)").arg(name, keys.join(QStringLiteral(", ")));
 }

@@ -53,15 +53,16 @@ StartOptions ReadStartOptions(const QStringList& args) {
     options.screenshotPath = parser.value(screenshot);
     options.landscape = parser.isSet(landscape);
     options.largeBoard = parser.isSet(largeBoard);
-    if (!options.screenshot && (options.landscape || options.largeBoard))
+    if (!options.screenshot && (options.landscape || options.largeBoard)) {
         options.error = QStringLiteral("--landscape and --large-board go with --screenshot");
+    }
     if (parser.isSet(zoom)) {
         bool read = false;
         options.zoom = parser.value(zoom).toInt(&read);
-        if (!read || !IsZoomLevel(options.zoom))
+        if (!read || !IsZoomLevel(options.zoom)) {
             options.error = QStringLiteral("--zoom takes 100, 150, 200 or 300");
+        }
     }
     options.file = parser.positionalArguments().join(QLatin1Char(' '));
     return options;
 }
-

@@ -22,16 +22,18 @@ namespace {
 void OnMoveList(int, int code) {
     // Only a selection change (a tap on a row) moves the board; the list view reports it with
     // the same code as a list box.
-    if (code == LbnSelChange && MoveList)
+    if (code == LbnSelChange && MoveList) {
         MoveList->FollowSelectedRow();
+}
 }
 void OnExit(int, int) { CloseMainWindow(); }
 void OnMoveBackward(int, int) { MoveBackward(); }
 void OnMoveForward(int, int) { MoveForward(); }
 void OnNew(int, int) { NewGame(); }
 void OnOpen(int, int) {
-    if (AskToClose())
+    if (AskToClose()) {
         OpenGameFile();
+}
 }
 void OnSave(int, int) { SaveCurrentGame(); }
 void OnSaveAs(int, int) { SaveCurrentGameAs(); }
@@ -42,13 +44,15 @@ void OnPromote(int, int) { PromoteLine(); }
 void OnAssessment(int id, int) { SetPositionAssessment(AssessmentCommandToEvaluation(id)); }
 void OnGoToEnd(int, int) { GoToEnd(); }
 void OnReopen(int, int) {
-    if (AskToClose())
+    if (AskToClose()) {
         LoadFromCurrentFile(0, 0);
+}
 }
 void OnHideList(int, int) { ToggleMoveList(); }
 void OnOpenNextGame(int, int) {
-    if (AskToClose())
+    if (AskToClose()) {
         LoadFromCurrentFile(CurrentPartie->endOffset, CurrentPartie->gamesInFile);
+}
 }
 void OnReturnFromLine(int, int) { ReturnFromLine(); }
 void OnAnnotationPopup(int, int) { ShowAnnotationPopup(); }
@@ -59,8 +63,9 @@ void OnAbout(int, int) { (void)ShowAboutDialog(MainWindowWidget); }
 void OnNewPosition(int, int) { NewPositionCommand(); }
 void OnComment(int, int) { EditComment(); }
 void OnMaterialBalance(int, int) {
-    if (CurrentPosition)
+    if (CurrentPosition) {
         (void)ShowMaterialBalance(MainWindowWidget, *CurrentPosition);
+}
 }
 
 void OnOptions(int, int) { OptionsCommand(); }
@@ -128,8 +133,9 @@ std::span<const CommandRoute> CommandTable() {
 }
 
 bool DispatchCommand(int id, int code) {
-    if (!CurrentPartie)
+    if (!CurrentPartie) {
         return false;
+    }
     for (const CommandRoute& route : Routes) {
         if (id >= route.first && id <= route.last) {
             route.handler(id, code);

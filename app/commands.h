@@ -40,7 +40,7 @@ void GoToEnd();     // end of the main line, from anywhere
 void ReturnFromLine();
 // The desktop keys' moves: none asks "Choose".
 void GoToStart();
-void GoToLineEnd();            // follows the main continuation of the line shown to its end
+void GoToLineEnd();             // follows the main continuation of the line shown to its end
 void StepAlternative(int step); // -1: the previous alternative of the last move, 1: the next
 void StepMoves(int count);      // back (negative) or forward along main continuations
 

@@ -63,8 +63,9 @@ std::unique_ptr<Partie> GameFromFen(const QString& text) {
 // The first game of PGN text, read by the same reader as a file; null after saying why not.
 std::unique_ptr<Partie> GameFromPgn(QString text) {
     // Bare movetext is a game too: it gets the tags a new game has.
-    if (!text.startsWith(QLatin1Char('[')))
+    if (!text.startsWith(QLatin1Char('['))) {
         text.prepend(QStringLiteral("[White \"White\"]\n[Black \"Black\"]\n\n"));
+    }
     QTemporaryFile copy;
     if (!copy.open()) {
         Refuse(ErrorText(ParseError::OpenFailed));
@@ -96,14 +97,16 @@ std::unique_ptr<Partie> GameFromPgn(QString text) {
 } // namespace
 
 void CopyFenCommand() {
-    if (CurrentPosition)
+    if (CurrentPosition) {
         QGuiApplication::clipboard()->setText(
             QString::fromStdU16String(WriteFen(*CurrentPosition)));
+    }
 }
 
 void CopyGameCommand() {
-    if (!CurrentPartie)
+    if (!CurrentPartie) {
         return;
+    }
     const std::string bytes = WriteGameText(*CurrentPartie);
     QGuiApplication::clipboard()->setText(
         QString::fromStdU16String(platform::Decode(bytes, CurrentPartie->encoding)));
@@ -116,8 +119,9 @@ void PasteCommand() {
         return;
     }
     std::unique_ptr<Partie> partie = LooksLikeFen(text) ? GameFromFen(text) : GameFromPgn(text);
-    if (!partie || !AskToClose())
+    if (!partie || !AskToClose()) {
         return;
+    }
     // A pasted game lives only in the program until it is saved.
     partie->changed = true;
     InstallGame(std::move(partie));

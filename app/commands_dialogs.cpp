@@ -31,8 +31,9 @@ void ApplyOptions(const OptionsValues& values) {
         if (MoveList && CurrentPartie) {
             MoveList->RebuildList(*CurrentPartie);
             // The rebuilt list has no selection; the row of the position shown keeps it.
-            if (CurrentPosition)
+            if (CurrentPosition) {
                 MoveList->SelectMoveRow(CurrentPosition->previousMove);
+            }
         }
     }
     if (values.standardBoard != before.standardBoard) {
@@ -43,8 +44,11 @@ void ApplyOptions(const OptionsValues& values) {
 }
 
 void NewPositionCommand() {
-    if (!AskToClose())
+    if (!AskToClose()) {
         return;
-    if (std::unique_ptr<Partie> partie = ShowSetupPositionDialog(MainWindowWidget, CurrentPosition))
+    }
+    if (std::unique_ptr<Partie> partie =
+            ShowSetupPositionDialog(MainWindowWidget, CurrentPosition)) {
         InstallGame(std::move(partie));
+    }
 }

@@ -22,8 +22,9 @@ platform::Window Owner() {
 } // namespace
 
 void NewGame() {
-    if (AskToClose())
+    if (AskToClose()) {
         InstallGame(nullptr);
+    }
 }
 
 namespace {
@@ -39,8 +40,9 @@ bool LoadChosenFile(const std::u16string& path) {
         return true;
     }
     partie.reset();
-    if (result.code != ParseError::Cancelled)
+    if (result.code != ParseError::Cancelled) {
         ShowLoadError(result, LoadCaption, Owner());
+    }
     return false;
 }
 
@@ -48,20 +50,23 @@ bool LoadChosenFile(const std::u16string& path) {
 
 void OpenGameFile() {
     std::optional<std::u16string> chosen = AskOpenFileName(MainWindowWidget);
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     (void)LoadChosenFile(*chosen);
 }
 
 bool OpenPath(const std::u16string& path) {
-    if (!AskToClose())
+    if (!AskToClose()) {
         return false;
+    }
     return LoadChosenFile(path);
 }
 
 void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
-    if (!CurrentPartie || !CurrentPartie->hasFile)
+    if (!CurrentPartie || !CurrentPartie->hasFile) {
         return;
+    }
     const std::u16string path = platform::DropDoubledBackslash(CurrentPartie->path);
     auto partie = std::make_unique<Partie>();
     const ParseResult result = LoadGame(*partie, Owner(), path, offset, count);
@@ -72,12 +77,13 @@ void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
     case LoadOutcome::Cancelled:
         return;
     case LoadOutcome::NoGame:
-        if (offset != 0)
+        if (offset != 0) {
             platform::CurrentShell().MessageBox(Owner(), u"No more games", LoadCaption,
                                                 platform::Icon::None, platform::Buttons::Ok);
-        else
+        } else {
             platform::CurrentShell().MessageBox(Owner(), u"No games", LoadCaption,
                                                 platform::Icon::Stop, platform::Buttons::Ok);
+        }
         return;
     case LoadOutcome::OpenFailed:
     case LoadOutcome::Refused:
@@ -87,17 +93,20 @@ void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
 }
 
 void SaveCurrentGame() {
-    if (CurrentPartie)
+    if (CurrentPartie) {
         (void)SaveCommand(*CurrentPartie, Owner());
+    }
 }
 
 void SaveCurrentGameAs() {
-    if (CurrentPartie)
+    if (CurrentPartie) {
         (void)SaveAsCommand(*CurrentPartie, Owner());
+    }
 }
 
 void CloseMainWindow() {
     // The window asks ConfirmSave itself before it goes.
-    if (MainWindowWidget)
+    if (MainWindowWidget) {
         MainWindowWidget->close();
+    }
 }

@@ -22,20 +22,23 @@ constexpr int ClearButton = 1012;
 int ShowCommentDialog(QWidget* owner, std::optional<std::u16string>& comment) {
     DialogProcedure procedure;
     procedure.onInit = [&comment](TemplateDialog& dialog) {
-        if (comment)
+        if (comment) {
             dialog.SetText(CommentEdit, QString::fromStdU16String(*comment));
+        }
         dialog.SetCaption(QStringLiteral("Comment"));
-        if (QWidget* edit = dialog.Control(CommentEdit))
+        if (QWidget* edit = dialog.Control(CommentEdit)) {
             edit->setFocus();
+        }
     };
     procedure.onCommand = [&comment](TemplateDialog& dialog, int id, int) {
         switch (id) {
         case 1: {
             const QString text = dialog.Text(CommentEdit);
-            if (text.isEmpty())
+            if (text.isEmpty()) {
                 comment.reset();
-            else
+            } else {
                 comment = text.toStdU16String();
+            }
             dialog.End(1);
             return true;
         }
@@ -50,20 +53,23 @@ int ShowCommentDialog(QWidget* owner, std::optional<std::u16string>& comment) {
         }
     };
     const int result = RunDialog(CommentTemplate, owner, std::move(procedure));
-    if (result == platform::DialogFailed)
+    if (result == platform::DialogFailed) {
         platform::CurrentShell().MessageBox(nullptr, u"The comment editor could not be shown.",
                                             u"DialogBoxParam", platform::Icon::Stop,
                                             platform::Buttons::Ok);
+    }
     return result;
 }
 
 void EditComment() {
     Position* position = CurrentPosition;
-    if (!position || !CurrentPartie)
+    if (!position || !CurrentPartie) {
         return;
+    }
     std::optional<std::u16string> edited = position->comment;
-    if (ShowCommentDialog(MainWindowWidget, edited) != platform::DialogOk)
+    if (ShowCommentDialog(MainWindowWidget, edited) != platform::DialogOk) {
         return;
+    }
     const bool hadComment = position->comment.has_value();
     if (edited != position->comment) {
         std::optional<std::u16string> old = position->comment;
@@ -71,7 +77,8 @@ void EditComment() {
         Session::Instance().Record(CommentRecord(*position, std::move(old)));
         InvalidateMainWindow();
     }
-    if (hadComment != position->comment.has_value() && position->previousMove && MoveList)
+    if (hadComment != position->comment.has_value() && position->previousMove && MoveList) {
         MoveList->RefreshMoveRow(position->previousMove);
+    }
     CurrentPartie->changed = true;
 }

@@ -83,8 +83,9 @@ int LineHeight(const QFont& font) {
 }
 
 void ComputeLayout() {
-    if (!MainWindowWidget)
+    if (!MainWindowWidget) {
         return;
+    }
     QWidget* window = MainWindowWidget;
     LayoutInput in;
     const QRect client = window->rect();

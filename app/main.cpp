@@ -59,11 +59,13 @@ public:
         std::int32_t count = 0;
         std::optional<std::uint64_t> first;
         (void)ScanGames(file, count, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t) {
-            if (!first)
+            if (!first) {
                 first = entry->startOffset;
+            }
         });
-        if (!first)
+        if (!first) {
             return platform::DialogCancel;
+        }
         offset = *first;
         gamesInFile = count;
         return platform::DialogOk;
@@ -80,8 +82,9 @@ public:
 bool OpenStartFile(MainWindow& window, const QString& path) {
     auto partie = std::make_unique<Partie>();
     if (LoadGame(*partie, ShellOwner(&window), path.toStdU16String(), 0, 0).code !=
-        ParseError::NoError)
+        ParseError::NoError) {
         return false;
+    }
     InstallGame(std::move(partie));
     return true;
 }
@@ -101,14 +104,16 @@ int RunScreenshot(const StartOptions& options) {
         // Shown without reaching the screen, so that resizing and layout run as they would.
         window.setAttribute(Qt::WA_DontShowOnScreen);
         window.show();
-        if (options.landscape)
+        if (options.landscape) {
             window.resize(320, 188 + MenuBarHeight);
+        }
         if (!options.file.isEmpty()) {
-            if (OpenStartFile(window, options.file))
+            if (OpenStartFile(window, options.file)) {
                 GoToEnd();
-            else
+            } else {
                 std::fprintf(stderr, "pawnlet: no game loaded from %s\n",
                              options.file.toLocal8Bit().constData());
+            }
         }
         QCoreApplication::processEvents();
         const QImage image = window.Render();
@@ -129,8 +134,9 @@ int main(int argc, char* argv[]) {
     // --help and --version are answered before the application object, which needs a display.
     {
         QStringList words;
-        for (int i = 0; i < argc; ++i)
+        for (int i = 0; i < argc; ++i) {
             words << QString::fromLocal8Bit(argv[i]);
+        }
         const StartOptions early = ReadStartOptions(words);
         if (!early.printed.isEmpty()) {
             std::fputs(early.printed.toLocal8Bit().constData(), stdout);
@@ -138,8 +144,9 @@ int main(int argc, char* argv[]) {
         }
         // Qt's scale factor is read when the application starts: the zoom is applied before. The
         // screenshot mode takes only the command line's, as it touches no settings.
-        if (early.error.isEmpty())
+        if (early.error.isEmpty()) {
             ApplyZoom(early.zoom ? early.zoom : (early.screenshot ? 100 : SavedZoom()));
+        }
     }
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(PAWNLET_VERSION_TEXT));
@@ -151,12 +158,14 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "pawnlet: %s\n", options.error.toLocal8Bit().constData());
         return 2;
     }
-    if (options.screenshot)
+    if (options.screenshot) {
         return RunScreenshot(options);
+    }
 
     // A running program only comes forward; this one leaves at once, opening nothing.
-    if (SingleInstance::RaiseRunning())
+    if (SingleInstance::RaiseRunning()) {
         return 0;
+    }
 
     QtShell shell;
     platform::SetShell(&shell);
@@ -170,27 +179,32 @@ int main(int argc, char* argv[]) {
         MoveList.reset();
         return 16;
     }
-    if (QMenu* menu = window->Bar() ? window->Bar()->Menu() : nullptr)
+    if (QMenu* menu = window->Bar() ? window->Bar()->Menu() : nullptr) {
         AddZoomMenu(*menu, window);
+    }
     window->show();
-    if (!window->InstallAccelerators())
+    if (!window->InstallAccelerators()) {
         shell.MessageBox(ShellOwner(window), u"Pas de raccourcis clavier", u"Erreur",
                          platform::Icon::None, platform::Buttons::Ok);
+    }
 
     SingleInstance instance;
     QObject::connect(&instance, &SingleInstance::RaiseRequested, window, &MainWindow::BringForward);
     QObject::connect(&instance, &SingleInstance::OpenFileRequested, window,
                      [window](std::optional<QString> path) {
                          std::optional<std::u16string> text;
-                         if (path)
+                         if (path) {
                              text = path->toStdU16String();
+                         }
                          window->OpenFileMessage(text);
                      });
-    if (!instance.Listen())
+    if (!instance.Listen()) {
         platform::DebugOutput(std::string_view("Pawnlet: no single-instance socket\n"));
+    }
 
-    if (!options.file.isEmpty() && OpenStartFile(*window, options.file))
+    if (!options.file.isEmpty() && OpenStartFile(*window, options.file)) {
         NoteRecentFile(QString::fromStdU16String(CurrentPartie->path));
+    }
 
     const int code = app.exec();
     (void)SaveSettings();

@@ -51,8 +51,9 @@ MainWindow::MainWindow() {
     SetScreenArea([this] {
         return QRect(mapToGlobal(QPoint(0, 0)), QSize(width(), height() - MenuBarHeight));
     });
-    if (!MoveList)
+    if (!MoveList) {
         MoveList = std::make_unique<ListeCoups>();
+    }
 
     CreateDrawingObjects();
     actions = std::make_unique<CommandActions>(this);
@@ -82,8 +83,9 @@ MainWindow::MainWindow() {
 MainWindow::~MainWindow() {
     ReleaseUiState();
     SetScreenArea({});
-    if (MainWindowWidget == this)
+    if (MainWindowWidget == this) {
         MainWindowWidget = nullptr;
+    }
 }
 
 void MainWindow::CreateDrawingObjects() {
@@ -95,8 +97,9 @@ void MainWindow::CreateDrawingObjects() {
 void MainWindow::CreateMenus() {
     AnnotationMenu = BuildPopupMenu(AnnotationMenuId, 0, this,
                                     [this](int command) { return actions->For(command); });
-    if (AnnotationMenu)
+    if (AnnotationMenu) {
         AnnotationMenu->setObjectName(QStringLiteral("annotation-menu"));
+    }
     MenuBarMenu = menuBar->Menu();
     // The eight assessments of the "&Position" popup show their glyphs instead of their texts.
     for (int command = Cmd::EvalFirst; command <= Cmd::EvalLast; ++command) {
@@ -115,12 +118,15 @@ void MainWindow::AddDesktopItems() {
     // Beside the File popup's own items: undo and redo, the clipboard and the recent files.
     const QList<QAction*> popups = MenuBarMenu ? MenuBarMenu->actions() : QList<QAction*>();
     QMenu* file = popups.isEmpty() ? nullptr : popups.front()->menu();
-    if (!file)
+    if (!file) {
         return;
+    }
     file->addSeparator();
-    for (int command : {Cmd::Undo, Cmd::Redo})
-        if (QAction* action = actions->For(command))
+    for (int command : {Cmd::Undo, Cmd::Redo}) {
+        if (QAction* action = actions->For(command)) {
             file->addAction(action);
+        }
+    }
     QUndoStack& history = Session::Instance().History();
     if (QAction* undo = actions->For(Cmd::Undo)) {
         undo->setEnabled(history.canUndo());
@@ -131,15 +137,19 @@ void MainWindow::AddDesktopItems() {
         connect(&history, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
     }
     file->addSeparator();
-    for (int command : {Cmd::CopyFen, Cmd::CopyGame, Cmd::Paste})
-        if (QAction* action = actions->For(command))
+    for (int command : {Cmd::CopyFen, Cmd::CopyGame, Cmd::Paste}) {
+        if (QAction* action = actions->For(command)) {
             file->addAction(action);
+        }
+    }
     file->addSeparator();
     recentMenu = file->addMenu(QStringLiteral("Recent &files"));
     recentMenu->setObjectName(QStringLiteral("recent-files"));
-    for (int command = Cmd::RecentFirst; command <= Cmd::RecentLast; ++command)
-        if (QAction* action = actions->For(command))
+    for (int command = Cmd::RecentFirst; command <= Cmd::RecentLast; ++command) {
+        if (QAction* action = actions->For(command)) {
             recentMenu->addAction(action);
+        }
+    }
     FillRecentMenu(recentMenu);
     // A disabled submenu never opens, so the list is brought up to date when File opens.
     connect(file, &QMenu::aboutToShow, this, [this] { FillRecentMenu(recentMenu); });
@@ -169,12 +179,13 @@ void MainWindow::UpdateTitle() {
         const QString players = QStringLiteral("%1 \u2013 %2")
                                     .arg(QString::fromStdU16String(partie->white.value_or(u"?")),
                                          QString::fromStdU16String(partie->black.value_or(u"?")));
-        if (partie->hasFile)
+        if (partie->hasFile) {
             title =
                 QStringLiteral("%1 \u2014 %2")
                     .arg(QFileInfo(QString::fromStdU16String(partie->path)).fileName(), players);
-        else if (players != QStringLiteral("White \u2013 Black"))
+        } else if (players != QStringLiteral("White \u2013 Black")) {
             title = QStringLiteral("Pawnlet \u2014 %1").arg(players);
+        }
     }
     setWindowTitle(title + QStringLiteral("[*]"));
     setWindowModified(partie && partie->changed);
@@ -184,26 +195,31 @@ namespace {
 
 // The first local .pgn file among the dropped ones.
 std::optional<QString> DroppedPgnFile(const QMimeData* data) {
-    if (!data || !data->hasUrls())
+    if (!data || !data->hasUrls()) {
         return std::nullopt;
-    for (const QUrl& url : data->urls())
+    }
+    for (const QUrl& url : data->urls()) {
         if (url.isLocalFile() &&
-            url.toLocalFile().endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
+            url.toLocalFile().endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive)) {
             return url.toLocalFile();
+        }
+    }
     return std::nullopt;
 }
 
 } // namespace
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (DroppedPgnFile(event->mimeData()))
+    if (DroppedPgnFile(event->mimeData())) {
         event->acceptProposedAction();
+    }
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
     const std::optional<QString> path = DroppedPgnFile(event->mimeData());
-    if (!path)
+    if (!path) {
         return;
+    }
     event->acceptProposedAction();
     // The game list is modal: it opens once the drop is over, so that the program the file came
     // from is not held up meanwhile.
@@ -214,11 +230,13 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
     platform::CurrentShell().MessageBox(ShellOwner(this), u"MsgOuvrir", u"Pawnlet",
                                         platform::Icon::None, platform::Buttons::Ok);
-    if (!path || path->empty())
+    if (!path || path->empty()) {
         return;
+    }
     // The game shown may hold edits: the user is asked before it is replaced.
-    if (!ConfirmSave(*CurrentPartie, ShellOwner(this)))
+    if (!ConfirmSave(*CurrentPartie, ShellOwner(this))) {
         return;
+    }
     auto partie = std::make_unique<Partie>();
     if (LoadGame(*partie, ShellOwner(this), *path, 0, 0).code == ParseError::NoError) {
         NoteRecentFile(QString::fromStdU16String(partie->path));
@@ -227,8 +245,9 @@ void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
 }
 
 void MainWindow::BringForward() {
-    if (isMinimized())
+    if (isMinimized()) {
         showNormal();
+    }
     show();
     raise();
     activateWindow();
@@ -241,8 +260,9 @@ QImage MainWindow::Render() {
 void MainWindow::PaintClient(QImage& target) {
     QPainter painter(&target);
     painter.fillRect(QRect(0, 0, width(), height() - MenuBarHeight), Qt::white);
-    if (Board && CurrentPosition)
+    if (Board && CurrentPosition) {
         Board->PaintBoard(painter, *CurrentPosition, true);
+    }
     PaintStatusLine(painter);
     PaintComment(painter);
 }
@@ -250,8 +270,9 @@ void MainWindow::PaintClient(QImage& target) {
 void MainWindow::PaintStatusLine(QPainter& painter) {
     const QRect textRect = MoveTextRect.ToQRect();
     painter.fillRect(textRect, Qt::white);
-    if (!CurrentPosition)
+    if (!CurrentPosition) {
         return;
+    }
     const QFontMetrics metrics(font());
     painter.setFont(font());
     painter.setPen(Qt::black);
@@ -284,8 +305,9 @@ void MainWindow::PaintStatusLine(QPainter& painter) {
 void MainWindow::PaintComment(QPainter& painter) {
     const QRect area = CommentRect.ToQRect();
     painter.fillRect(area, Qt::white);
-    if (!CurrentPosition || !CurrentPosition->comment)
+    if (!CurrentPosition || !CurrentPosition->comment) {
         return;
+    }
     painter.setFont(NormalFont);
     painter.setPen(Qt::black);
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
@@ -297,8 +319,9 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     // are drawn at its resolution rather than enlarged.
     const qreal ratio = devicePixelRatio();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (surface.size() != pixels)
+    if (surface.size() != pixels) {
         surface = QImage(pixels, QImage::Format_RGB32);
+    }
     surface.setDevicePixelRatio(ratio);
     PaintClient(surface);
     QPainter painter(this);
@@ -315,19 +338,23 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
+    if (event->button() != Qt::LeftButton) {
         return;
+    }
     const QPoint at = event->position().toPoint();
-    if (at.y() >= height() - MenuBarHeight)
+    if (at.y() >= height() - MenuBarHeight) {
         return;
+    }
     TapBoard(at.x(), at.y());
 }
 
 void MainWindow::resizeEvent(QResizeEvent*) {
-    if (menuBar)
+    if (menuBar) {
         menuBar->setGeometry(0, height() - MenuBarHeight, width(), MenuBarHeight);
-    if (Board)
+    }
+    if (Board) {
         ApplyBoardSettings();
+    }
 }
 
 // The operations the other views call
@@ -339,20 +366,24 @@ void ApplyBoardSettings() {
         MainWindowWidget->width() >= MainWindowWidget->height() - MenuBarHeight) {
         const int square = StandardBoard != 0 ? 19 : 25;
         const int needed = 8 * square + 9 + LineHeight(MainWindowWidget->font()) + MenuBarHeight;
-        if (MainWindowWidget->height() < needed)
+        if (MainWindowWidget->height() < needed) {
             MainWindowWidget->resize(MainWindowWidget->width(), needed);
+        }
     }
     ComputeLayout();
-    if (Board)
+    if (Board) {
         Board->Resize(SquareSize, BoardLeft, PieceStripFor(StandardBoard != 0));
-    if (MoveList)
+    }
+    if (MoveList) {
         MoveList->MoveControl(MoveListRect.ToQRect());
+    }
     InvalidateMainWindow();
 }
 
 void InvalidateMainWindow() {
-    if (MainWindowWidget)
+    if (MainWindowWidget) {
         MainWindowWidget->update();
+    }
 }
 
 void ReleaseUiState() {

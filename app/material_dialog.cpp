@@ -24,8 +24,9 @@ constexpr std::array<int, 6> DrawingOrder{King, Queen, Rook, Bishop, Knight, Paw
 // slot replaces the earlier one whole.
 void DrawPieces(QPainter& painter, const std::array<int, 6>& counts, int colourOffset, int x,
                 int y) {
-    if (DefaultPieceStrip.isNull())
+    if (DefaultPieceStrip.isNull()) {
         return;
+    }
     const int size = MaterialSlotSize;
     // A screen with more device pixels than pixels gets the pieces drawn for its resolution.
     const qreal ratio = painter.device()->devicePixelRatio();
@@ -60,8 +61,9 @@ MaterialCount CountMaterial(const Position& position) {
     for (int square = 0; square < 64; ++square) {
         const PieceCode code = position.PieceAt(Square(square));
         const int type = TypeOf(code);
-        if (code == Empty || type < Pawn || type > King)
+        if (code == Empty || type < Pawn || type > King) {
             continue;
+        }
         (ColourOf(code) == White ? count.white : count.black)[type - 1] += 1;
     }
     return count;
@@ -69,9 +71,11 @@ MaterialCount CountMaterial(const Position& position) {
 
 std::vector<MaterialSlot> MaterialSlots(const std::array<int, 6>& counts) {
     std::vector<MaterialSlot> placed;
-    for (int type : DrawingOrder)
-        for (int i = 0; i < counts[type - 1]; ++i)
+    for (int type : DrawingOrder) {
+        for (int i = 0; i < counts[type - 1]; ++i) {
             placed.push_back({type, FirstSlot[type - 1] + i});
+        }
+    }
     return placed;
 }
 

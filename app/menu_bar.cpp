@@ -33,12 +33,14 @@ QString CommandName(QMenu* menu, int command) {
         return {};
     }
     QAction* action = menu ? FindMenuAction(menu, command) : nullptr;
-    if (!action)
+    if (!action) {
         return {};
+    }
     QString name = action->text().section(QLatin1Char('\t'), 0, 0);
     name.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    if (name.endsWith(QStringLiteral("...")))
+    if (name.endsWith(QStringLiteral("..."))) {
         name.chop(3);
+    }
     return name;
 }
 
@@ -64,14 +66,16 @@ QToolButton* MenuBar::ToolButtonFor(int command) const {
 
 void MenuBar::AddMenuButton() {
     const MenuBarResource* bar = FindMenuBar(MenuBarId);
-    if (!bar || bar->buttons.empty())
+    if (!bar || bar->buttons.empty()) {
         return;
+    }
     const MenuBarButton& description = bar->buttons.front();
     menuButton = new QToolButton(this);
     menuButton->setObjectName(QStringLiteral("command-%1").arg(description.command));
     std::u16string_view label = LoadResourceString(description.stringId);
-    if (label.empty())
+    if (label.empty()) {
         label = description.label;
+    }
     menuButton->setText(QStringView(label).toString());
     menuButton->setFixedHeight(BarHeight);
     menuButton->setAutoRaise(true);
@@ -88,8 +92,9 @@ void MenuBar::AddMenuButton() {
         connect(menu, &QMenu::triggered, this, [this](QAction* action) {
             bool ok = false;
             const int id = action->data().toInt(&ok);
-            if (ok && id != 0)
+            if (ok && id != 0) {
                 emit Command(id);
+            }
         });
     }
     layout()->addWidget(menuButton);
@@ -97,11 +102,13 @@ void MenuBar::AddMenuButton() {
 
 void MenuBar::AddToolButtons() {
     const QImage strip = LoadBitmap(ToolStripBitmap);
-    if (strip.isNull())
+    if (strip.isNull()) {
         ShowFailure(u"AddBitmap", parentWidget());
+    }
     const std::vector<ToolButton>& buttons = ToolButtons();
-    if (buttons.empty())
+    if (buttons.empty()) {
         ShowFailure(u"AddButtons", parentWidget());
+    }
     for (const ToolButton& description : buttons) {
         auto* button = new QToolButton(this);
         button->setObjectName(QStringLiteral("command-%1").arg(description.command));
@@ -109,8 +116,9 @@ void MenuBar::AddToolButtons() {
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setIconSize(QSize(ToolImageSize, ToolImageSize));
-        if (!strip.isNull())
+        if (!strip.isNull()) {
             button->setIcon(ToolIcon(description.image));
+        }
         const int command = description.command;
         if (QAction* action = lookup ? lookup(command) : nullptr) {
             // The button keeps its own image; it triggers the action and shows its tooltip,

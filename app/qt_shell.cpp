@@ -55,27 +55,31 @@ QMessageBox::StandardButtons QtButtons(platform::Buttons buttons) {
 
 QString FilterString(const std::vector<platform::FileFilter>& filters) {
     QStringList parts;
-    for (const platform::FileFilter& f : filters)
+    for (const platform::FileFilter& f : filters) {
         parts << QStringLiteral("%1 (%2)").arg(QString::fromStdU16String(f.description),
                                                QString::fromStdU16String(f.pattern));
+    }
     return parts.join(QStringLiteral(";;"));
 }
 
 std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& request) {
-    if (fileDialogHook)
+    if (fileDialogHook) {
         return fileDialogHook(request);
+    }
     // The read-only check box of the handheld's dialogs has no counterpart here.
     QString chosen;
     if (request.save) {
         QString start = request.fileName;
-        if (QDir::isRelativePath(start))
+        if (QDir::isRelativePath(start)) {
             start = QDir(request.directory).filePath(start);
+        }
         chosen = QFileDialog::getSaveFileName(owner, QString(), start, request.filter);
     } else {
         chosen = QFileDialog::getOpenFileName(owner, QString(), request.directory, request.filter);
     }
-    if (chosen.isEmpty())
+    if (chosen.isEmpty()) {
         return std::nullopt;
+    }
     return chosen;
 }
 
@@ -97,13 +101,15 @@ QString WrapText(const QString& text, const QFontMetrics& metrics, int width) {
                 line = joined;
                 continue;
             }
-            if (!line.isEmpty())
+            if (!line.isEmpty()) {
                 lines << line;
+            }
             while (word.size() > 1 && metrics.horizontalAdvance(word) > width) {
                 qsizetype fits = 1;
                 while (fits < word.size() &&
-                       metrics.horizontalAdvance(word.left(fits + 1)) <= width)
+                       metrics.horizontalAdvance(word.left(fits + 1)) <= width) {
                     ++fits;
+                }
                 lines << word.left(fits);
                 word.remove(0, fits);
             }
@@ -133,16 +139,18 @@ std::optional<std::u16string> AskOpenFileName(QWidget* owner) {
     request.directory = DocumentsFolder();
     request.filter = FilterString(PgnFileFilters());
     std::optional<QString> chosen = RunFileDialog(owner, request);
-    if (!chosen || chosen->isEmpty())
+    if (!chosen || chosen->isEmpty()) {
         return std::nullopt;
+    }
     return chosen->toStdU16String();
 }
 
 platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16string& text,
                                      const std::u16string& caption, platform::Icon icon,
                                      platform::Buttons buttons) {
-    if (messageBoxHook)
+    if (messageBoxHook) {
         return messageBoxHook(MessageBoxRequest{text, caption, icon, buttons});
+    }
     QMessageBox box(QtIcon(icon), QString::fromStdU16String(caption), QString(), QtButtons(buttons),
                     OwnerWidget(owner));
     // Qt lets a message run to half the desktop's width; beside the handheld's 240-pixel window
@@ -191,8 +199,9 @@ template <typename Dialog> int EditHeader(Partie& partie, Dialog dialog) {
     Session& session = Session::Instance();
     if (session.Game() == &partie && session.Shown()) {
         GameTags after = partie.Tags();
-        if (after != before)
+        if (after != before) {
             session.Record(HeaderRecord(before, std::move(after), *session.Shown()));
+        }
     }
     return result;
 }
@@ -216,8 +225,9 @@ QtShell::SaveFileName(platform::Window owner, const std::u16string& initialPath,
     request.fileName = QString::fromStdU16String(initialPath);
     request.filter = FilterString(filters);
     std::optional<QString> chosen = RunFileDialog(OwnerWidget(owner), request);
-    if (!chosen || chosen->isEmpty())
+    if (!chosen || chosen->isEmpty()) {
         return std::nullopt;
+    }
     return chosen->toStdU16String();
 }
 

@@ -34,11 +34,14 @@ QStringList RecentFiles() {
     const QStringList stored = store.value(Key).toStringList();
     store.endGroup();
     QStringList files;
-    for (const QString& file : stored)
-        if (QFileInfo(file).isFile() && !files.contains(file) && files.size() < MaxRecentFiles)
+    for (const QString& file : stored) {
+        if (QFileInfo(file).isFile() && !files.contains(file) && files.size() < MaxRecentFiles) {
             files << file;
-    if (files != stored)
+        }
+    }
+    if (files != stored) {
         Write(files);
+    }
     return files;
 }
 
@@ -48,23 +51,27 @@ void NoteRecentFile(const QString& path) {
     QStringList files = RecentFiles();
     files.removeAll(absolute);
     files.prepend(absolute);
-    while (files.size() > MaxRecentFiles)
+    while (files.size() > MaxRecentFiles) {
         files.removeLast();
+    }
     Write(files);
 }
 
 void FillRecentMenu(QMenu* menu) {
-    if (!menu)
+    if (!menu) {
         return;
+    }
     const QStringList files = RecentFiles();
     for (QAction* action : menu->actions()) {
         const int i = action->data().toInt() - Cmd::RecentFirst;
-        if (i < 0 || i >= MaxRecentFiles)
+        if (i < 0 || i >= MaxRecentFiles) {
             continue;
+        }
         const bool listed = i < files.size();
         action->setVisible(listed);
-        if (!listed)
+        if (!listed) {
             continue;
+        }
         QString shown = QFileInfo(files[i]).fileName();
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
@@ -76,7 +83,8 @@ void FillRecentMenu(QMenu* menu) {
 
 void OpenRecentFile(int index) {
     const QStringList files = RecentFiles();
-    if (index < 0 || index >= files.size())
+    if (index < 0 || index >= files.size()) {
         return;
+    }
     (void)OpenPath(files[index].toStdU16String());
 }

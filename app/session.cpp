@@ -18,33 +18,38 @@ Session& Session::Instance() {
 }
 
 void Session::InstallGame(std::unique_ptr<Partie> partie) {
-    if (Board)
+    if (Board) {
         Board->ClearSelection();
+    }
     // The views must never see a position of the game being destroyed.
     shown = nullptr;
     game.reset();
     // The records name nodes of the game that is gone.
     history.clear();
-    if (!partie)
+    if (!partie) {
         partie = std::make_unique<Partie>();
+    }
     game = std::move(partie);
     // A game that exists only in the program (a pasted one) is changed from the start: no state
     // of its history matches a file.
-    if (game->changed)
+    if (game->changed) {
         history.resetClean();
-    else
+    } else {
         history.setClean();
+    }
     shown = &game->startPosition;
-    if (MoveList)
+    if (MoveList) {
         MoveList->RebuildList(*game);
+    }
     InvalidateMainWindow();
     emit GameChanged();
     emit PositionChanged();
 }
 
 void Session::SetPosition(Position* position, ListUpdate update) {
-    if (!game || !position)
+    if (!game || !position) {
         return;
+    }
     shown = position;
     TellViews(update);
     emit PositionChanged();
@@ -67,35 +72,40 @@ void Session::TellViews(ListUpdate update) {
             break;
         }
     }
-    if (Board)
+    if (Board) {
         Board->ClearSelection();
+    }
     InvalidateMainWindow();
 }
 
 void Session::MarkChanged() {
-    if (!game)
+    if (!game) {
         return;
+    }
     game->changed = true;
     emit GameChanged();
 }
 
 void Session::Record(std::unique_ptr<QUndoCommand> record) {
-    if (!game || !record)
+    if (!game || !record) {
         return;
+    }
     history.push(record.release());
 }
 
 void Session::FollowHistory() {
-    if (!game)
+    if (!game) {
         return;
+    }
     game->changed = !history.isClean();
     emit GameChanged();
 }
 
 void Session::GameStateTouched() {
     // A save clears the flag: the state it wrote is the one that undoing back to is unchanged.
-    if (game && !game->changed && !history.isClean())
+    if (game && !game->changed && !history.isClean()) {
         history.setClean();
+    }
     emit GameChanged();
 }
 

@@ -13,15 +13,18 @@ constexpr int WriteTimeoutMs = 1000;
 bool SendLine(const QString& name, const QByteArray& line) {
     QLocalSocket socket;
     socket.connectToServer(name);
-    if (!socket.waitForConnected(ConnectTimeoutMs))
+    if (!socket.waitForConnected(ConnectTimeoutMs)) {
         return false;
+    }
     socket.write(line);
     socket.write("\n");
-    if (!socket.waitForBytesWritten(WriteTimeoutMs))
+    if (!socket.waitForBytesWritten(WriteTimeoutMs)) {
         return false;
+    }
     socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
+    if (socket.state() != QLocalSocket::UnconnectedState) {
         socket.waitForDisconnected(WriteTimeoutMs);
+    }
     return true;
 }
 
@@ -52,8 +55,9 @@ bool SingleInstance::SendOpenFile(const std::optional<QString>& path, const QStr
 }
 
 bool SingleInstance::Listen() {
-    if (server)
+    if (server) {
         return true;
+    }
     server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(name)) {
@@ -83,16 +87,19 @@ void SingleInstance::ReadLines(QLocalSocket* socket) {
     // away and its socket is deleted: every waiting line is taken before any is answered, and
     // the socket is not touched after the first answer.
     QList<QByteArray> lines;
-    while (socket->canReadLine())
+    while (socket->canReadLine()) {
         lines.append(socket->readLine());
-    for (const QByteArray& line : lines)
+    }
+    for (const QByteArray& line : lines) {
         HandleLine(line);
+    }
 }
 
 void SingleInstance::HandleLine(const QByteArray& raw) {
     QByteArray line = raw;
-    if (line.endsWith('\n'))
+    if (line.endsWith('\n')) {
         line.chop(1);
+    }
     if (line == "raise") {
         emit RaiseRequested();
         return;

@@ -184,8 +184,9 @@ private:
     void Revert() override { Put(before); }
     void Apply() override { Put(after); }
     void Put(const GameTags& header) {
-        if (Partie* partie = Session::Instance().Game())
+        if (Partie* partie = Session::Instance().Game()) {
             partie->SetTags(header);
+        }
         Show(shown);
     }
 

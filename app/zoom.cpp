@@ -21,9 +21,11 @@ QSettings OpenStore() {
 } // namespace
 
 bool IsZoomLevel(int percent) {
-    for (int level : ZoomLevels)
-        if (level == percent)
+    for (int level : ZoomLevels) {
+        if (level == percent) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -35,8 +37,9 @@ int SavedZoom() {
 }
 
 bool SaveZoom(int percent) {
-    if (!IsZoomLevel(percent))
+    if (!IsZoomLevel(percent)) {
         return false;
+    }
     QSettings store = OpenStore();
     store.setValue(ZoomKey, percent);
     store.sync();
@@ -44,8 +47,9 @@ bool SaveZoom(int percent) {
 }
 
 void ApplyZoom(int percent) {
-    if (!IsZoomLevel(percent) || percent == 100 || qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+    if (!IsZoomLevel(percent) || percent == 100 || qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
         return;
+    }
     qputenv("QT_SCALE_FACTOR", QByteArray::number(percent / 100.0));
 }
 

@@ -8,7 +8,6 @@
 // user set in the environment overrides both.
 #pragma once
 
-
 class QMenu;
 class QWidget;
 

@@ -8,6 +8,25 @@
 // There is no move generator: moves come from two taps on the board or from SAN text, both name
 // an origin and a target, and IsLegalMove tests that pair. Refusals return false or null and
 // leave the tree unchanged.
+//
+// How legality is computed. The board bytes (`board`, one PieceCode per square) are the truth;
+// the masks and the caches below are derived from them.
+// - The piece masks (BoardMasks in chess/board_bits.h): per side, per piece type and occupied,
+//   a 64-bit set each, made from the bytes in one vector pass. Attacks and movers are found by
+//   looking outward from the target square on these masks (chess/legality.cpp).
+// - The remembered masks (RememberedBoard): the masks of the last board asked about on this
+//   thread, with a copy of its bytes. A position is usually tested, listed and played from
+//   several times in a row, so RememberedFor compares the 64 bytes and answers from memory only
+//   when they are the same; PlayMove hands over the masks it worked out for the board after the
+//   move, so the next position starts with them.
+// - The movers cache (beside the remembered masks): the last ListMovers search, one piece code
+//   reaching one square. A SAN move is searched for, then tested, on the same board; the test
+//   then skips the geometry for an origin the search already found.
+// - The tested-move cache (testedFrom, testedTo, testedLegal, in the Position itself): the last
+//   pair IsLegalMove decided here, so that PlayMove after a test (two taps on the board, then the
+//   move) does not test again.
+// IsLegalMove answers with the geometry (CanMove, or the castling and en-passant rules), then
+// makes the move on a copy of the masks and asks whether the mover's king is attacked there.
 #pragma once
 
 #include <array>

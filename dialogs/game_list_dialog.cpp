@@ -89,24 +89,25 @@ void FillList(TemplateDialog& dialog, GameListRecord& record) {
 class FilterKeys final : public QObject {
 public:
     FilterKeys(TemplateDialog& dialog, QTreeView& list)
-        : QObject(&dialog), dialog_(dialog), list_(list) {}
+        : QObject(&dialog), dialog(dialog), list(list) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
+        if (event->type() != QEvent::KeyPress) {
             return QObject::eventFilter(watched, event);
+        }
         auto* key = static_cast<QKeyEvent*>(event);
         switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            dialog_.SendCommand(1);
+            dialog.SendCommand(1);
             return true;
         case Qt::Key_Up:
         case Qt::Key_Down:
         case Qt::Key_PageUp:
         case Qt::Key_PageDown: {
             QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
-            QCoreApplication::sendEvent(&list_, &copy);
+            QCoreApplication::sendEvent(&list, &copy);
             return true;
         }
         default:
@@ -115,8 +116,8 @@ protected:
     }
 
 private:
-    TemplateDialog& dialog_;
-    QTreeView& list_;
+    TemplateDialog& dialog;
+    QTreeView& list;
 };
 
 // The title: every game found, or with a filter the games it leaves of them.
@@ -127,8 +128,9 @@ void ShowCount(TemplateDialog& dialog, const GameListModel& model) {
 
 void ApplyFilter(TemplateDialog& dialog, GameListRecord& record, const QString& text) {
     QTreeView* list = ListOf(dialog);
-    if (!list || !record.model)
+    if (!list || !record.model) {
         return;
+    }
     record.model->SetFilter(text);
     ShowCount(dialog, *record.model);
     // The best match is the first row: Enter takes it, the arrows go on from it.
@@ -142,8 +144,9 @@ void ApplyFilter(TemplateDialog& dialog, GameListRecord& record, const QString& 
 
 void InitList(TemplateDialog& dialog, GameListRecord& record) {
     QTreeView* list = ListOf(dialog);
-    if (!list)
+    if (!list) {
         return;
+    }
     // The filter field takes the top of the area under the check boxes, the list the rest.
     const QRect eco = dialog.ControlRect(1005);
     const QRect client = dialog.Client()->rect();
@@ -170,13 +173,15 @@ void InitList(TemplateDialog& dialog, GameListRecord& record) {
     list->setColumnWidth(WhiteColumn, nameWidth);
     list->setColumnWidth(BlackColumn, nameWidth);
     list->setColumnWidth(ResultColumn, resultWidth);
-    for (int column = EcoColumn; column < GameListColumnCount; ++column)
+    for (int column = EcoColumn; column < GameListColumnCount; ++column) {
         list->setColumnWidth(column, 0);
+    }
 
     FillList(dialog, record);
     ShowCount(dialog, *record.model);
-    for (int column : {WhiteColumn, BlackColumn, ResultColumn})
+    for (int column : {WhiteColumn, BlackColumn, ResultColumn}) {
         list->resizeColumnToContents(column);
+    }
     // One tap on a row picks it.
     QObject::connect(list, &QTreeView::clicked, &dialog, [&dialog](const QModelIndex& index) {
         dialog.Notify(ListId, ListNotification::ItemActivate, index.row());
@@ -198,8 +203,9 @@ bool ChooseGame(TemplateDialog& dialog, GameListRecord& record) {
         return true; // handled: the dialog stays open
     }
     int first = rows.front().row();
-    for (const QModelIndex& index : rows)
+    for (const QModelIndex& index : rows) {
         first = std::min(first, index.row());
+    }
     record.chosenOffset = std::int64_t(record.model->StartOffsetAt(first).value_or(0));
     dialog.End(1);
     return true;
@@ -207,12 +213,14 @@ bool ChooseGame(TemplateDialog& dialog, GameListRecord& record) {
 
 void ShowColumn(TemplateDialog& dialog, int boxId, int column) {
     QTreeView* list = ListOf(dialog);
-    if (!list)
+    if (!list) {
         return;
-    if (dialog.IsChecked(boxId))
+    }
+    if (dialog.IsChecked(boxId)) {
         list->resizeColumnToContents(column);
-    else
+    } else {
         list->setColumnWidth(column, 0);
+    }
 }
 
 void SortByColumn(TemplateDialog& dialog, GameListRecord& record, int column) {
@@ -231,9 +239,10 @@ void SortByColumn(TemplateDialog& dialog, GameListRecord& record, int column) {
                                  sort.direction == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
         // The columns were sized without an arrow: a narrow one widens so that the arrow stands
         // beside its title rather than over it. A hidden column stays hidden.
-        if (list->columnWidth(column) > 0)
+        if (list->columnWidth(column) > 0) {
             list->setColumnWidth(
                 column, std::max(list->columnWidth(column), header->sectionSizeHint(column)));
+        }
     }
 }
 
@@ -246,23 +255,26 @@ int ShowGameListDialog(QWidget* parent, platform::File& file, std::uint64_t& off
     DialogProcedure procedure;
     procedure.onInit = [&record](TemplateDialog& dialog) { InitList(dialog, record); };
     procedure.onCommand = [&record](TemplateDialog& dialog, int id, int) {
-        if (id == 1)
+        if (id == 1) {
             return ChooseGame(dialog, record);
+        }
         if (id == 2) {
             dialog.End(2);
             return true;
         }
-        for (const ColumnBox& box : ColumnBoxes)
+        for (const ColumnBox& box : ColumnBoxes) {
             if (box.id == id) {
                 ShowColumn(dialog, box.id, box.column);
                 return true;
             }
+        }
         return false;
     };
     procedure.onNotify = [&record](TemplateDialog& dialog, int id, ListNotification notification,
                                    int index) {
-        if (id != ListId || !record.model)
+        if (id != ListId || !record.model) {
             return false;
+        }
         switch (notification) {
         case ListNotification::ColumnClick:
             SortByColumn(dialog, record, index);

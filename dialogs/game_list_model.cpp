@@ -21,8 +21,9 @@ namespace {
 constexpr std::size_t MaxTextBytes = 0xFFFF;
 
 QString Text(const std::optional<std::u16string>& text) {
-    if (!text)
+    if (!text) {
         return {};
+    }
     return QString::fromStdU16String(*text);
 }
 
@@ -77,11 +78,13 @@ const QString& ResultCell(int code) {
 }
 
 template <class Text> long ReadRoundNumber(const Text& text) {
-    if (text.empty() || text.front() == '?')
+    if (text.empty() || text.front() == '?') {
         return 0;
+    }
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
         ++i;
+    }
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -98,11 +101,13 @@ template <class Text> long ReadRoundNumber(const Text& text) {
 
 // `text` cut to at most `limit` bytes, never inside a UTF-8 sequence.
 std::string_view Cut(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit)
+    if (text.size() <= limit) {
         return text;
+    }
     std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
         --end;
+    }
     return text.substr(0, end);
 }
 
@@ -144,8 +149,9 @@ void AppendFolded(std::string_view utf8, std::string& out) {
             continue;
         }
         std::size_t end = i + 1;
-        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) {
             ++end;
+        }
         const QString character = Text(utf8.substr(i, end - i));
         i = end;
         const QString lowered = character.toCaseFolded();
@@ -157,10 +163,12 @@ void AppendFolded(std::string_view utf8, std::string& out) {
             }
         }
         QString kept;
-        for (QChar c : lowered.normalized(QString::NormalizationForm_KD))
+        for (QChar c : lowered.normalized(QString::NormalizationForm_KD)) {
             if (c.category() != QChar::Mark_NonSpacing && c.category() != QChar::Mark_Enclosing &&
-                c.category() != QChar::Mark_SpacingCombining)
+                c.category() != QChar::Mark_SpacingCombining) {
                 kept += c;
+            }
+        }
         const QByteArray bytes = kept.toCaseFolded().toUtf8();
         out.append(bytes.constData(), std::size_t(bytes.size()));
     }
@@ -174,8 +182,9 @@ const std::string& FoldedResult(int code) {
             const QByteArray shown = ResultCell(i < 4 ? i : NoResult).toUtf8();
             AppendFolded(std::string_view(shown.constData(), std::size_t(shown.size())),
                          out[std::size_t(i)]);
-            if (i == Draw)
+            if (i == Draw) {
                 out[std::size_t(i)] += "\n1/2-1/2";
+            }
         }
         return out;
     }();
@@ -206,10 +215,12 @@ int CompareGameEntries(const GameListEntry& a, const GameListEntry& b, int key) 
         return sign *
                Sign(TextCollator().compare(Text(TextOf(a, column)), Text(TextOf(b, column))));
     case ResultColumn:
-        if (a.result < b.result)
+        if (a.result < b.result) {
             return sign;
-        if (a.result > b.result)
+        }
+        if (a.result > b.result) {
             return -sign;
+        }
         return 0;
     case RoundColumn: {
         const long ra = RoundNumber(a.round), rb = RoundNumber(b.round);
@@ -223,23 +234,25 @@ int CompareGameEntries(const GameListEntry& a, const GameListEntry& b, int key) 
 // Blocks
 
 std::uint32_t GameListModel::Blocks::Add(std::string_view bytes) {
-    if (bytes.empty())
+    if (bytes.empty()) {
         return 0; // read back with length 0, never looked at
-    if (used_ + bytes.size() > BlockSize) {
-        // Not zeroed: the pages a block has not used yet cost no memory.
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
-        used_ = 0;
     }
-    const std::size_t position = (blocks_.size() - 1) * BlockSize + used_;
-    std::memcpy(blocks_.back().get() + used_, bytes.data(), bytes.size());
-    used_ += bytes.size();
+    if (used + bytes.size() > BlockSize) {
+        // Not zeroed: the pages a block has not used yet cost no memory.
+        blocks.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
+        used = 0;
+    }
+    const std::size_t position = (blocks.size() - 1) * BlockSize + used;
+    std::memcpy(blocks.back().get() + used, bytes.data(), bytes.size());
+    used += bytes.size();
     return std::uint32_t(position);
 }
 
 std::string_view GameListModel::Blocks::At(std::uint32_t position, std::size_t length) const {
-    if (length == 0)
+    if (length == 0) {
         return {};
-    return std::string_view(blocks_[position / BlockSize].get() + position % BlockSize, length);
+    }
+    return std::string_view(blocks[position / BlockSize].get() + position % BlockSize, length);
 }
 
 // Model
@@ -249,8 +262,9 @@ GameListModel::GameListModel(QObject* parent) : QAbstractTableModel(parent) {}
 GameListModel::~GameListModel() = default;
 
 void GameListModel::Append(std::unique_ptr<GameListEntry> entry) {
-    if (!entry)
+    if (!entry) {
         return;
+    }
     const std::optional<std::u16string>* sources[SlotCount] = {
         &entry->white, &entry->black, &entry->eco,        &entry->event,
         &entry->round, &entry->date,  &entry->firstMoves, &entry->site};
@@ -260,10 +274,11 @@ void GameListModel::Append(std::unique_ptr<GameListEntry> entry) {
     game.startOffset = entry->startOffset;
     game.result = std::int8_t(entry->result);
     for (int slot = 0; slot < SlotCount; ++slot) {
-        if (*sources[slot])
+        if (*sources[slot]) {
             utf8[slot] = platform::ToUtf8(**sources[slot]);
-        else
+        } else {
             game.none |= std::uint8_t(1u << slot);
+        }
         texts[slot] = utf8[slot];
     }
     AddGame(game, texts);
@@ -280,8 +295,9 @@ void GameListModel::Append(const ScannedGame& scanned) {
     Game game;
     game.startOffset = scanned.startOffset;
     game.result = std::int8_t(scanned.result);
-    if (!scanned.hasEco)
+    if (!scanned.hasEco) {
         game.none |= std::uint8_t(1u << Eco);
+    }
     for (int slot = 0; slot < SlotCount; ++slot) {
         texts[slot] = *sources[slot];
         if (scanned.encoding == platform::TextEncoding::Ansi &&
@@ -294,85 +310,94 @@ void GameListModel::Append(const ScannedGame& scanned) {
 }
 
 void GameListModel::AddGame(Game game, const std::string_view (&texts)[SlotCount]) {
-    scratch_.clear();
+    scratch.clear();
     for (int slot = 0; slot < SlotCount; ++slot) {
         const std::string_view text = Cut(texts[slot], MaxTextBytes);
         game.length[slot] = std::uint16_t(text.size());
-        scratch_ += text;
+        scratch += text;
     }
-    game.text = texts_.Add(scratch_);
+    game.text = textBlocks.Add(scratch);
 
     // What the filter searches: the columns a user names a game by, one per line so that a
     // search never runs from one into the next.
-    scratch_.clear();
+    scratch.clear();
     for (int slot : {White, Black, Event, Site, Round, Date, Eco}) {
-        AppendFolded(TextOf(game, slot), scratch_);
-        scratch_ += '\n';
+        AppendFolded(TextOf(game, slot), scratch);
+        scratch += '\n';
     }
-    scratch_ += FoldedResult(game.result);
-    const std::string_view folded = Cut(scratch_, MaxTextBytes);
+    scratch += FoldedResult(game.result);
+    const std::string_view folded = Cut(scratch, MaxTextBytes);
     game.foldedLength = std::uint16_t(folded.size());
-    game.folded = folded_.Add(folded);
-    games_.push_back(game);
+    game.folded = foldedBlocks.Add(folded);
+    games.push_back(game);
 }
 
 std::string_view GameListModel::TextOf(const Game& game, int slot) const {
     std::uint32_t position = game.text;
-    for (int before = 0; before < slot; ++before)
+    for (int before = 0; before < slot; ++before) {
         position += game.length[before];
-    return texts_.At(position, game.length[slot]);
+    }
+    return textBlocks.At(position, game.length[slot]);
 }
 
 bool GameListModel::Matches(const Game& game) const {
-    return folded_.At(game.folded, game.foldedLength).find(foldedFilter_) != std::string_view::npos;
+    return foldedBlocks.At(game.folded, game.foldedLength).find(foldedFilter) !=
+           std::string_view::npos;
 }
 
 void GameListModel::EndAppend() {
-    const int total = int(games_.size());
-    if (appended_ == total)
+    const int total = int(games.size());
+    if (appended == total) {
         return;
-    const int firstNew = int(shown_.size());
-    for (int index = appended_; index < total; ++index) {
-        order_.push_back(index);
-        const bool match = foldedFilter_.empty() || Matches(games_[std::size_t(index)]);
-        matching_.push_back(char(match));
-        if (match)
-            shown_.push_back(index);
     }
-    appended_ = total;
+    const int firstNew = int(shown.size());
+    for (int index = appended; index < total; ++index) {
+        order.push_back(index);
+        const bool match = foldedFilter.empty() || Matches(games[std::size_t(index)]);
+        matching.push_back(char(match));
+        if (match) {
+            shown.push_back(index);
+        }
+    }
+    appended = total;
     // Ranks hold for the games they were made from only.
-    for (std::vector<std::uint32_t>& ranks : textRanks_)
+    for (std::vector<std::uint32_t>& ranks : textRanks) {
         ranks.clear();
-    if (int(shown_.size()) == firstNew)
+    }
+    if (int(shown.size()) == firstNew) {
         return;
-    const std::vector<int> added(shown_.begin() + firstNew, shown_.end());
-    shown_.resize(std::size_t(firstNew));
+    }
+    const std::vector<int> added(shown.begin() + firstNew, shown.end());
+    shown.resize(std::size_t(firstNew));
     beginInsertRows(QModelIndex(), firstNew, firstNew + int(added.size()) - 1);
-    shown_.insert(shown_.end(), added.begin(), added.end());
+    shown.insert(shown.end(), added.begin(), added.end());
     endInsertRows();
 }
 
 const std::vector<std::uint32_t>& GameListModel::TextRanks(int slot) {
-    std::vector<std::uint32_t>& ranks = textRanks_[slot];
-    if (ranks.size() == games_.size())
+    std::vector<std::uint32_t>& ranks = textRanks[slot];
+    if (ranks.size() == games.size()) {
         return ranks;
+    }
     // The collator orders each distinct text once, through its sort key; the rows then compare
     // two integers. A list names the same players, events and dates over and over, so there are
     // far fewer distinct texts than rows, and the keys are dropped once the ranks are made.
     std::unordered_map<std::string_view, std::uint32_t> ids;
     std::vector<std::string_view> distinct;
-    std::vector<std::uint32_t> idOf(games_.size());
-    for (std::size_t i = 0; i < games_.size(); ++i) {
+    std::vector<std::uint32_t> idOf(games.size());
+    for (std::size_t i = 0; i < games.size(); ++i) {
         const auto [at, added] =
-            ids.try_emplace(TextOf(games_[i], slot), std::uint32_t(distinct.size()));
-        if (added)
+            ids.try_emplace(TextOf(games[i], slot), std::uint32_t(distinct.size()));
+        if (added) {
             distinct.push_back(at->first);
+        }
         idOf[i] = at->second;
     }
     std::vector<QCollatorSortKey> keys;
     keys.reserve(distinct.size());
-    for (std::string_view text : distinct)
+    for (std::string_view text : distinct) {
         keys.push_back(TextCollator().sortKey(Text(text)));
+    }
     std::vector<std::uint32_t> byKey(distinct.size());
     std::iota(byKey.begin(), byKey.end(), 0u);
     std::sort(byKey.begin(), byKey.end(),
@@ -381,27 +406,30 @@ const std::vector<std::uint32_t>& GameListModel::TextRanks(int slot) {
     std::uint32_t rank = 0;
     for (std::size_t k = 0; k < byKey.size(); ++k) {
         // Texts the collator holds equal ("Anna", "anna") share a rank and keep their order.
-        if (k > 0 && keys[byKey[k - 1]].compare(keys[byKey[k]]) != 0)
+        if (k > 0 && keys[byKey[k - 1]].compare(keys[byKey[k]]) != 0) {
             ++rank;
+        }
         rankOf[byKey[k]] = rank;
     }
-    ranks.resize(games_.size());
-    for (std::size_t i = 0; i < games_.size(); ++i)
+    ranks.resize(games.size());
+    for (std::size_t i = 0; i < games.size(); ++i) {
         ranks[i] = rankOf[idOf[i]];
+    }
     return ranks;
 }
 
 void GameListModel::Sort(int key) {
     const int column = key / 2;
-    if (column < 0 || column >= GameListColumnCount)
+    if (column < 0 || column >= GameListColumnCount) {
         return;
+    }
     const bool ascending = key % 2 == 0;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    const std::vector<int> oldShown = shown_;
+    const std::vector<int> oldShown = shown;
 
     auto sortBy = [&](const auto& keys) {
-        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             const auto ka = keys[std::size_t(a)], kb = keys[std::size_t(b)];
             return ascending ? ka < kb : kb < ka;
         });
@@ -409,16 +437,18 @@ void GameListModel::Sort(int key) {
     switch (column) {
     case ResultColumn: {
         // "*" (the highest code) comes first in direction 0, so the key is the negated code.
-        std::vector<int> keys(games_.size());
-        for (std::size_t i = 0; i < games_.size(); ++i)
-            keys[i] = -int(games_[i].result);
+        std::vector<int> keys(games.size());
+        for (std::size_t i = 0; i < games.size(); ++i) {
+            keys[i] = -int(games[i].result);
+        }
         sortBy(keys);
         break;
     }
     case RoundColumn: {
-        std::vector<long> keys(games_.size());
-        for (std::size_t i = 0; i < games_.size(); ++i)
-            keys[i] = ReadRoundNumber(TextOf(games_[i], Round));
+        std::vector<long> keys(games.size());
+        for (std::size_t i = 0; i < games.size(); ++i) {
+            keys[i] = ReadRoundNumber(TextOf(games[i], Round));
+        }
         sortBy(keys);
         break;
     }
@@ -441,9 +471,10 @@ void GameListModel::Sort(int key) {
     Refilter(true);
 
     // Selections and the current row follow their games to the new rows.
-    std::vector<int> newRowOf(games_.size(), -1);
-    for (int row = 0; row < int(shown_.size()); ++row)
-        newRowOf[std::size_t(shown_[std::size_t(row)])] = row;
+    std::vector<int> newRowOf(games.size(), -1);
+    for (int row = 0; row < int(shown.size()); ++row) {
+        newRowOf[std::size_t(shown[std::size_t(row)])] = row;
+    }
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex& index : before) {
@@ -456,61 +487,69 @@ void GameListModel::Sort(int key) {
 
 void GameListModel::Refilter(bool sameMatches) {
     if (!sameMatches) {
-        const bool everything = foldedFilter_.empty();
-        for (std::size_t i = 0; i < games_.size(); ++i)
-            matching_[i] = char(everything || Matches(games_[i]));
+        const bool everything = foldedFilter.empty();
+        for (std::size_t i = 0; i < games.size(); ++i) {
+            matching[i] = char(everything || Matches(games[i]));
+        }
     }
-    shown_.clear();
-    for (int index : order_)
-        if (matching_[std::size_t(index)])
-            shown_.push_back(index);
+    shown.clear();
+    for (int index : order) {
+        if (matching[std::size_t(index)]) {
+            shown.push_back(index);
+        }
+    }
 }
 
 void GameListModel::SetFilter(const QString& text) {
-    if (text == filter_)
+    if (text == filter) {
         return;
+    }
     std::string folded;
     const QByteArray utf8 = text.toUtf8();
     AppendFolded(std::string_view(utf8.constData(), std::size_t(utf8.size())), folded);
     // A text that holds the previous one matches only games that matched before: typing one
     // more letter searches the rows left, not the whole list.
-    const bool narrowing =
-        !foldedFilter_.empty() && folded.find(foldedFilter_) != std::string::npos;
-    filter_ = text;
-    foldedFilter_ = std::move(folded);
+    const bool narrowing = !foldedFilter.empty() && folded.find(foldedFilter) != std::string::npos;
+    filter = text;
+    foldedFilter = std::move(folded);
 
-    if (!shown_.empty()) {
-        beginRemoveRows(QModelIndex(), 0, int(shown_.size()) - 1);
-        shown_.clear();
+    if (!shown.empty()) {
+        beginRemoveRows(QModelIndex(), 0, int(shown.size()) - 1);
+        shown.clear();
         endRemoveRows();
     }
     if (narrowing) {
-        for (std::size_t i = 0; i < games_.size(); ++i)
-            if (matching_[i])
-                matching_[i] = char(Matches(games_[i]));
+        for (std::size_t i = 0; i < games.size(); ++i) {
+            if (matching[i]) {
+                matching[i] = char(Matches(games[i]));
+            }
+        }
     }
     Refilter(narrowing);
-    if (shown_.empty())
+    if (shown.empty()) {
         return;
+    }
     std::vector<int> rows;
-    rows.swap(shown_);
+    rows.swap(shown);
     beginInsertRows(QModelIndex(), 0, int(rows.size()) - 1);
-    shown_.swap(rows);
+    shown.swap(rows);
     endInsertRows();
 }
 
 QString GameListModel::CountText() const {
-    return QStringLiteral("%1 of %2 games").arg(shown_.size()).arg(games_.size());
+    return QStringLiteral("%1 of %2 games").arg(shown.size()).arg(games.size());
 }
 
 std::unique_ptr<GameListEntry> GameListModel::EntryAt(int row) const {
-    if (row < 0 || row >= int(shown_.size()))
+    if (row < 0 || row >= int(shown.size())) {
         return nullptr;
-    const Game& game = games_[std::size_t(shown_[std::size_t(row)])];
+    }
+    const Game& game = games[std::size_t(shown[std::size_t(row)])];
     auto entry = std::make_unique<GameListEntry>();
     auto text = [&](int slot) -> std::optional<std::u16string> {
-        if (game.none & (1u << slot))
+        if (game.none & (1u << slot)) {
             return std::nullopt;
+        }
         return platform::FromUtf8(TextOf(game, slot));
     };
     entry->SetWhite(text(White));
@@ -527,13 +566,14 @@ std::unique_ptr<GameListEntry> GameListModel::EntryAt(int row) const {
 }
 
 std::optional<std::uint64_t> GameListModel::StartOffsetAt(int row) const {
-    if (row < 0 || row >= int(shown_.size()))
+    if (row < 0 || row >= int(shown.size())) {
         return std::nullopt;
-    return games_[std::size_t(shown_[std::size_t(row)])].startOffset;
+    }
+    return games[std::size_t(shown[std::size_t(row)])].startOffset;
 }
 
 int GameListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(shown_.size());
+    return parent.isValid() ? 0 : int(shown.size());
 }
 
 int GameListModel::columnCount(const QModelIndex& parent) const {
@@ -564,9 +604,10 @@ QString GameListModel::CellText(const GameListEntry& entry, int column) {
 }
 
 QVariant GameListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(shown_.size()))
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(shown.size())) {
         return {};
-    const Game& game = games_[std::size_t(shown_[std::size_t(index.row())])];
+    }
+    const Game& game = games[std::size_t(shown[std::size_t(index.row())])];
     switch (index.column()) {
     case WhiteColumn:
         return Text(TextOf(game, White));
@@ -590,11 +631,13 @@ QVariant GameListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
+    }
     static const char* const headers[GameListColumnCount] = {"White", "Black", "Result", "ECO",
                                                              "Event", "Round", "Date",   "Start"};
-    if (section < 0 || section >= GameListColumnCount)
+    if (section < 0 || section >= GameListColumnCount) {
         return {};
+    }
     return QString::fromLatin1(headers[section]);
 }

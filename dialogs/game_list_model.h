@@ -67,7 +67,7 @@ public:
     // Shows only the games whose White, Black, Event, Site, Round, Date, ECO or result contains
     // `text`, compared folded; an empty text shows every game. The rows keep the current sort.
     void SetFilter(const QString& text);
-    const QString& Filter() const { return filter_; }
+    const QString& Filter() const { return filter; }
 
     // "N of M games": the rows shown and the games in the list.
     QString CountText() const;
@@ -77,7 +77,7 @@ public:
     // The start offset of the game shown in `row`; none for no such row.
     std::optional<std::uint64_t> StartOffsetAt(int row) const;
     // Every game of the list, shown or not.
-    int Count() const { return int(games_.size()); }
+    int Count() const { return int(games.size()); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -92,8 +92,8 @@ private:
     enum Slot : int { White, Black, Eco, Event, Round, Date, Start, Site, SlotCount };
     struct Game {
         std::uint64_t startOffset = 0;
-        std::uint32_t text = 0;   // position of its texts in texts_
-        std::uint32_t folded = 0; // position of its folded texts in folded_
+        std::uint32_t text = 0;   // position of its texts in textBlocks
+        std::uint32_t folded = 0; // position of its folded texts in foldedBlocks
         std::uint16_t length[SlotCount] = {};
         std::uint16_t foldedLength = 0;
         std::uint8_t none = 0; // one bit per slot: the text is none, not just empty
@@ -108,8 +108,8 @@ private:
 
     private:
         static constexpr std::size_t BlockSize = std::size_t(1) << 20;
-        std::vector<std::unique_ptr<char[]>> blocks_;
-        std::size_t used_ = BlockSize; // in the last block
+        std::vector<std::unique_ptr<char[]>> blocks;
+        std::size_t used = BlockSize; // in the last block
     };
 
     void AddGame(Game game, const std::string_view (&texts)[SlotCount]);
@@ -119,15 +119,15 @@ private:
     void Refilter(bool narrowing);
     const std::vector<std::uint32_t>& TextRanks(int slot);
 
-    std::vector<Game> games_;
-    std::vector<int> order_;                          // every game, in the sort order
-    std::vector<int> shown_;                          // row -> index into games_
-    std::vector<std::uint32_t> textRanks_[SlotCount]; // by game, made on the first sort
-    Blocks texts_;
-    Blocks folded_;
-    std::vector<char> matching_; // by game: it contains the filter
-    QString filter_;
-    std::string foldedFilter_;
-    std::string scratch_;
-    int appended_ = 0; // games already in order_
+    std::vector<Game> games;
+    std::vector<int> order;                          // every game, in the sort order
+    std::vector<int> shown;                          // row -> index into games
+    std::vector<std::uint32_t> textRanks[SlotCount]; // by game, made on the first sort
+    Blocks textBlocks;
+    Blocks foldedBlocks;
+    std::vector<char> matching; // by game: it contains the filter
+    QString filter;
+    std::string foldedFilter;
+    std::string scratch;
+    int appended = 0; // games already in order
 };

@@ -73,19 +73,22 @@ void InitOptions(TemplateDialog& dialog, OptionsState& state) {
     SetColourEdits(dialog, shown.selColor, SelRedEdit, SelGreenEdit, SelBlueEdit);
     state.darkColour = DarkFromEdits(dialog);
     state.selColour = SelFromEdits(dialog);
-    for (int upDown : UpDowns)
+    for (int upDown : UpDowns) {
         dialog.SetUpDownRange(upDown, 0, 255);
+    }
     dialog.SetChecked(CommentMarksBox, shown.indicateComment != 0);
     dialog.SetChecked(StandardRadio, shown.standardBoard != 0);
     dialog.SetChecked(LargeRadio, shown.standardBoard == 0);
-    if (QWidget* first = dialog.Control(DarkRedEdit))
+    if (QWidget* first = dialog.Control(DarkRedEdit)) {
         first->setFocus();
+    }
 }
 
 // The nine squares a8..c6, each on its own brush; the preview always uses the 19-pixel strip.
 void PaintPreview(QPainter& painter, const OptionsState& state) {
-    if (!state.previewBoard || !state.previewPosition)
+    if (!state.previewBoard || !state.previewPosition) {
         return;
+    }
     const QBrush dark(ColorFromRef(state.darkColour));
     const QBrush selection(ColorFromRef(state.selColour));
     const QBrush white(Qt::white);
@@ -165,12 +168,14 @@ bool OptionsCommandFrom(TemplateDialog& dialog, OptionsState& state, int id) {
 
 std::uint8_t ChannelFromText(const QString& text) {
     const QString digits = text.trimmed();
-    if (digits.isEmpty())
+    if (digits.isEmpty()) {
         return 0;
+    }
     unsigned value = 0;
     for (QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
             return 0;
+        }
         // Only the low 8 bits are kept, so the number is reduced as it is read.
         value = (value * 10 + unsigned(c.unicode() - u'0')) & 0xFF;
     }
@@ -202,7 +207,8 @@ int ShowOptionsDialog(QWidget* owner, OptionsValues& values) {
     const int result = RunDialog(OptionsTemplate, owner, std::move(procedure));
     state.previewBoard.reset();
     state.previewPosition.reset();
-    if (result == 1)
+    if (result == 1) {
         values = working;
+    }
     return result;
 }

@@ -16,8 +16,9 @@ constexpr int TagList = 1000;
 
 void FillTagList(TemplateDialog& dialog, const Partie& partie) {
     auto* view = dialog.ControlAs<QTreeView>(TagList);
-    if (!view)
+    if (!view) {
         return;
+    }
     auto* model = new QStandardItemModel(0, 2, view);
     model->setHorizontalHeaderLabels(
         {QString::fromUtf16(OtherTagsTagColumn), QString::fromUtf16(OtherTagsValueColumn)});
@@ -48,8 +49,9 @@ int ShowOtherTagsDialog(QWidget* owner, Partie& partie) {
     };
     // Nothing here can be changed: OK and a close request both end with 2.
     procedure.onCommand = [](TemplateDialog& dialog, int id, int) {
-        if (id != 1 && id != 2)
+        if (id != 1 && id != 2) {
             return false;
+        }
         dialog.End(2);
         return true;
     };

@@ -24,8 +24,9 @@ constexpr char16_t UnknownDate[] = u"????.??.??";
 // One number as a formatted scan reads "%d": blanks skipped, an optional sign, at least one digit.
 // Numbers too large for a date part are refused rather than wrapped.
 bool ScanNumber(const std::u16string& text, std::size_t& at, long& value) {
-    while (at < text.size() && (text[at] == u' ' || (text[at] >= u'\t' && text[at] <= u'\r')))
+    while (at < text.size() && (text[at] == u' ' || (text[at] >= u'\t' && text[at] <= u'\r'))) {
         ++at;
+    }
     bool negative = false;
     if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
         negative = text[at] == u'-';
@@ -34,13 +35,15 @@ bool ScanNumber(const std::u16string& text, std::size_t& at, long& value) {
     const std::size_t digits = at;
     long number = 0;
     while (at < text.size() && text[at] >= u'0' && text[at] <= u'9') {
-        if (number > 1'000'000)
+        if (number > 1'000'000) {
             return false;
+        }
         number = number * 10 + (text[at] - u'0');
         ++at;
     }
-    if (at == digits)
+    if (at == digits) {
         return false;
+    }
     value = negative ? -number : number;
     return true;
 }
@@ -59,8 +62,9 @@ constexpr std::array<int, 5> TagEdits{WhiteEdit, BlackEdit, SiteEdit, EventEdit,
 // The whole text of an edit, or none when it is empty.
 std::optional<std::u16string> EditText(const TemplateDialog& dialog, int id) {
     const QString text = dialog.Text(id);
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return std::nullopt;
+    }
     return text.toStdU16String();
 }
 
@@ -78,8 +82,9 @@ void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
         const auto& [id, text] = edits[i];
         state.shownTexts[i] = *text ? QString::fromStdU16String(**text) : QString();
         auto* edit = dialog.ControlAs<QLineEdit>(id);
-        if (!edit)
+        if (!edit) {
             continue;
+        }
         // The limit is for typing: a longer tag read from a file is shown and kept whole (a
         // QLineEdit cuts its text to a lower limit at once), and the user's edits may shorten it
         // but never make it longer.
@@ -108,8 +113,9 @@ void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
     dialog.SetChecked(checked, true);
     state.shownResult = checked;
 
-    if (QWidget* white = dialog.Control(WhiteEdit))
+    if (QWidget* white = dialog.Control(WhiteEdit)) {
         white->setFocus();
+    }
 
     if (auto* picker = dialog.ControlAs<DatePicker>(DatePickerId)) {
         picker->SetDisplayFormat(QStringLiteral("MM/dd/yyyy"));
@@ -124,16 +130,19 @@ void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
 // so that opening another game or leaving asks to save it first.
 bool PropertiesEdited(const TemplateDialog& dialog, const PropertiesState& state) {
     for (std::size_t i = 0; i < TagEdits.size(); ++i) {
-        if (dialog.Text(TagEdits[i]) != state.shownTexts[i])
+        if (dialog.Text(TagEdits[i]) != state.shownTexts[i]) {
             return true;
+        }
     }
-    if (!dialog.IsChecked(state.shownResult))
+    if (!dialog.IsChecked(state.shownResult)) {
         return true;
+    }
     if (state.dateTouched) {
         const auto* picker = dialog.ControlAs<DatePicker>(DatePickerId);
         const std::u16string picked = TextFromPickerDate(picker ? picker->Date() : std::nullopt);
-        if (state.partie->date != picked)
+        if (state.partie->date != picked) {
             return true;
+        }
     }
     return false;
 }
@@ -162,8 +171,9 @@ bool AcceptEncoding(TemplateDialog& dialog, const PropertiesState& state) {
 
 void StoreProperties(TemplateDialog& dialog, const PropertiesState& state) {
     Partie& partie = *state.partie;
-    if (PropertiesEdited(dialog, state))
+    if (PropertiesEdited(dialog, state)) {
         partie.changed = true;
+    }
     partie.SetWhite(EditText(dialog, WhiteEdit));
     partie.SetBlack(EditText(dialog, BlackEdit));
     partie.SetSite(EditText(dialog, SiteEdit));
@@ -173,42 +183,48 @@ void StoreProperties(TemplateDialog& dialog, const PropertiesState& state) {
         partie.SetDate(TextFromPickerDate(picker ? picker->Date() : std::nullopt));
     }
     partie.SetRound(EditText(dialog, RoundEdit));
-    if (dialog.IsChecked(WhiteWinsRadio))
+    if (dialog.IsChecked(WhiteWinsRadio)) {
         partie.SetResult(WhiteWins);
-    else if (dialog.IsChecked(BlackWinsRadio))
+    } else if (dialog.IsChecked(BlackWinsRadio)) {
         partie.SetResult(BlackWins);
-    else if (dialog.IsChecked(DrawRadio))
+    } else if (dialog.IsChecked(DrawRadio)) {
         partie.SetResult(Draw);
-    else
+    } else {
         partie.SetResult(Unfinished);
+    }
     partie.propertiesConfirmed = true;
 }
 
 } // namespace
 
 std::optional<QDate> PickerDateFromText(const std::optional<std::u16string>& text) {
-    if (!text)
+    if (!text) {
         return std::nullopt;
+    }
     std::array<long, 3> parts{};
     std::size_t at = 0;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i > 0) {
-            if (at >= text->size() || (*text)[at] != u'.')
+            if (at >= text->size() || (*text)[at] != u'.') {
                 return std::nullopt;
+            }
             ++at;
         }
-        if (!ScanNumber(*text, at, parts[i]))
+        if (!ScanNumber(*text, at, parts[i])) {
             return std::nullopt;
+        }
     }
     const QDate date{int(parts[0]), int(parts[1]), int(parts[2])};
-    if (!date.isValid())
+    if (!date.isValid()) {
         return std::nullopt;
+    }
     return date;
 }
 
 std::u16string TextFromPickerDate(const std::optional<QDate>& date) {
-    if (!date || !date->isValid() || date->year() < 0 || date->year() > 9999)
+    if (!date || !date->isValid() || date->year() < 0 || date->year() > 9999) {
         return UnknownDate;
+    }
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%04d.%02d.%02d", date->year(), date->month(),
                   date->day());
@@ -223,8 +239,9 @@ int ShowGamePropertiesDialog(QWidget* owner, Partie& partie) {
     procedure.onCommand = [&state](TemplateDialog& dialog, int id, int) {
         switch (id) {
         case 1:
-            if (!AcceptEncoding(dialog, state))
+            if (!AcceptEncoding(dialog, state)) {
                 return true;
+            }
             StoreProperties(dialog, state);
             dialog.End(1);
             return true;

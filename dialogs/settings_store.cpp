@@ -18,24 +18,29 @@ QSettings OpenStore() {
 // A stored value as the 32 bits it holds: a number of any width keeps its low 32 bits, raw bytes
 // (up to four, little-endian) are copied as they are; anything else is unreadable.
 std::optional<std::uint32_t> ValueBits(const QVariant& value) {
-    if (!value.isValid())
+    if (!value.isValid()) {
         return std::nullopt;
+    }
     if (value.typeId() == QMetaType::QByteArray) {
         const QByteArray bytes = value.toByteArray();
-        if (bytes.isEmpty() || bytes.size() > 4)
+        if (bytes.isEmpty() || bytes.size() > 4) {
             return std::nullopt;
+        }
         std::uint32_t bits = 0;
-        for (qsizetype i = 0; i < bytes.size(); ++i)
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
             bits |= std::uint32_t(std::uint8_t(bytes[i])) << (8 * i);
+        }
         return bits;
     }
     bool ok = false;
     const qulonglong unsignedValue = value.toULongLong(&ok);
-    if (ok)
+    if (ok) {
         return std::uint32_t(unsignedValue);
+    }
     const qlonglong signedValue = value.toLongLong(&ok);
-    if (ok)
+    if (ok) {
         return std::uint32_t(signedValue);
+    }
     return std::nullopt;
 }
 
@@ -43,15 +48,17 @@ std::optional<std::uint32_t> ValueBits(const QVariant& value) {
 
 std::optional<std::uint32_t> ReadSettingDword(const char* name) {
     QSettings store = OpenStore();
-    if (store.status() != QSettings::NoError)
+    if (store.status() != QSettings::NoError) {
         return std::nullopt;
+    }
     return ValueBits(store.value(QString::fromLatin1(name)));
 }
 
 bool WriteSettingDword(const char* name, std::uint32_t value) {
     QSettings store = OpenStore();
-    if (store.status() != QSettings::NoError || !store.isWritable())
+    if (store.status() != QSettings::NoError || !store.isWritable()) {
         return false;
+    }
     store.setValue(QString::fromLatin1(name), QVariant::fromValue<quint32>(value));
     store.sync();
     return store.status() == QSettings::NoError;

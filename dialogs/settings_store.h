@@ -34,4 +34,3 @@ extern std::uint32_t StandardBoard;   // "Standard layout": non-zero 19-pixel sq
 int LoadSettings();
 // Writes all four; returns whether the last write succeeded (callers may ignore it).
 bool SaveSettings();
-

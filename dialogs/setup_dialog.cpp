@@ -68,22 +68,27 @@ constexpr std::array<CastlingNeed, 4> CastlingNeeds{{
 // The move number typed in the edit: a whole number of decimal digits, blanks around it allowed.
 std::optional<int> ReadMoveNumber(const std::u16string& text) {
     std::size_t at = 0;
-    while (at < text.size() && text[at] == u' ')
+    while (at < text.size() && text[at] == u' ') {
         ++at;
+    }
     const std::size_t first = at;
     long value = 0;
     while (at < text.size() && text[at] >= u'0' && text[at] <= u'9') {
         value = value * 10 + (text[at] - u'0');
-        if (value > MaxSetupMoveNumber)
+        if (value > MaxSetupMoveNumber) {
             return std::nullopt;
+        }
         ++at;
     }
-    if (at == first)
+    if (at == first) {
         return std::nullopt;
-    while (at < text.size() && text[at] == u' ')
+    }
+    while (at < text.size() && text[at] == u' ') {
         ++at;
-    if (at != text.size() || value < 1)
+    }
+    if (at != text.size() || value < 1) {
         return std::nullopt;
+    }
     return int(value);
 }
 
@@ -96,8 +101,9 @@ void ForgetStaleState(Position& position) {
     position.testedTo = NoSquare;
     position.testedLegal = 0;
     const Square target = position.enPassant;
-    if (target == NoSquare)
+    if (target == NoSquare) {
         return;
+    }
     // The pawn that just made its double step stands beyond the target, seen from its side.
     const bool whiteStepped = position.sideToMove == Black;
     const int targetRank = whiteStepped ? 2 : 5;
@@ -109,8 +115,9 @@ void ForgetStaleState(Position& position) {
                       position.PieceAt(target) == Empty &&
                       position.PieceAt(MakeSquare(file, originRank)) == Empty &&
                       position.PieceAt(MakeSquare(file, pawnRank)) == pawn;
-    if (!fits)
+    if (!fits) {
         position.enPassant = NoSquare;
+    }
 }
 
 // One showing of the dialog.
@@ -122,8 +129,9 @@ struct SetupState {
 
 SetupChoices ReadChoices(const TemplateDialog& dialog) {
     SetupChoices choices;
-    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i)
+    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i) {
         choices.castling[i] = dialog.IsChecked(CastlingBoxes[i]);
+    }
     choices.whiteToPlay = dialog.IsChecked(WhiteToPlayRadio);
     choices.moveNumber = dialog.Text(MoveNumberEdit).toStdU16String();
     return choices;
@@ -135,8 +143,9 @@ void ShowPositionChoices(TemplateDialog& dialog, const Position& position) {
     dialog.SetChecked(BlackToPlayRadio, position.sideToMove == Black);
     const std::array<std::uint8_t, 4> rights{position.castleWhiteKing, position.castleWhiteQueen,
                                              position.castleBlackKing, position.castleBlackQueen};
-    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i)
+    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i) {
         dialog.SetChecked(CastlingBoxes[i], rights[i] != 0);
+    }
     dialog.SetText(MoveNumberEdit, QString::number(NextMoveNumber(position)));
 }
 
@@ -162,9 +171,10 @@ void PlaceChoices(TemplateDialog& dialog) {
         const int wanted =
             QFontMetrics(edit->font()).horizontalAdvance(QString::number(MaxSetupMoveNumber)) + 10;
         edit->resize(std::max(edit->width(), wanted), edit->height());
-        if (QWidget* upDown = dialog.Control(MoveNumberUpDown))
+        if (QWidget* upDown = dialog.Control(MoveNumberUpDown)) {
             upDown->setGeometry(edit->x() + edit->width(), edit->y(), arrows.width(),
                                 edit->height());
+        }
     }
     int rowsHeight = 0;
     int columnHeight = 0;
@@ -175,8 +185,9 @@ void PlaceChoices(TemplateDialog& dialog) {
         columnHeight += row[0] == MoveNumberEdit ? first + 1 : first + second + 2;
     }
     const auto move = [&dialog](int id, int x, int y) {
-        if (QWidget* control = dialog.Control(id))
+        if (QWidget* control = dialog.Control(id)) {
             control->move(x, y);
+        }
     };
     if (boardBottom + rowsHeight <= client->height()) {
         int y = boardBottom;
@@ -201,20 +212,23 @@ void PlaceChoices(TemplateDialog& dialog) {
         return;
     }
     int left = 0;
-    for (const PieceButton& button : PieceButtons)
+    for (const PieceButton& button : PieceButtons) {
         left = std::max(left, dialog.ControlRect(button.id).right() + 4);
+    }
     int y = 0;
     (void)columnHeight;
     for (const auto& row : ChoiceRows) {
         if (row[0] == MoveNumberEdit) {
             QLabel* label = client->findChild<QLabel*>(QStringLiteral("move-label"));
             const QRect edit = dialog.ControlRect(MoveNumberEdit);
-            if (label)
+            if (label) {
                 label->resize(QFontMetrics(label->font()).horizontalAdvance(label->text()) + 1,
                               label->height());
+            }
             const int editLeft = label ? left + label->width() + 2 : left;
-            if (label)
+            if (label) {
                 label->move(left, y + (edit.height() - label->height()) / 2);
+            }
             move(MoveNumberEdit, editLeft, y);
             move(MoveNumberUpDown, editLeft + edit.width(), y);
             y += edit.height() + 1;
@@ -237,13 +251,16 @@ void InitSetup(TemplateDialog& dialog, SetupState& state) {
     }
     dialog.SetChecked(WhiteToPlayRadio, true);
     dialog.SetChecked(BlackToPlayRadio, false);
-    for (int box : CastlingBoxes)
+    for (int box : CastlingBoxes) {
         dialog.SetChecked(box, true);
+    }
     dialog.SetText(MoveNumberEdit, QStringLiteral("1"));
     dialog.SetUpDownRange(MoveNumberUpDown, 1, MaxSetupMoveNumber);
-    for (QLabel* label : dialog.Client()->findChildren<QLabel*>())
-        if (label->text().startsWith(QStringLiteral("Move #")))
+    for (QLabel* label : dialog.Client()->findChildren<QLabel*>()) {
+        if (label->text().startsWith(QStringLiteral("Move #"))) {
             label->setObjectName(QStringLiteral("move-label"));
+        }
+    }
     PlaceChoices(dialog);
 }
 
@@ -263,8 +280,9 @@ void DrawPieceButton(QPainter& painter, const QRect& rect, PieceCode code, bool 
         painter.fillRect(rect.adjusted(2, 2, -2, -2), background);
     }
 
-    if (DefaultPieceStrip.isNull() || code == Empty)
+    if (DefaultPieceStrip.isNull() || code == Empty) {
         return;
+    }
     // A screen with more device pixels than pixels gets the piece drawn for its resolution.
     const qreal ratio = painter.device()->devicePixelRatio();
     const int size = ratio > 1.0 ? int(std::lround(SetupSquareSize * ratio)) : SetupSquareSize;
@@ -287,12 +305,14 @@ void DrawPieceButton(QPainter& painter, const QRect& rect, PieceCode code, bool 
 }
 
 bool TapSetupBoard(TemplateDialog& dialog, SetupState& state, QPoint pos) {
-    if (!state.board)
+    if (!state.board) {
         return false;
+    }
     std::uint8_t file = 0;
     std::uint8_t rank = 0;
-    if (!state.board->HitTest(pos.x(), pos.y(), file, rank))
+    if (!state.board->HitTest(pos.x(), pos.y(), file, rank)) {
         return false;
+    }
     const Square square = MakeSquare(file, rank);
     state.position->SetPiece(
         square, TappedSquarePiece(state.position->PieceAt(square), SelectedSetupPiece));
@@ -301,8 +321,9 @@ bool TapSetupBoard(TemplateDialog& dialog, SetupState& state, QPoint pos) {
 }
 
 void CopyBoard(TemplateDialog& dialog, SetupState& state) {
-    if (!state.shown)
+    if (!state.shown) {
         return;
+    }
     state.position->CopyFrom(*state.shown);
     ShowPositionChoices(dialog, *state.position);
     dialog.Invalidate();
@@ -311,18 +332,22 @@ void CopyBoard(TemplateDialog& dialog, SetupState& state) {
 void ConfirmSetup(TemplateDialog& dialog, SetupState& state) {
     SetupChoices choices = ReadChoices(dialog);
     const SetupVerdict verdict = ValidateSetup(*state.position, choices);
-    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i)
+    for (std::size_t i = 0; i < CastlingBoxes.size(); ++i) {
         dialog.SetChecked(CastlingBoxes[i], choices.castling[i]);
+    }
     platform::Shell& shell = platform::CurrentShell();
     const platform::Window owner = static_cast<platform::Window>(&dialog);
-    if (verdict.warning)
+    if (verdict.warning) {
         shell.MessageBox(owner, *verdict.warning, u"Setup board", platform::Icon::Exclamation,
                          platform::Buttons::Ok);
-    if (verdict.failure)
+    }
+    if (verdict.failure) {
         shell.MessageBox(owner, *verdict.failure, u"Invalid position", platform::Icon::Stop,
                          platform::Buttons::Ok);
-    if (!verdict.accepted)
+    }
+    if (!verdict.accepted) {
         return;
+    }
     state.position->setUp = 1;
     dialog.End(1);
 }
@@ -330,9 +355,11 @@ void ConfirmSetup(TemplateDialog& dialog, SetupState& state) {
 } // namespace
 
 PieceCode SetupButtonPiece(int controlId) {
-    for (const PieceButton& button : PieceButtons)
-        if (button.id == controlId)
+    for (const PieceButton& button : PieceButtons) {
+        if (button.id == controlId) {
             return button.code;
+        }
+    }
     return Empty;
 }
 
@@ -432,8 +459,9 @@ std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow, const Posit
     DialogProcedure procedure;
     procedure.onInit = [&state](TemplateDialog& dialog) { InitSetup(dialog, state); };
     procedure.onPaint = [&state](TemplateDialog&, QPainter& painter, const QRect&) {
-        if (state.board)
+        if (state.board) {
             state.board->PaintBoard(painter, *state.position, false);
+        }
     };
     procedure.onDrawItem = [](TemplateDialog& dialog, int id, QPainter& painter, const QRect& rect,
                               bool pushed) {
@@ -455,8 +483,9 @@ std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow, const Posit
             dialog.End(2);
             return true;
         case ClearButton:
-            for (int square = 0; square < 64; ++square)
+            for (int square = 0; square < 64; ++square) {
                 state.position->SetPiece(Square(square), Empty);
+            }
             dialog.Invalidate();
             return true;
         case CopyBoardButton:
@@ -469,11 +498,13 @@ std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow, const Posit
 
     const int result = RunDialog(SetupTemplate, mainWindow, std::move(procedure));
     state.board.reset();
-    if (result == platform::DialogFailed)
+    if (result == platform::DialogFailed) {
         platform::CurrentShell().MessageBox(static_cast<platform::Window>(mainWindow),
                                             u"The setup dialog could not be shown.", u"Setup",
                                             platform::Icon::Stop, platform::Buttons::Ok);
-    if (result != platform::DialogOk)
+    }
+    if (result != platform::DialogOk) {
         return nullptr;
+    }
     return partie;
 }

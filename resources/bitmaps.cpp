@@ -27,31 +27,37 @@ QImage StripOfCell(int cell) {
 } // namespace
 
 QImage LoadPieceStrip(int bitmapId, int cellSize) {
-    if (PieceStripCellSize(bitmapId) == 0 || cellSize <= 0)
+    if (PieceStripCellSize(bitmapId) == 0 || cellSize <= 0) {
         return {};
+    }
     int source = StripCells[std::size(StripCells) - 1];
-    for (int cell : StripCells)
+    for (int cell : StripCells) {
         if (cell >= cellSize) {
             source = cell;
             break;
         }
+    }
     QImage strip = StripOfCell(source);
-    if (strip.isNull() || source == cellSize)
+    if (strip.isNull() || source == cellSize) {
         return strip;
+    }
     // Nearest pixels keep the two colours; the whole strip scales evenly, so each square maps
     // onto one square.
     return strip.scaled(25 * cellSize, cellSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 QImage LoadBitmapForRatio(int bitmapId, qreal ratio) {
-    if (bitmapId != GlyphStripBitmap && bitmapId != ToolStripBitmap)
+    if (bitmapId != GlyphStripBitmap && bitmapId != ToolStripBitmap) {
         return {};
-    if (ratio <= 1.0)
+    }
+    if (ratio <= 1.0) {
         return LoadBitmap(bitmapId);
+    }
     const int scale = std::min(4, int(std::ceil(ratio - 0.001)));
     QImage image(QStringLiteral(":/bitmaps/%1@%2x.png").arg(bitmapId).arg(scale));
-    if (image.isNull())
+    if (image.isNull()) {
         return LoadBitmap(bitmapId);
+    }
     image = image.convertToFormat(bitmapId == ToolStripBitmap ? QImage::Format_ARGB32_Premultiplied
                                                               : QImage::Format_RGB32);
     if (std::abs(ratio - scale) > 0.001) {
@@ -68,10 +74,12 @@ QImage LoadBitmapForRatio(int bitmapId, qreal ratio) {
 
 QImage LoadBitmap(int bitmapId) {
     QImage image(BitmapPath(bitmapId));
-    if (image.isNull())
+    if (image.isNull()) {
         return {};
-    if (bitmapId == ToolStripBitmap)
+    }
+    if (bitmapId == ToolStripBitmap) {
         return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
@@ -79,19 +87,23 @@ QIcon StripCellIcon(int bitmapId, const QRect& cell, bool whiteIsTransparent) {
     QIcon icon;
     for (int scale = 1; scale <= 4; ++scale) {
         const QImage strip = LoadBitmapForRatio(bitmapId, scale);
-        if (strip.isNull() || std::abs(strip.devicePixelRatio() - scale) > 0.001)
+        if (strip.isNull() || std::abs(strip.devicePixelRatio() - scale) > 0.001) {
             continue;
+        }
         QImage image = strip
                            .copy(cell.x() * scale, cell.y() * scale, cell.width() * scale,
                                  cell.height() * scale)
                            .convertToFormat(QImage::Format_ARGB32);
-        if (whiteIsTransparent)
+        if (whiteIsTransparent) {
             for (int y = 0; y < image.height(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-                for (int x = 0; x < image.width(); ++x)
-                    if ((line[x] & 0xFFFFFF) == 0xFFFFFF)
+                for (int x = 0; x < image.width(); ++x) {
+                    if ((line[x] & 0xFFFFFF) == 0xFFFFFF) {
                         line[x] = qRgba(255, 255, 255, 0);
+                    }
+                }
             }
+        }
         image.setDevicePixelRatio(scale);
         icon.addPixmap(QPixmap::fromImage(image));
     }
@@ -99,11 +111,13 @@ QIcon StripCellIcon(int bitmapId, const QRect& cell, bool whiteIsTransparent) {
 }
 
 QIcon LoadProgramIcon(int iconId) {
-    if (iconId != ProgramIcon)
+    if (iconId != ProgramIcon) {
         return {};
+    }
     QImage image(BitmapPath(iconId));
-    if (image.isNull())
+    if (image.isNull()) {
         return {};
+    }
     return QIcon(QPixmap::fromImage(image));
 }
 

@@ -51,7 +51,7 @@ std::function<QRect()>& ScreenAreaProvider() {
 class DialogClient : public QWidget {
 public:
     DialogClient(TemplateDialog* dialog, const DialogProcedure* procedure)
-        : QWidget(dialog), dialog_(dialog), procedure_(procedure) {
+        : QWidget(dialog), dialog(dialog), procedure(procedure) {
         setObjectName(QStringLiteral("client"));
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
@@ -60,17 +60,19 @@ protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
         painter.fillRect(event->rect(), Qt::white);
-        if (procedure_->onPaint)
-            procedure_->onPaint(*dialog_, painter, event->rect());
+        if (procedure->onPaint) {
+            procedure->onPaint(*dialog, painter, event->rect());
+        }
     }
     void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && procedure_->onMouseDown)
-            procedure_->onMouseDown(*dialog_, event->position().toPoint());
+        if (event->button() == Qt::LeftButton && procedure->onMouseDown) {
+            procedure->onMouseDown(*dialog, event->position().toPoint());
+        }
     }
 
 private:
-    TemplateDialog* dialog_;
-    const DialogProcedure* procedure_;
+    TemplateDialog* dialog;
+    const DialogProcedure* procedure;
 };
 
 // The template's face when the system has it; otherwise a narrow sans-serif, so that the
@@ -114,18 +116,19 @@ public:
 
 TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
                                DialogProcedure procedure)
-    : QDialog(owner), templateId_(tmpl.id), impl_(std::make_unique<Impl>()) {
-    Impl& d = *impl_;
+    : QDialog(owner), templateId(tmpl.id), impl(std::make_unique<Impl>()) {
+    Impl& d = *impl;
     d.procedure = std::move(procedure);
     d.tmpl = &tmpl;
     setObjectName(QStringLiteral("dialog-%1").arg(tmpl.id));
 
     const bool fullScreen = tmpl.placement == DialogPlacement::FullScreen;
-    if (fullScreen)
+    if (fullScreen) {
         setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    else
+    } else {
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);
+    }
 
     d.font = DialogFont(tmpl);
     setFont(d.font);
@@ -137,7 +140,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
     d.baseX = std::max(1, (letters / 26 + 1) / 2);
     d.baseY = std::max(1, metrics.height());
 
-    client_ = new DialogClient(this, &d.procedure);
+    client = new DialogClient(this, &d.procedure);
     if (fullScreen) {
         d.scroller = new QScrollArea(this);
         d.scroller->setObjectName(QStringLiteral("client-scroller"));
@@ -145,7 +148,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
         d.scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         d.scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         d.scroller->setWidgetResizable(false);
-        d.scroller->setWidget(client_);
+        d.scroller->setWidget(client);
     }
 
     if (fullScreen) {
@@ -177,34 +180,38 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
     for (const DialogControl& control : tmpl.controls) {
         const QString text = QStringView(control.text).toString();
         const QRect rect = MapDialogRect(control.x, control.y, control.width, control.height);
-        if (control.style & ControlStyle::GroupStart)
+        if (control.style & ControlStyle::GroupStart) {
             radios = nullptr;
+        }
         QWidget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::Static: {
-            auto* label = new QLabel(text, client_);
+            auto* label = new QLabel(text, client);
             label->setWordWrap(control.height > rect.height() / 2 && text.contains(u'\n'));
             label->setAlignment((control.style & ControlStyle::Centered)
                                     ? Qt::AlignHCenter | Qt::AlignTop
                                     : Qt::AlignLeft | Qt::AlignTop);
-            if (control.style & ControlStyle::Border)
+            if (control.style & ControlStyle::Border) {
                 label->setFrameShape(QFrame::Box);
-            if (text.contains(u'&'))
+            }
+            if (text.contains(u'&')) {
                 pendingBuddies.push_back(label);
+            }
             widget = label;
             break;
         }
         case ControlKind::Icon: {
-            auto* label = new QLabel(client_);
+            auto* label = new QLabel(client);
             const QIcon icon = LoadProgramIcon(text.toInt());
-            if (!icon.isNull())
+            if (!icon.isNull()) {
                 label->setPixmap(icon.pixmap(rect.size()));
+            }
             widget = label;
             break;
         }
         case ControlKind::Edit:
             if (control.style & ControlStyle::MultiLine) {
-                auto* edit = new QPlainTextEdit(client_);
+                auto* edit = new QPlainTextEdit(client);
                 edit->setVerticalScrollBarPolicy((control.style & ControlStyle::VScroll)
                                                      ? Qt::ScrollBarAsNeeded
                                                      : Qt::ScrollBarAlwaysOff);
@@ -213,9 +220,10 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
                         [this, id] { SendCommand(id, EnChange); });
                 widget = edit;
             } else {
-                auto* edit = new QLineEdit(client_);
-                if (control.maxLength > 0)
+                auto* edit = new QLineEdit(client);
+                if (control.maxLength > 0) {
                     edit->setMaxLength(control.maxLength);
+                }
                 edit->setReadOnly(control.style & ControlStyle::ReadOnly);
                 const int id = control.id;
                 connect(edit, &QLineEdit::textChanged, this,
@@ -224,7 +232,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
             }
             break;
         case ControlKind::PushButton: {
-            auto* button = new QPushButton(text, client_);
+            auto* button = new QPushButton(text, client);
             button->setAutoDefault(false);
             const int id = control.id;
             connect(button, &QPushButton::clicked, this, [this, id] { SendCommand(id); });
@@ -232,7 +240,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
             break;
         }
         case ControlKind::CheckBox: {
-            auto* box = new QCheckBox(text, client_);
+            auto* box = new QCheckBox(text, client);
             const int id = control.id;
             connect(box, &QCheckBox::clicked, this, [this, id] { SendCommand(id); });
             widget = box;
@@ -241,12 +249,12 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
         case ControlKind::RadioButton: {
             QAbstractButton* button = nullptr;
             if (control.style & ControlStyle::PushLike) {
-                auto* push = new QPushButton(text, client_);
+                auto* push = new QPushButton(text, client);
                 push->setCheckable(true);
                 push->setAutoDefault(false);
                 button = push;
             } else {
-                button = new QRadioButton(text, client_);
+                button = new QRadioButton(text, client);
             }
             if (!radios) {
                 radios = new QButtonGroup(this);
@@ -259,13 +267,13 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
             break;
         }
         case ControlKind::GroupBox: {
-            auto* box = new QGroupBox(text, client_);
+            auto* box = new QGroupBox(text, client);
             groupBoxes.push_back(box);
             widget = box;
             break;
         }
         case ControlKind::ListBox: {
-            auto* list = new QListWidget(client_);
+            auto* list = new QListWidget(client);
             list->setVerticalScrollBarPolicy((control.style & ControlStyle::VScroll)
                                                  ? Qt::ScrollBarAsNeeded
                                                  : Qt::ScrollBarAlwaysOff);
@@ -281,7 +289,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
             break;
         }
         case ControlKind::ListView: {
-            auto* view = new QTreeView(client_);
+            auto* view = new QTreeView(client);
             view->setRootIsDecorated(false);
             view->setItemsExpandable(false);
             view->setUniformRowHeights(true);
@@ -311,55 +319,66 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
             break;
         }
         case ControlKind::UpDown: {
-            auto* upDown = new UpDownControl(client_);
+            auto* upDown = new UpDownControl(client);
             upDown->setGeometry(rect);
             widget = upDown;
             break;
         }
         case ControlKind::DatePicker:
-            widget = new DatePicker(client_);
+            widget = new DatePicker(client);
             break;
         }
         widget->setFont(d.font);
-        if (control.kind != ControlKind::UpDown)
+        if (control.kind != ControlKind::UpDown) {
             widget->setGeometry(rect);
-        if (control.kind == ControlKind::UpDown)
+        }
+        if (control.kind == ControlKind::UpDown) {
             static_cast<UpDownControl*>(widget)->SetBuddy(qobject_cast<QLineEdit*>(previous));
+        }
         if (control.id != NoControlId) {
             widget->setObjectName(QStringLiteral("control-%1").arg(control.id));
             d.controls[control.id] = widget;
         }
         // A label's mnemonic moves the focus to the control that follows it.
-        for (QLabel* label : pendingBuddies)
-            if (label != widget)
+        for (QLabel* label : pendingBuddies) {
+            if (label != widget) {
                 label->setBuddy(widget);
-        if (!pendingBuddies.empty() && pendingBuddies.back() != widget)
+            }
+        }
+        if (!pendingBuddies.empty() && pendingBuddies.back() != widget) {
             pendingBuddies.clear();
+        }
         previous = widget;
     }
     // A one-line static whose text the font in use makes wider than its rectangle takes the
     // room it needs where no other control stands.
-    for (QLabel* label : client_->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-        if (label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
+    for (QLabel* label : client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull()) {
             continue;
+        }
         QString plain = label->text();
         plain.remove(QRegularExpression(QStringLiteral("&(?!&)")));
         const int needed = QFontMetrics(label->font()).horizontalAdvance(plain) + 1;
-        if (needed <= label->width())
+        if (needed <= label->width()) {
             continue;
+        }
         QRect wider = label->geometry();
         wider.setWidth(needed);
         bool free = true;
-        for (QWidget* other : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        for (QWidget* other : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             if (other != label && !qobject_cast<QGroupBox*>(other) &&
-                other->geometry().intersects(wider))
+                other->geometry().intersects(wider)) {
                 free = false;
-        if (free)
+            }
+        }
+        if (free) {
             label->setGeometry(wider);
+        }
     }
     // Group boxes only frame their neighbours: keep them under every other control.
-    for (QWidget* box : groupBoxes)
+    for (QWidget* box : groupBoxes) {
         box->lower();
+    }
 
     installEventFilter(this);
     if (fullScreen) {
@@ -377,8 +396,9 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
     LayoutFrame();
     SetCaption(QStringView(tmpl.caption).toString());
 
-    if (d.procedure.onInit)
+    if (d.procedure.onInit) {
         d.procedure.onInit(*this);
+    }
     d.initialized = true;
     FitClient();
 }
@@ -386,21 +406,23 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
 TemplateDialog::~TemplateDialog() {
     // The controls go first, while the procedure and the state they report to still exist: a
     // control that reports while it is being destroyed then finds the dialog ended.
-    impl_->ended = true;
+    impl->ended = true;
     removeEventFilter(this);
-    if (impl_->screenOwner)
-        impl_->screenOwner->removeEventFilter(this);
-    for (const auto& [widget, id] : impl_->ownerDrawn)
+    if (impl->screenOwner) {
+        impl->screenOwner->removeEventFilter(this);
+    }
+    for (const auto& [widget, id] : impl->ownerDrawn) {
         widget->removeEventFilter(this);
-    delete client_;
-    delete impl_->scroller;
-    delete impl_->strip;
+    }
+    delete client;
+    delete impl->scroller;
+    delete impl->strip;
 }
 
 void TemplateDialog::LayoutFrame() {
-    Impl& d = *impl_;
+    Impl& d = *impl;
     if (!d.strip) {
-        client_->setGeometry(rect());
+        client->setGeometry(rect());
         return;
     }
     const QFontMetrics metrics(d.captionLabel->font());
@@ -409,84 +431,97 @@ void TemplateDialog::LayoutFrame() {
     QWidget* ok = d.strip->findChild<QPushButton*>(QStringLiteral("control-1"));
     const int okWidth = ok ? std::max(32, ok->sizeHint().width()) : 0;
     d.captionLabel->setGeometry(4, 0, width() - okWidth - 10, stripHeight);
-    if (ok)
+    if (ok) {
         ok->setGeometry(width() - okWidth - 2, 2, okWidth, stripHeight - 4);
+    }
     d.scroller->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
     FitClient();
 }
 
 void TemplateDialog::FitClient() {
-    Impl& d = *impl_;
-    if (!d.scroller)
+    Impl& d = *impl;
+    if (!d.scroller) {
         return;
+    }
     const QSize area = d.scroller->size();
     int needed = 0;
     if (d.initialized) {
-        for (QWidget* child : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (!child->isHidden())
+        for (QWidget* child : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!child->isHidden()) {
                 needed = std::max(needed, child->geometry().bottom() + 1 + 3);
+            }
+        }
     }
     // The procedure lays its controls out in the room it is given (a list filling the dialog);
     // only what still passes the bottom edge makes the client scroll.
     if (needed <= area.height()) {
-        client_->resize(area);
+        client->resize(area);
         return;
     }
     const int bar = d.scroller->verticalScrollBar()->sizeHint().width();
-    client_->resize(std::max(0, area.width() - bar), needed);
+    client->resize(std::max(0, area.width() - bar), needed);
 }
 
 QWidget* TemplateDialog::Control(int id) const {
-    const auto found = impl_->controls.find(id);
-    return found == impl_->controls.end() ? nullptr : found->second;
+    const auto found = impl->controls.find(id);
+    return found == impl->controls.end() ? nullptr : found->second;
 }
 
 QRect TemplateDialog::ControlRect(int id) const {
     QWidget* widget = Control(id);
-    if (!widget)
+    if (!widget) {
         return {};
-    if (widget->parentWidget() == client_)
+    }
+    if (widget->parentWidget() == client) {
         return widget->geometry();
-    return QRect(widget->mapTo(client_, QPoint(0, 0)), widget->size());
+    }
+    return QRect(widget->mapTo(client, QPoint(0, 0)), widget->size());
 }
 
 void TemplateDialog::SetCaption(const QString& caption) {
-    if (impl_->captionLabel)
-        impl_->captionLabel->setText(caption);
+    if (impl->captionLabel) {
+        impl->captionLabel->setText(caption);
+    }
     setWindowTitle(caption);
 }
 
 QString TemplateDialog::Caption() const {
-    return impl_->captionLabel ? impl_->captionLabel->text() : windowTitle();
+    return impl->captionLabel ? impl->captionLabel->text() : windowTitle();
 }
 
 QString TemplateDialog::Text(int id) const {
     QWidget* widget = Control(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         return edit->text();
-    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget))
+    }
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
         return edit->toPlainText();
-    if (auto* label = qobject_cast<QLabel*>(widget))
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
         return label->text();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         return button->text();
-    if (auto* box = qobject_cast<QGroupBox*>(widget))
+    }
+    if (auto* box = qobject_cast<QGroupBox*>(widget)) {
         return box->title();
+    }
     return {};
 }
 
 void TemplateDialog::SetText(int id, const QString& text) {
     QWidget* widget = Control(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setText(text);
-    else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget))
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
         edit->setPlainText(text);
-    else if (auto* label = qobject_cast<QLabel*>(widget))
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(text);
-    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(text);
-    else if (auto* box = qobject_cast<QGroupBox*>(widget))
+    } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
         box->setTitle(text);
+    }
 }
 
 bool TemplateDialog::IsChecked(int id) const {
@@ -496,21 +531,25 @@ bool TemplateDialog::IsChecked(int id) const {
 
 void TemplateDialog::SetChecked(int id, bool checked) {
     auto* button = qobject_cast<QAbstractButton*>(Control(id));
-    if (!button || !button->isCheckable())
+    if (!button || !button->isCheckable()) {
         return;
+    }
     // An exclusive group refuses to uncheck its checked button; the program may do it anyway.
     QButtonGroup* group = button->group();
     const bool exclusive = group && group->exclusive();
-    if (exclusive && !checked)
+    if (exclusive && !checked) {
         group->setExclusive(false);
+    }
     button->setChecked(checked);
-    if (exclusive && !checked)
+    if (exclusive && !checked) {
         group->setExclusive(true);
+    }
 }
 
 void TemplateDialog::SetUpDownRange(int id, int lower, int upper) {
-    if (auto* upDown = qobject_cast<UpDownControl*>(Control(id)))
+    if (auto* upDown = qobject_cast<UpDownControl*>(Control(id))) {
         upDown->SetRange(lower, upper);
+    }
 }
 
 int TemplateDialog::UpDownPosition(int id) const {
@@ -520,9 +559,10 @@ int TemplateDialog::UpDownPosition(int id) const {
 
 void TemplateDialog::SetOwnerDraw(int id) {
     QWidget* widget = Control(id);
-    if (!qobject_cast<QAbstractButton*>(widget) || impl_->ownerDrawn.count(widget))
+    if (!qobject_cast<QAbstractButton*>(widget) || impl->ownerDrawn.count(widget)) {
         return;
-    impl_->ownerDrawn[widget] = id;
+    }
+    impl->ownerDrawn[widget] = id;
     widget->setProperty("ownerDrawn", true);
     widget->installEventFilter(this);
     widget->update();
@@ -541,12 +581,14 @@ void TemplateDialog::SelectRow(int id, int row) {
     QWidget* widget = Control(id);
     if (auto* list = qobject_cast<QListWidget*>(widget)) {
         list->setCurrentRow(row);
-        const DialogControl* control = impl_->tmpl->FindControl(id);
-        if (control && (control->style & ControlStyle::Notify))
+        const DialogControl* control = impl->tmpl->FindControl(id);
+        if (control && (control->style & ControlStyle::Notify)) {
             SendCommand(id, LbnSelChange);
+        }
     } else if (auto* view = qobject_cast<QTreeView*>(widget)) {
-        if (!view->model())
+        if (!view->model()) {
             return;
+        }
         const QModelIndex index = view->model()->index(row, 0);
         view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                            QItemSelectionModel::Rows);
@@ -555,54 +597,62 @@ void TemplateDialog::SelectRow(int id, int row) {
 
 void TemplateDialog::ActivateRow(int id, int row) {
     SelectRow(id, row);
-    if (qobject_cast<QTreeView*>(Control(id)))
+    if (qobject_cast<QTreeView*>(Control(id))) {
         Notify(id, ListNotification::ItemActivate, row);
+    }
 }
 
 void TemplateDialog::ClickHeader(int id, int column) {
-    if (auto* view = qobject_cast<QTreeView*>(Control(id)))
-        if (view->header()->sectionsClickable())
+    if (auto* view = qobject_cast<QTreeView*>(Control(id))) {
+        if (view->header()->sectionsClickable()) {
             Notify(id, ListNotification::ColumnClick, column);
+        }
+    }
 }
 
 void TemplateDialog::SendCommand(int id, int code) {
-    Impl& d = *impl_;
-    if (d.ended)
+    Impl& d = *impl;
+    if (d.ended) {
         return;
-    if (d.procedure.onCommand && d.procedure.onCommand(*this, id, code))
+    }
+    if (d.procedure.onCommand && d.procedure.onCommand(*this, id, code)) {
         return;
-    if ((id == 1 || id == 2) && code == BnClicked)
+    }
+    if ((id == 1 || id == 2) && code == BnClicked) {
         End(id);
+    }
 }
 
 void TemplateDialog::Notify(int id, ListNotification notification, int index) {
-    Impl& d = *impl_;
-    if (d.ended)
+    Impl& d = *impl;
+    if (d.ended) {
         return;
-    if (d.procedure.onNotify)
+    }
+    if (d.procedure.onNotify) {
         d.procedure.onNotify(*this, id, notification, index);
+    }
 }
 
 void TemplateDialog::Invalidate(const QRect& area) {
-    client_->update(area);
+    client->update(area);
 }
 
 void TemplateDialog::Invalidate() {
-    client_->update();
+    client->update();
 }
 
 void TemplateDialog::End(int result) {
-    impl_->ended = true;
+    impl->ended = true;
     done(result);
 }
 
 bool TemplateDialog::Ended() const {
-    return impl_->ended;
+    return impl->ended;
 }
 
 QRect TemplateDialog::MapDialogRect(int x, int y, int width, int height) const {
-    const int bx = impl_->baseX;
-    const int by = impl_->baseY;
+    const int bx = impl->baseX;
+    const int by = impl->baseY;
     // The edges are converted, not the sizes: two controls that meet in dialog units still meet,
     // rather than overlap by a pixel of rounding.
     const int left = MulDiv(x, bx, 4);
@@ -612,21 +662,23 @@ QRect TemplateDialog::MapDialogRect(int x, int y, int width, int height) const {
 }
 
 void TemplateDialog::MarkModal() {
-    impl_->modal = true;
+    impl->modal = true;
 }
 
 void TemplateDialog::RunScripted() {
-    Impl& d = *impl_;
-    if (!d.modal || d.scriptTaken)
+    Impl& d = *impl;
+    if (!d.modal || d.scriptTaken) {
         return;
+    }
     d.scriptTaken = true;
     std::optional<DialogScript> script = TakeDialogScript();
-    if (!script)
+    if (!script) {
         return;
+    }
     // Run once the modal loop is going, so that the script sees the dialog as the user would.
     QTimer::singleShot(0, this, [this, run = std::move(*script)] {
         run(*this);
-        if (!impl_->ended) {
+        if (!impl->ended) {
             NoteUnfinishedScript();
             End(2);
         }
@@ -634,8 +686,9 @@ void TemplateDialog::RunScripted() {
 }
 
 void TemplateDialog::showEvent(QShowEvent* event) {
-    if (impl_->screenOwner)
+    if (impl->screenOwner) {
         setGeometry(ScreenArea(parentWidget()));
+    }
     FitClient();
     QDialog::showEvent(event);
     RunScripted();
@@ -644,11 +697,13 @@ void TemplateDialog::showEvent(QShowEvent* event) {
 void TemplateDialog::closeEvent(QCloseEvent* event) {
     // Closing is a request: the procedure decides, and by default the dialog ends with 2.
     event->ignore();
-    Impl& d = *impl_;
-    if (d.ended)
+    Impl& d = *impl;
+    if (d.ended) {
         return;
-    if (d.procedure.onClose && d.procedure.onClose(*this))
+    }
+    if (d.procedure.onClose && d.procedure.onClose(*this)) {
         return;
+    }
     End(2);
 }
 
@@ -685,19 +740,20 @@ bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
         LayoutFrame();
         return false;
     }
-    if (watched == impl_->screenOwner &&
+    if (watched == impl->screenOwner &&
         (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
-        if (!impl_->ended)
+        if (!impl->ended) {
             setGeometry(ScreenArea(parentWidget()));
+        }
         return false;
     }
     if (event->type() == QEvent::Paint) {
-        const auto found = impl_->ownerDrawn.find(watched);
-        if (found != impl_->ownerDrawn.end() && impl_->procedure.onDrawItem) {
+        const auto found = impl->ownerDrawn.find(watched);
+        if (found != impl->ownerDrawn.end() && impl->procedure.onDrawItem) {
             auto* button = static_cast<QAbstractButton*>(watched);
             QPainter painter(button);
             const bool pushed = button->isDown() || button->isChecked() || button->hasFocus();
-            impl_->procedure.onDrawItem(*this, found->second, painter, button->rect(), pushed);
+            impl->procedure.onDrawItem(*this, found->second, painter, button->rect(), pushed);
             return true;
         }
     }
@@ -707,19 +763,22 @@ bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
 std::unique_ptr<TemplateDialog> BuildDialog(int templateId, QWidget* owner,
                                             DialogProcedure procedure) {
     const DialogTemplate* tmpl = FindDialogTemplate(templateId);
-    if (!tmpl)
+    if (!tmpl) {
         return nullptr;
+    }
     return std::make_unique<TemplateDialog>(*tmpl, owner, std::move(procedure));
 }
 
 int RunDialog(int templateId, QWidget* owner, DialogProcedure procedure) {
     const DialogTemplate* tmpl = FindDialogTemplate(templateId);
-    if (!tmpl)
+    if (!tmpl) {
         return -1;
+    }
     TemplateDialog dialog(*tmpl, owner, std::move(procedure));
     NoteDialogShown(templateId);
-    if (dialog.Ended()) // the procedure ended it while it was being created
+    if (dialog.Ended()) { // the procedure ended it while it was being created
         return dialog.result();
+    }
     dialog.MarkModal();
     const int result = dialog.exec();
     return dialog.Ended() ? result : 2;
@@ -732,13 +791,15 @@ void SetScreenArea(std::function<QRect()> globalArea) {
 QRect ScreenArea(QWidget* owner) {
     if (const auto& provider = ScreenAreaProvider()) {
         const QRect area = provider();
-        if (area.isValid() && !area.isEmpty())
+        if (area.isValid() && !area.isEmpty()) {
             return area;
+        }
     }
     QPoint topLeft;
-    if (owner)
+    if (owner) {
         topLeft = owner->window()->mapToGlobal(QPoint(0, 0));
-    else if (QScreen* screen = QGuiApplication::primaryScreen())
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
         topLeft = screen->availableGeometry().topLeft();
+    }
     return QRect(topLeft, QSize(240, 268));
 }

@@ -70,7 +70,7 @@ public:
     TemplateDialog(const DialogTemplate& tmpl, QWidget* owner, DialogProcedure procedure);
     ~TemplateDialog() override;
 
-    int TemplateId() const { return templateId_; }
+    int TemplateId() const { return templateId; }
 
     // Controls by identifier; null when the dialog has no such control (or it is not of type T).
     QWidget* Control(int id) const;
@@ -81,7 +81,7 @@ public:
     // The widget that holds the controls; "client pixels" are its coordinates. For a full-screen
     // dialog it lies under the title strip, and scrolls up and down when the screen area is too
     // short for its controls (a landscape screen).
-    QWidget* Client() const { return client_; }
+    QWidget* Client() const { return client; }
 
     // Caption: in the title strip of a full-screen dialog, else the window title.
     void SetCaption(const QString& caption);
@@ -141,9 +141,9 @@ private:
     void MarkModal();
 
     class Impl;
-    int templateId_ = 0;
-    QWidget* client_ = nullptr;
-    std::unique_ptr<Impl> impl_;
+    int templateId = 0;
+    QWidget* client = nullptr;
+    std::unique_ptr<Impl> impl;
 };
 
 // Builds the dialog of template `templateId` without showing it; null when there is no such

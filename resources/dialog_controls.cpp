@@ -17,73 +17,78 @@ UpDownControl::UpDownControl(QWidget* parent) : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    up_ = new QToolButton(this);
-    up_->setArrowType(Qt::UpArrow);
-    up_->setAutoRepeat(true);
-    up_->setFocusPolicy(Qt::NoFocus);
-    up_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    down_ = new QToolButton(this);
-    down_->setArrowType(Qt::DownArrow);
-    down_->setAutoRepeat(true);
-    down_->setFocusPolicy(Qt::NoFocus);
-    down_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    column->addWidget(up_);
-    column->addWidget(down_);
-    connect(up_, &QToolButton::clicked, this, [this] { StepBy(1); });
-    connect(down_, &QToolButton::clicked, this, [this] { StepBy(-1); });
+    upButton = new QToolButton(this);
+    upButton->setArrowType(Qt::UpArrow);
+    upButton->setAutoRepeat(true);
+    upButton->setFocusPolicy(Qt::NoFocus);
+    upButton->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    downButton = new QToolButton(this);
+    downButton->setArrowType(Qt::DownArrow);
+    downButton->setAutoRepeat(true);
+    downButton->setFocusPolicy(Qt::NoFocus);
+    downButton->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    column->addWidget(upButton);
+    column->addWidget(downButton);
+    connect(upButton, &QToolButton::clicked, this, [this] { StepBy(1); });
+    connect(downButton, &QToolButton::clicked, this, [this] { StepBy(-1); });
 }
 
 void UpDownControl::SetBuddy(QLineEdit* buddy) {
-    if (buddy_)
-        buddy_->removeEventFilter(this);
-    buddy_ = buddy;
-    if (!buddy_)
+    if (buddyEdit) {
+        buddyEdit->removeEventFilter(this);
+    }
+    buddyEdit = buddy;
+    if (!buddyEdit) {
         return;
-    buddy_->installEventFilter(this);
+    }
+    buddyEdit->installEventFilter(this);
     // Aligned to the buddy's right edge: the arrows take the right part of the edit's place.
-    const QRect edit = buddy_->geometry();
+    const QRect edit = buddyEdit->geometry();
     // Narrow arrows and the edit's own side margins folded into its frame leave room for three
     // digits in the narrow edits the templates give (a colour value, 0 to 255).
     constexpr int ArrowWidth = 11;
     const int arrows = std::min(width() > 0 ? std::min(width(), ArrowWidth) : ArrowWidth,
                                 std::max(edit.width() / 2, 1));
-    buddy_->setTextMargins(-1, 0, -1, 0);
-    buddy_->setGeometry(edit.x(), edit.y(), edit.width() - arrows, edit.height());
+    buddyEdit->setTextMargins(-1, 0, -1, 0);
+    buddyEdit->setGeometry(edit.x(), edit.y(), edit.width() - arrows, edit.height());
     setGeometry(edit.x() + edit.width() - arrows, edit.y(), arrows, edit.height());
 }
 
 void UpDownControl::SetRange(int lower, int upper) {
-    lower_ = lower;
-    upper_ = upper;
+    lowest = lower;
+    highest = upper;
 }
 
 int UpDownControl::Position() const {
-    const int low = std::min(lower_, upper_);
-    const int high = std::max(lower_, upper_);
-    if (!buddy_)
+    const int low = std::min(lowest, highest);
+    const int high = std::max(lowest, highest);
+    if (!buddyEdit) {
         return low;
+    }
     bool ok = false;
-    const int value = buddy_->text().trimmed().toInt(&ok);
-    if (!ok)
+    const int value = buddyEdit->text().trimmed().toInt(&ok);
+    if (!ok) {
         return low;
+    }
     return std::clamp(value, low, high);
 }
 
 void UpDownControl::SetPosition(int position) {
-    const int low = std::min(lower_, upper_);
-    const int high = std::max(lower_, upper_);
+    const int low = std::min(lowest, highest);
+    const int high = std::max(lowest, highest);
     position = std::clamp(position, low, high);
-    if (buddy_)
-        buddy_->setText(QString::number(position));
+    if (buddyEdit) {
+        buddyEdit->setText(QString::number(position));
+    }
 }
 
 void UpDownControl::StepBy(int steps) {
     // A range given upside down (upper below lower) turns the arrows round, as it always has.
-    SetPosition(Position() + (upper_ >= lower_ ? steps : -steps));
+    SetPosition(Position() + (highest >= lowest ? steps : -steps));
 }
 
 bool UpDownControl::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == buddy_ && event->type() == QEvent::KeyPress) {
+    if (watched == buddyEdit && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up) {
             StepBy(1);
@@ -108,8 +113,9 @@ public:
     using QDateEdit::QDateEdit;
 
     void SetBlank(bool blank) {
-        if (blank == blank_)
+        if (blank == blank_) {
             return;
+        }
         blank_ = blank;
         // Rewritten quietly: the text is only what is shown, and an empty one must not be read
         // back as the user's typing.
@@ -132,47 +138,48 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(1);
-    check_ = new QCheckBox(this);
+    hasDateBox = new QCheckBox(this);
     auto* field = new DateField(this);
-    edit_ = field;
-    edit_->setCalendarPopup(true);
+    dateEdit = field;
+    dateEdit->setCalendarPopup(true);
     // Games are dated long before the calendar reform Qt starts at by default. Year 100 is as far
     // back as a date edit goes; an older date in a game is shown as none and kept as written
     // unless the user picks another.
-    edit_->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
-    edit_->setDate(QDate::currentDate());
-    edit_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    row->addWidget(check_);
-    row->addWidget(edit_, 1);
-    edit_->setEnabled(false);
+    dateEdit->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
+    dateEdit->setDate(QDate::currentDate());
+    dateEdit->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(hasDateBox);
+    row->addWidget(dateEdit, 1);
+    dateEdit->setEnabled(false);
     field->SetBlank(true);
-    connect(check_, &QCheckBox::toggled, this, [this, field](bool on) {
+    connect(hasDateBox, &QCheckBox::toggled, this, [this, field](bool on) {
         field->SetBlank(!on);
-        edit_->setEnabled(on);
+        dateEdit->setEnabled(on);
         emit Changed();
     });
-    connect(edit_, &QDateEdit::dateChanged, this, [this] { emit Changed(); });
+    connect(dateEdit, &QDateEdit::dateChanged, this, [this] { emit Changed(); });
 }
 
 std::optional<QDate> DatePicker::Date() const {
-    if (!check_->isChecked() || !edit_->date().isValid())
+    if (!hasDateBox->isChecked() || !dateEdit->date().isValid()) {
         return std::nullopt;
-    return edit_->date();
+    }
+    return dateEdit->date();
 }
 
 void DatePicker::SetDate(std::optional<QDate> date) {
-    const bool held =
-        date && date->isValid() && *date >= edit_->minimumDate() && *date <= edit_->maximumDate();
-    auto* field = static_cast<DateField*>(edit_);
+    const bool held = date && date->isValid() && *date >= dateEdit->minimumDate() &&
+                      *date <= dateEdit->maximumDate();
+    auto* field = static_cast<DateField*>(dateEdit);
     if (held) {
         field->SetBlank(false);
-        edit_->setDate(*date);
+        dateEdit->setDate(*date);
     }
-    check_->setChecked(held);
+    hasDateBox->setChecked(held);
     field->SetBlank(!held);
-    edit_->setEnabled(held);
+    dateEdit->setEnabled(held);
 }
 
 void DatePicker::SetDisplayFormat(const QString& format) {
-    edit_->setDisplayFormat(format);
+    dateEdit->setDisplayFormat(format);
 }

@@ -20,10 +20,10 @@ public:
     explicit UpDownControl(QWidget* parent);
 
     void SetBuddy(QLineEdit* buddy);
-    QLineEdit* Buddy() const { return buddy_; }
+    QLineEdit* Buddy() const { return buddyEdit; }
     void SetRange(int lower, int upper);
-    int Lower() const { return lower_; }
-    int Upper() const { return upper_; }
+    int Lower() const { return lowest; }
+    int Upper() const { return highest; }
     // The buddy's number clamped to the range (the lower end when it does not parse).
     int Position() const;
     void SetPosition(int position);
@@ -33,11 +33,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLineEdit* buddy_ = nullptr;
-    QToolButton* up_ = nullptr;
-    QToolButton* down_ = nullptr;
-    int lower_ = 0;
-    int upper_ = 100;
+    QLineEdit* buddyEdit = nullptr;
+    QToolButton* upButton = nullptr;
+    QToolButton* downButton = nullptr;
+    int lowest = 0;
+    int highest = 100;
 };
 
 // A date with a "no date" state: a check box that says whether a date is held, beside the date.
@@ -52,13 +52,13 @@ public:
     void SetDate(std::optional<QDate> date);
     // Display format, e.g. "MM/dd/yyyy".
     void SetDisplayFormat(const QString& format);
-    QDateEdit* Edit() const { return edit_; }
-    QCheckBox* HasDate() const { return check_; }
+    QDateEdit* Edit() const { return dateEdit; }
+    QCheckBox* HasDate() const { return hasDateBox; }
 
 signals:
     void Changed();
 
 private:
-    QCheckBox* check_ = nullptr;
-    QDateEdit* edit_ = nullptr;
+    QCheckBox* hasDateBox = nullptr;
+    QDateEdit* dateEdit = nullptr;
 };

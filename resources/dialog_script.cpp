@@ -46,8 +46,9 @@ void NoteDialogShown(int templateId) {
 
 std::optional<DialogScript> TakeDialogScript() {
     ScriptState& state = State();
-    if (state.queue.empty())
+    if (state.queue.empty()) {
         return std::nullopt;
+    }
     DialogScript script = std::move(state.queue.front());
     state.queue.pop_front();
     return script;

@@ -18,23 +18,22 @@ std::vector<DialogTemplate> MakeTemplates() {
     std::vector<DialogTemplate> all;
 
     // About: the icon, the version, the credits and the build stamp.
-    all.push_back(
-        {AboutTemplate,
-         u"",
-         u"Tahoma",
-         8,
-         127,
-         104,
-         DialogPlacement::FullScreen,
-         {
-             Ctl(NoControlId, K::Icon, u"128", S::None, 7, 7, 20, 20),
-             Ctl(NoControlId, K::Static, u"Pawnlet version " PAWNLET_VERSION_TEXT, S::None, 32, 13,
-                 88, 8),
-             Ctl(1044, K::Static,
-                 u"A chess game viewer and editor\nfor PGN files\nFree to use and share",
-                 S::Centered, 7, 34, 113, 31),
-             Ctl(1015, K::Static, u"", S::Centered, 7, 72, 113, 25),
-         }});
+    all.push_back({AboutTemplate,
+                   u"",
+                   u"Tahoma",
+                   8,
+                   127,
+                   104,
+                   DialogPlacement::FullScreen,
+                   {
+                       Ctl(NoControlId, K::Icon, u"128", S::None, 7, 7, 20, 20),
+                       Ctl(NoControlId, K::Static, u"Pawnlet version " PAWNLET_VERSION_TEXT,
+                           S::None, 32, 13, 88, 8),
+                       Ctl(1044, K::Static,
+                           u"A chess game viewer and editor\nfor PGN files\nFree to use and share",
+                           S::Centered, 7, 34, 113, 31),
+                       Ctl(1015, K::Static, u"", S::Centered, 7, 72, 113, 25),
+                   }});
 
     // Promotion: one button per piece a pawn may become.
     all.push_back({PromotionTemplate,
@@ -233,11 +232,14 @@ std::vector<DialogTemplate> MakeTemplates() {
 } // namespace
 
 const DialogControl* DialogTemplate::FindControl(int controlId) const {
-    if (controlId == NoControlId)
+    if (controlId == NoControlId) {
         return nullptr;
-    for (const DialogControl& control : controls)
-        if (control.id == controlId)
+    }
+    for (const DialogControl& control : controls) {
+        if (control.id == controlId) {
             return &control;
+        }
+    }
     return nullptr;
 }
 
@@ -247,8 +249,10 @@ const std::vector<DialogTemplate>& AllDialogTemplates() {
 }
 
 const DialogTemplate* FindDialogTemplate(int templateId) {
-    for (const DialogTemplate& tmpl : AllDialogTemplates())
-        if (tmpl.id == templateId)
+    for (const DialogTemplate& tmpl : AllDialogTemplates()) {
+        if (tmpl.id == templateId) {
             return &tmpl;
+        }
+    }
     return nullptr;
 }

@@ -29,8 +29,9 @@ MenuItem Popup(std::u16string_view text, std::vector<MenuItem> items) {
 template <std::size_t N>
 std::vector<MenuItem> ItemsOf(const std::array<AnnotationItem, N>& table, bool glyphs) {
     std::vector<MenuItem> items;
-    for (const AnnotationItem& entry : table)
+    for (const AnnotationItem& entry : table) {
         items.push_back(Item(entry.command, entry.menuText, glyphs && entry.value != 0));
+    }
     return items;
 }
 
@@ -40,8 +41,9 @@ std::vector<MenuItem> PositionItems() {
         Item(Cmd::MaterialBalance, u"&Material balance"),
         Separator(),
     };
-    for (MenuItem& item : ItemsOf(PositionAssessmentMenu, true))
+    for (MenuItem& item : ItemsOf(PositionAssessmentMenu, true)) {
         items.push_back(std::move(item));
+    }
     return items;
 }
 
@@ -118,10 +120,11 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
             if (item.ownerDrawn) {
                 // The evaluation items show their glyph; the text stays as the tooltip.
                 const int cell = item.command - Cmd::EvalFirst;
-                if (!glyphs.isNull())
+                if (!glyphs.isNull()) {
                     action->setIcon(StripCellIcon(
                         GlyphStripBitmap,
                         QRect(cell * GlyphCellWidth, 0, GlyphCellWidth, GlyphCellHeight), false));
+                }
                 action->setToolTip(QStringView(item.text).toString());
                 action->setText(QString());
             }
@@ -134,34 +137,43 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
 } // namespace
 
 const MenuResource* FindMenu(int menuId) {
-    for (const MenuResource& menu : Menus())
-        if (menu.id == menuId)
+    for (const MenuResource& menu : Menus()) {
+        if (menu.id == menuId) {
             return &menu;
+        }
+    }
     return nullptr;
 }
 
 std::u16string_view MenuItemText(int command) {
     std::function<std::u16string_view(const MenuItem&)> find =
         [&](const MenuItem& item) -> std::u16string_view {
-        if (item.kind == MenuItem::Kind::Command && item.command == command)
+        if (item.kind == MenuItem::Kind::Command && item.command == command) {
             return item.text;
-        for (const MenuItem& child : item.items)
-            if (std::u16string_view text = find(child); !text.empty())
+        }
+        for (const MenuItem& child : item.items) {
+            if (std::u16string_view text = find(child); !text.empty()) {
                 return text;
+            }
+        }
         return {};
     };
-    for (const MenuResource& menu : Menus())
-        for (const MenuItem& popup : menu.popups)
-            if (std::u16string_view text = find(popup); !text.empty())
+    for (const MenuResource& menu : Menus()) {
+        for (const MenuItem& popup : menu.popups) {
+            if (std::u16string_view text = find(popup); !text.empty()) {
                 return text;
+            }
+        }
+    }
     return {};
 }
 
 QMenu* BuildPopupMenu(int menuId, int popupIndex, QWidget* parent,
                       const CommandActionLookup& lookup) {
     const MenuResource* resource = FindMenu(menuId);
-    if (!resource || popupIndex < 0 || popupIndex >= int(resource->popups.size()))
+    if (!resource || popupIndex < 0 || popupIndex >= int(resource->popups.size())) {
         return nullptr;
+    }
     const MenuItem& popup = resource->popups[std::size_t(popupIndex)];
     auto* menu = new QMenu(QStringView(popup.text).toString(), parent);
     menu->setObjectName(QStringLiteral("menu-%1-%2").arg(menuId).arg(popupIndex));
@@ -170,12 +182,14 @@ QMenu* BuildPopupMenu(int menuId, int popupIndex, QWidget* parent,
 }
 
 QAction* FindMenuAction(QMenu* menu, int command) {
-    if (!menu)
+    if (!menu) {
         return nullptr;
+    }
     for (QAction* action : menu->actions()) {
         if (QMenu* sub = action->menu()) {
-            if (QAction* found = FindMenuAction(sub, command))
+            if (QAction* found = FindMenuAction(sub, command)) {
                 return found;
+            }
         } else if (!action->isSeparator() && action->data().toInt() == command) {
             return action;
         }
@@ -184,8 +198,9 @@ QAction* FindMenuAction(QMenu* menu, int command) {
 }
 
 std::vector<Accelerator> LoadAccelerators(int tableId) {
-    if (tableId != AcceleratorTableId)
+    if (tableId != AcceleratorTableId) {
         return {};
+    }
     return {
         {QKeySequence(Qt::CTRL | Qt::Key_B), Cmd::MoveBackward},
         {QKeySequence(Qt::CTRL | Qt::Key_E), Cmd::GoToEnd},
@@ -211,7 +226,8 @@ const std::vector<ToolButton>& ToolButtons() {
 }
 
 std::u16string_view LoadResourceString(int stringId) {
-    if (stringId == 410)
+    if (stringId == 410) {
         return u"Menu";
+    }
     return {};
 }

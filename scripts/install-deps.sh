@@ -14,7 +14,7 @@ run_packages=(
 )
 test_packages=(
     libgtest-dev libgmock-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format-14
     xvfb xauth
     mingw-w64 wine wine64
     time valgrind

@@ -90,16 +90,16 @@ inline RerunResult RerunAsUnprivilegedUser() {
 
 // In a test's body: returns from it as root, with the result of the unprivileged run; goes on as
 // any other user.
-#define PAWNLET_RUN_AS_UNPRIVILEGED_USER()                                                     \
-    do {                                                                                       \
-        const ::testuser::RerunResult rerun = ::testuser::RerunAsUnprivilegedUser();           \
-        if (rerun.outcome == ::testuser::Rerun::Impossible) {                                  \
-            GTEST_SKIP() << "running as root, and " << rerun.detail;                           \
-        }                                                                                      \
-        if (rerun.outcome == ::testuser::Rerun::Failed) {                                      \
-            FAIL() << "the run as the user nobody failed (" << rerun.detail << ")";            \
-        }                                                                                      \
-        if (rerun.outcome == ::testuser::Rerun::Passed) {                                      \
-            return;                                                                            \
-        }                                                                                      \
+#define PAWNLET_RUN_AS_UNPRIVILEGED_USER()                                                         \
+    do {                                                                                           \
+        const ::testuser::RerunResult rerun = ::testuser::RerunAsUnprivilegedUser();               \
+        if (rerun.outcome == ::testuser::Rerun::Impossible) {                                      \
+            GTEST_SKIP() << "running as root, and " << rerun.detail;                               \
+        }                                                                                          \
+        if (rerun.outcome == ::testuser::Rerun::Failed) {                                          \
+            FAIL() << "the run as the user nobody failed (" << rerun.detail << ")";                \
+        }                                                                                          \
+        if (rerun.outcome == ::testuser::Rerun::Passed) {                                          \
+            return;                                                                                \
+        }                                                                                          \
     } while (false)

@@ -3,8 +3,8 @@
 // every aligned 2 x 2 block of device pixels one colour).
 #include "tests/app/window_test_support.h"
 
-#include "dialogs/echiquier.h"
 #include "app/layout.h"
+#include "dialogs/echiquier.h"
 
 #include <QImage>
 

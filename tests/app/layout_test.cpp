@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-#include <utility>
 #include <string>
+#include <utility>
 
 void PrintTo(const Rect& r, std::ostream* os) {
     *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";

@@ -75,6 +75,8 @@ struct TokenCase {
 };
 
 TEST(Tokenizer, CutsMovetextIntoTokens) {
+    // A row per case, the tokens packed as the text reads them.
+    // clang-format off
     const TokenCase cases[] = {
         {"number then move", "12.e4", {{Number, u"12."}, {Move, u"e4"}, {End, u""}}},
         {"black number", "12...Nf6", {{Number, u"12..."}, {Move, u"Nf6"}, {End, u""}}},
@@ -146,6 +148,7 @@ TEST(Tokenizer, CutsMovetextIntoTokens) {
          "e2-e4 e7-e5",
          {{Move, u"e2-e4"}, {Move, u"e7-e5"}, {End, u""}}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(Tokens(c.input), c.tokens) << c.name;
     }
