@@ -7,6 +7,8 @@
 
 #include <QListWidget>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int MovesList = 1000;
@@ -28,8 +30,7 @@ void FillMoveList(QListWidget* list, Coup* mainMove) {
     }
     for (Coup* move = mainMove; move;
          move = move == mainMove ? FirstAlternative(*move) : NextAlternative(*move)) {
-        const std::u16string text = MoveText(*move, false, false);
-        auto* item = new QListWidgetItem(QString::fromUtf16(text.data(), qsizetype(text.size())));
+        auto* item = new QListWidgetItem(QString::fromStdU16String(MoveText(*move, false, false)));
         item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(move)));
         list->addItem(item);
     }

@@ -11,17 +11,13 @@
 
 namespace {
 
-QString ToQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
 // The text of a command that has no menu item in the resources.
 QString OwnText(int command) {
     switch (command) {
     case Cmd::AnnotationPopup:
         if (const MenuResource* annotations = FindMenu(AnnotationMenuId);
             annotations && !annotations->popups.empty()) {
-            return ToQString(annotations->popups.front().text);
+            return QStringView(annotations->popups.front().text).toString();
         }
         return {};
     case Cmd::GoToStart:
@@ -94,7 +90,7 @@ CommandActions::CommandActions(QWidget* window) {
             if (command == Cmd::MoveList) {
                 continue;
             }
-            QString text = ToQString(MenuItemText(command));
+            QString text = QStringView(MenuItemText(command)).toString();
             if (text.isEmpty()) {
                 text = OwnText(command);
             }

@@ -12,6 +12,8 @@
 #include "resources/dialog_builder.h"
 #include "resources/menus.h"
 
+using namespace pawnlet;
+
 namespace {
 
 // Handlers with the dispatcher's signature, one per row of the table below.

@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
+using namespace pawnlet;
+
 namespace {
 
 const std::u16string PasteCaption = u"Paste";
@@ -39,8 +41,8 @@ bool LooksLikeFen(const QString& text) {
 std::unique_ptr<Partie> GameFromFen(const QString& text) {
     auto partie = std::make_unique<Partie>();
     Position& start = partie->startPosition;
-    if (ReadFen(start, ShellText(text)) == 0) {
-        Refuse(ErrorText(BadStartPosition));
+    if (ReadFen(start, text.toStdU16String()) == 0) {
+        Refuse(ErrorText(ParseError::BadStartPosition));
         return nullptr;
     }
     // Only what the FEN says is kept: its castling rights, side to move and move number.
@@ -48,10 +50,10 @@ std::unique_ptr<Partie> GameFromFen(const QString& text) {
     choices.castling = {start.castleWhiteKing != 0, start.castleWhiteQueen != 0,
                         start.castleBlackKing != 0, start.castleBlackQueen != 0};
     choices.whiteToPlay = start.sideToMove == White;
-    choices.moveNumber = ShellText(QString::number(NextMoveNumber(start)));
+    choices.moveNumber = QString::number(NextMoveNumber(start)).toStdU16String();
     const SetupVerdict verdict = ValidateSetup(start, choices);
     if (!verdict.accepted) {
-        Refuse(verdict.failure.value_or(ErrorText(BadStartPosition)));
+        Refuse(verdict.failure.value_or(ErrorText(ParseError::BadStartPosition)));
         return nullptr;
     }
     start.setUp = 1;
@@ -66,24 +68,24 @@ std::unique_ptr<Partie> GameFromPgn(QString text) {
     }
     QTemporaryFile copy;
     if (!copy.open()) {
-        Refuse(ErrorText(OpenFailed));
+        Refuse(ErrorText(ParseError::OpenFailed));
         return nullptr;
     }
     const QByteArray bytes = text.toUtf8();
     if (copy.write(bytes) != bytes.size() || !copy.flush()) {
-        Refuse(ErrorText(OpenFailed));
+        Refuse(ErrorText(ParseError::OpenFailed));
         return nullptr;
     }
     platform::File file;
-    if (!file.Open(ShellText(copy.fileName()), platform::OpenMode::Read)) {
-        Refuse(ErrorText(OpenFailed));
+    if (!file.Open(copy.fileName().toStdU16String(), platform::OpenMode::Read)) {
+        Refuse(ErrorText(ParseError::OpenFailed));
         return nullptr;
     }
     auto partie = std::make_unique<Partie>();
     LineReader reader(file, 0);
-    const ParseError result = ReadGame(*partie, reader);
-    if (result != NoError) {
-        Refuse(result == NoGame ? std::u16string(u"No games") : ErrorText(result));
+    const ParseResult result = ReadGame(*partie, reader);
+    if (result.code != ParseError::NoError) {
+        Refuse(result.code == ParseError::NoGame ? std::u16string(u"No games") : ErrorText(result));
         return nullptr;
     }
     // The game belongs to no file: its place in the copy means nothing.
@@ -96,7 +98,8 @@ std::unique_ptr<Partie> GameFromPgn(QString text) {
 
 void CopyFenCommand() {
     if (CurrentPosition) {
-        QGuiApplication::clipboard()->setText(QtText(WriteFen(*CurrentPosition)));
+        QGuiApplication::clipboard()->setText(
+            QString::fromStdU16String(WriteFen(*CurrentPosition)));
     }
 }
 
@@ -105,7 +108,8 @@ void CopyGameCommand() {
         return;
     }
     const std::string bytes = WriteGameText(*CurrentPartie);
-    QGuiApplication::clipboard()->setText(QtText(platform::Decode(bytes, CurrentPartie->encoding)));
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdU16String(platform::Decode(bytes, CurrentPartie->encoding)));
 }
 
 void PasteCommand() {

@@ -10,10 +10,12 @@
 #include "dialogs/setup_dialog.h"
 #include "pgn/partie.h"
 
+using namespace pawnlet;
+
 void OptionsCommand() {
     OptionsValues values = CurrentOptions();
     if (ShowOptionsDialog(MainWindowWidget, values) != 1) {
-        InvalidateMainWindow(true);
+        InvalidateMainWindow();
         return;
     }
     ApplyOptions(values);
@@ -38,7 +40,7 @@ void ApplyOptions(const OptionsValues& values) {
         StandardBoard = values.standardBoard;
         ApplyBoardSettings();
     }
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
 }
 
 void NewPositionCommand() {

@@ -9,6 +9,8 @@
 
 #include <QWidget>
 
+using namespace pawnlet;
+
 namespace {
 
 const std::u16string LoadCaption = u"Unable to load game";
@@ -30,15 +32,15 @@ namespace {
 // The part of Open after the file was chosen: the game list, then the game picked.
 bool LoadChosenFile(const std::u16string& path) {
     auto partie = std::make_unique<Partie>();
-    const ParseError result =
+    const ParseResult result =
         LoadGame(*partie, Owner(), platform::DropDoubledBackslash(path), 0, 0);
-    if (result == NoError) {
-        NoteRecentFile(QtText(partie->path));
+    if (result.code == ParseError::NoError) {
+        NoteRecentFile(QString::fromStdU16String(partie->path));
         InstallGame(std::move(partie));
         return true;
     }
     partie.reset();
-    if (result != Cancelled) {
+    if (result.code != ParseError::Cancelled) {
         ShowLoadError(result, LoadCaption, Owner());
     }
     return false;
@@ -67,8 +69,8 @@ void LoadFromCurrentFile(std::uint64_t offset, std::int32_t count) {
     }
     const std::u16string path = platform::DropDoubledBackslash(CurrentPartie->path);
     auto partie = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*partie, Owner(), path, offset, count);
-    switch (OutcomeOf(result)) {
+    const ParseResult result = LoadGame(*partie, Owner(), path, offset, count);
+    switch (OutcomeOf(result.code)) {
     case LoadOutcome::Loaded:
         InstallGame(std::move(partie));
         return;

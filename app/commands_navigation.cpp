@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <vector>
 
+using namespace pawnlet;
+
 namespace {
 
 void ShowPosition(Position* position) {
@@ -175,7 +177,7 @@ void SetMoveAnnotation(int nag) {
         Session::Instance().Record(AnnotationRecord(*move, oldNag));
     }
     MarkChanged();
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
     if (MoveList) {
         MoveList->RefreshMoveRow(move);
     }
@@ -191,7 +193,7 @@ void SetPositionAssessment(int evaluation) {
         Session::Instance().Record(AssessmentRecord(*CurrentPosition, oldEvaluation));
     }
     MarkChanged();
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
 }
 
 void ShowAnnotationPopup() {
@@ -221,7 +223,7 @@ void ToggleMoveList() {
         return;
     }
     CommentRect.right = shown ? MoveListRect.left - 3 : MoveListRect.right;
-    InvalidateMainWindow(shown);
+    InvalidateMainWindow();
 }
 
 void RevertBoard() {
@@ -229,5 +231,5 @@ void RevertBoard() {
         return;
     }
     Board->flipped = !Board->flipped;
-    InvalidateMainWindow(true);
+    InvalidateMainWindow();
 }

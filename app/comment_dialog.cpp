@@ -10,6 +10,8 @@
 
 #include <QPlainTextEdit>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int CommentEdit = 1043;
@@ -21,8 +23,7 @@ int ShowCommentDialog(QWidget* owner, std::optional<std::u16string>& comment) {
     DialogProcedure procedure;
     procedure.onInit = [&comment](TemplateDialog& dialog) {
         if (comment) {
-            dialog.SetText(CommentEdit,
-                           QString::fromUtf16(comment->data(), qsizetype(comment->size())));
+            dialog.SetText(CommentEdit, QString::fromStdU16String(*comment));
         }
         dialog.SetCaption(QStringLiteral("Comment"));
         if (QWidget* edit = dialog.Control(CommentEdit)) {
@@ -36,8 +37,7 @@ int ShowCommentDialog(QWidget* owner, std::optional<std::u16string>& comment) {
             if (text.isEmpty()) {
                 comment.reset();
             } else {
-                comment = std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                                         size_t(text.size()));
+                comment = text.toStdU16String();
             }
             dialog.End(1);
             return true;
@@ -75,7 +75,7 @@ void EditComment() {
         std::optional<std::u16string> old = position->comment;
         position->SetComment(std::move(edited));
         Session::Instance().Record(CommentRecord(*position, std::move(old)));
-        InvalidateMainWindow(false);
+        InvalidateMainWindow();
     }
     if (hadComment != position->comment.has_value() && position->previousMove && MoveList) {
         MoveList->RefreshMoveRow(position->previousMove);

@@ -76,11 +76,10 @@ extern QWidget* MainWindowWidget;
 // Makes `partie` the current game (a new empty game when null), shows its start position and
 // rebuilds the move list: the session's InstallGame. Never asks to save the game it replaces:
 // callers ask ConfirmSave first.
-void InstallGame(std::unique_ptr<Partie> partie);
+void InstallGame(std::unique_ptr<pawnlet::Partie> partie);
 
 // Recomputes the layout after the board size changed, resizes the board and moves the list.
 void ApplyBoardSettings();
 
-// Schedules a repaint of the whole main window. `erase` repaints the background first; both
-// repaint everything here, the flag is kept so that callers say what they mean.
-void InvalidateMainWindow(bool erase = false);
+// Schedules a repaint of the whole main window, background included.
+void InvalidateMainWindow();

@@ -14,6 +14,8 @@
 #include <QListView>
 #include <QWidget>
 
+using namespace pawnlet;
+
 // --- The model
 
 int MoveRowModel::rowCount(const QModelIndex& parent) const {
@@ -68,8 +70,7 @@ QString OpenRowText(const Coup& move) {
     if (IsAlternative(move)) {
         text += QLatin1Char('(');
     }
-    const std::u16string san = MoveText(move, true, false);
-    text += QString::fromUtf16(san.data(), qsizetype(san.size()));
+    text += QString::fromStdU16String(MoveText(move, true, false));
     if (IndicateComment != 0 && move.after && move.after->comment) {
         text += QStringLiteral(" [...]");
     }

@@ -22,8 +22,10 @@
 #include <memory>
 #include <vector>
 
+namespace pawnlet {
 class Coup;
 class Partie;
+} // namespace pawnlet
 class QFont;
 class QWidget;
 
@@ -38,18 +40,18 @@ public:
 
     struct Row {
         QString text;
-        Coup* move;
+        pawnlet::Coup* move;
     };
 
     void Reset(std::vector<Row> rows);
-    void Insert(int row, const QString& text, Coup* move);
-    void SetRow(int row, const QString& text, Coup* move);
+    void Insert(int row, const QString& text, pawnlet::Coup* move);
+    void SetRow(int row, const QString& text, pawnlet::Coup* move);
 
     QString Text(int row) const { return rows[row].text; }
-    Coup* Move(int row) const { return rows[row].move; }
+    pawnlet::Coup* Move(int row) const { return rows[row].move; }
     int Count() const { return int(rows.size()); }
     // The first row whose move is `move`, or -1.
-    int RowOf(const Coup* move) const;
+    int RowOf(const pawnlet::Coup* move) const;
 
 private:
     std::vector<Row> rows;
@@ -71,23 +73,23 @@ public:
     void MoveControl(const QRect& rect);
 
     // Empties the list and lists the whole game. No row is selected afterwards.
-    void RebuildList(const Partie& partie);
+    void RebuildList(const pawnlet::Partie& partie);
     // Inserts the row of a move just added to the tree (at the end of a line, or as the last
     // alternative of its position) and selects it.
-    void InsertMoveRow(Coup* move);
+    void InsertMoveRow(pawnlet::Coup* move);
     // Rewrites the row of `move` after its annotation or its position's comment changed.
-    void RefreshMoveRow(Coup* move);
+    void RefreshMoveRow(pawnlet::Coup* move);
     // Selects the row of `move`; null does nothing. Does not count as a tap on the row.
-    void SelectMoveRow(const Coup* move);
+    void SelectMoveRow(const pawnlet::Coup* move);
     // The move of the selected row, or null.
-    Coup* SelectedMove() const;
+    pawnlet::Coup* SelectedMove() const;
 
     // Shows or hides the control.
     void ToggleVisible();
     bool IsVisible() const { return visible; }
 
     // The index of the first row whose move is `move`, or -1.
-    int RowOf(const Coup* move) const;
+    int RowOf(const pawnlet::Coup* move) const;
     int RowCount() const;
     QString RowText(int row) const;
     QListView* Control() const { return control; }
@@ -99,10 +101,10 @@ public:
 
     // The text of the row of `move`, closed against `following`, the move of the row after it
     // (null when it is the last row).
-    static QString RowTextFor(const Coup& move, const Coup* following);
+    static QString RowTextFor(const pawnlet::Coup& move, const pawnlet::Coup* following);
 
 private:
-    static void ListGame(Coup* first, std::vector<MoveRowModel::Row>& rows);
+    static void ListGame(pawnlet::Coup* first, std::vector<MoveRowModel::Row>& rows);
 
     // The control dies with the main window, which may come first; the model is its child.
     QPointer<QListView> control;

@@ -36,6 +36,8 @@
 #include <memory>
 #include <new>
 
+using namespace pawnlet;
+
 namespace {
 
 // The shell of screenshot mode: nobody is there to answer. The game list takes the file's first
@@ -79,7 +81,8 @@ public:
 // Loads the game the user picks from `path` (the game list decides); true when one was installed.
 bool OpenStartFile(MainWindow& window, const QString& path) {
     auto partie = std::make_unique<Partie>();
-    if (LoadGame(*partie, ShellOwner(&window), ShellText(path), 0, 0) != NoError) {
+    if (LoadGame(*partie, ShellOwner(&window), path.toStdU16String(), 0, 0).code !=
+        ParseError::NoError) {
         return false;
     }
     InstallGame(std::move(partie));
@@ -191,7 +194,7 @@ int main(int argc, char* argv[]) {
                      [window](std::optional<QString> path) {
                          std::optional<std::u16string> text;
                          if (path) {
-                             text = ShellText(*path);
+                             text = path->toStdU16String();
                          }
                          window->OpenFileMessage(text);
                      });
@@ -200,7 +203,7 @@ int main(int argc, char* argv[]) {
     }
 
     if (!options.file.isEmpty() && OpenStartFile(*window, options.file)) {
-        NoteRecentFile(QtText(CurrentPartie->path));
+        NoteRecentFile(QString::fromStdU16String(CurrentPartie->path));
     }
 
     const int code = app.exec();

@@ -31,6 +31,8 @@
 
 #include <cstdio>
 
+using namespace pawnlet;
+
 namespace {
 
 int PieceStripFor(bool standardBoard) {
@@ -174,12 +176,13 @@ void MainWindow::UpdateTitle() {
     const Partie* partie = CurrentPartie.get();
     QString title = QStringLiteral("Pawnlet");
     if (partie) {
-        const QString players =
-            QStringLiteral("%1 \u2013 %2")
-                .arg(QtText(partie->white.value_or(u"?")), QtText(partie->black.value_or(u"?")));
+        const QString players = QStringLiteral("%1 \u2013 %2")
+                                    .arg(QString::fromStdU16String(partie->white.value_or(u"?")),
+                                         QString::fromStdU16String(partie->black.value_or(u"?")));
         if (partie->hasFile) {
-            title = QStringLiteral("%1 \u2014 %2")
-                        .arg(QFileInfo(QtText(partie->path)).fileName(), players);
+            title =
+                QStringLiteral("%1 \u2014 %2")
+                    .arg(QFileInfo(QString::fromStdU16String(partie->path)).fileName(), players);
         } else if (players != QStringLiteral("White \u2013 Black")) {
             title = QStringLiteral("Pawnlet \u2014 %1").arg(players);
         }
@@ -221,7 +224,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     // The game list is modal: it opens once the drop is over, so that the program the file came
     // from is not held up meanwhile.
     QMetaObject::invokeMethod(
-        this, [file = *path] { (void)OpenPath(ShellText(file)); }, Qt::QueuedConnection);
+        this, [file = *path] { (void)OpenPath(file.toStdU16String()); }, Qt::QueuedConnection);
 }
 
 void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
@@ -235,8 +238,8 @@ void MainWindow::OpenFileMessage(const std::optional<std::u16string>& path) {
         return;
     }
     auto partie = std::make_unique<Partie>();
-    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0) == NoError) {
-        NoteRecentFile(QtText(partie->path));
+    if (LoadGame(*partie, ShellOwner(this), *path, 0, 0).code == ParseError::NoError) {
+        NoteRecentFile(QString::fromStdU16String(partie->path));
         InstallGame(std::move(partie));
     }
 }
@@ -275,7 +278,7 @@ void MainWindow::PaintStatusLine(QPainter& painter) {
     painter.setPen(Qt::black);
     int width = metrics.horizontalAdvance(QLatin1Char(' '));
     if (const Coup* move = CurrentPosition->previousMove) {
-        const QString text = QtText(MoveText(*move, true, false));
+        const QString text = QString::fromStdU16String(MoveText(*move, true, false));
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
         width = metrics.horizontalAdvance(text);
     }
@@ -308,7 +311,7 @@ void MainWindow::PaintComment(QPainter& painter) {
     painter.setFont(NormalFont);
     painter.setPen(Qt::black);
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     QtText(*CurrentPosition->comment));
+                     QString::fromStdU16String(*CurrentPosition->comment));
 }
 
 void MainWindow::paintEvent(QPaintEvent* event) {
@@ -374,10 +377,10 @@ void ApplyBoardSettings() {
     if (MoveList) {
         MoveList->MoveControl(MoveListRect.ToQRect());
     }
-    InvalidateMainWindow(true);
+    InvalidateMainWindow();
 }
 
-void InvalidateMainWindow(bool) {
+void InvalidateMainWindow() {
     if (MainWindowWidget) {
         MainWindowWidget->update();
     }

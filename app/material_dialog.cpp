@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+using namespace pawnlet;
+
 namespace {
 
 // First slot of each type, by type - 1 (pawn, rook, knight, bishop, queen, king).

@@ -11,7 +11,9 @@
 #include <array>
 #include <vector>
 
+namespace pawnlet {
 class Position;
+} // namespace pawnlet
 class QWidget;
 
 // How many pieces of each type, indexed by type - 1 (pawn, rook, knight, bishop, queen, king).
@@ -20,7 +22,7 @@ struct MaterialCount {
     std::array<int, 6> black{};
 };
 
-[[nodiscard]] MaterialCount CountMaterial(const Position& position);
+[[nodiscard]] MaterialCount CountMaterial(const pawnlet::Position& position);
 
 // One piece to draw: its piece type (1 pawn .. 6 king) and its slot.
 struct MaterialSlot {
@@ -37,4 +39,4 @@ inline constexpr int MaterialSlotSize = 19;
 
 // Counts the material of `position` and shows it over `owner`. Ends with 2 (or -1 when the dialog
 // could not be shown).
-int ShowMaterialBalance(QWidget* owner, const Position& position);
+int ShowMaterialBalance(QWidget* owner, const pawnlet::Position& position);

@@ -28,8 +28,7 @@ QString CommandName(QMenu* menu, int command) {
     if (command == Cmd::AnnotationPopup) {
         if (const MenuResource* annotations = FindMenu(AnnotationMenuId);
             annotations && !annotations->popups.empty()) {
-            const std::u16string_view title = annotations->popups.front().text;
-            return QString::fromUtf16(title.data(), qsizetype(title.size()));
+            return QStringView(annotations->popups.front().text).toString();
         }
         return {};
     }
@@ -77,7 +76,7 @@ void MenuBar::AddMenuButton() {
     if (label.empty()) {
         label = description.label;
     }
-    menuButton->setText(QString::fromUtf16(label.data(), qsizetype(label.size())));
+    menuButton->setText(QStringView(label).toString());
     menuButton->setFixedHeight(BarHeight);
     menuButton->setAutoRaise(true);
     // The bar is for the stylus: keys typed after a command belong to the window (its

@@ -8,6 +8,8 @@
 
 #include <QListWidget>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int AddButton = 3;

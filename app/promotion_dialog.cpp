@@ -4,6 +4,8 @@
 #include "chess/types.h"
 #include "resources/dialog_builder.h"
 
+using namespace pawnlet;
+
 namespace {
 
 // The four buttons of the dialog.

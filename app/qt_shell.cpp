@@ -6,6 +6,7 @@
 #include "dialogs/game_list_dialog.h"
 #include "dialogs/other_tags_dialog.h"
 #include "dialogs/properties_dialog.h"
+#include "pgn/partie.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -15,6 +16,8 @@
 
 #include <algorithm>
 #include <cstdio>
+
+using namespace pawnlet;
 
 namespace {
 
@@ -53,7 +56,8 @@ QMessageBox::StandardButtons QtButtons(platform::Buttons buttons) {
 QString FilterString(const std::vector<platform::FileFilter>& filters) {
     QStringList parts;
     for (const platform::FileFilter& f : filters) {
-        parts << QStringLiteral("%1 (%2)").arg(QtText(f.description), QtText(f.pattern));
+        parts << QStringLiteral("%1 (%2)").arg(QString::fromStdU16String(f.description),
+                                               QString::fromStdU16String(f.pattern));
     }
     return parts.join(QStringLiteral(";;"));
 }
@@ -118,14 +122,6 @@ QString WrapText(const QString& text, const QFontMetrics& metrics, int width) {
 
 } // namespace
 
-QString QtText(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
-std::u16string ShellText(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
-}
-
 void SetMessageBoxHook(MessageBoxHook hook) {
     messageBoxHook = std::move(hook);
 }
@@ -146,7 +142,7 @@ std::optional<std::u16string> AskOpenFileName(QWidget* owner) {
     if (!chosen || chosen->isEmpty()) {
         return std::nullopt;
     }
-    return ShellText(*chosen);
+    return chosen->toStdU16String();
 }
 
 platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16string& text,
@@ -155,7 +151,7 @@ platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16strin
     if (messageBoxHook) {
         return messageBoxHook(MessageBoxRequest{text, caption, icon, buttons});
     }
-    QMessageBox box(QtIcon(icon), QtText(caption), QString(), QtButtons(buttons),
+    QMessageBox box(QtIcon(icon), QString::fromStdU16String(caption), QString(), QtButtons(buttons),
                     OwnerWidget(owner));
     // Qt lets a message run to half the desktop's width; beside the handheld's 240-pixel window
     // the box stays about as wide as the window, its text broken into lines to fit.
@@ -167,7 +163,7 @@ platform::Answer QtShell::MessageBox(platform::Window owner, const std::u16strin
                                    style->pixelMetric(QStyle::PM_LayoutHorizontalSpacing) + 8;
     const int margins = style->pixelMetric(QStyle::PM_LayoutLeftMargin) +
                         style->pixelMetric(QStyle::PM_LayoutRightMargin);
-    box.setText(WrapText(QtText(text), QFontMetrics(box.font()),
+    box.setText(WrapText(QString::fromStdU16String(text), QFontMetrics(box.font()),
                          std::max(80, MessageBoxWidth - margins - iconRoom)));
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -198,11 +194,11 @@ namespace {
 // Runs a dialog that edits the header of `partie` and keeps the record of what it changed when
 // `partie` is the session's game (the save path asks for the properties too).
 template <typename Dialog> int EditHeader(Partie& partie, Dialog dialog) {
-    const GameHeader before = GameHeader::Of(partie);
+    const GameTags before = partie.Tags();
     const int result = dialog();
     Session& session = Session::Instance();
     if (session.Game() == &partie && session.Shown()) {
-        GameHeader after = GameHeader::Of(partie);
+        GameTags after = partie.Tags();
         if (after != before) {
             session.Record(HeaderRecord(before, std::move(after), *session.Shown()));
         }
@@ -226,13 +222,13 @@ QtShell::SaveFileName(platform::Window owner, const std::u16string& initialPath,
     FileDialogRequest request;
     request.save = true;
     request.directory = DocumentsFolder();
-    request.fileName = QtText(initialPath);
+    request.fileName = QString::fromStdU16String(initialPath);
     request.filter = FilterString(filters);
     std::optional<QString> chosen = RunFileDialog(OwnerWidget(owner), request);
     if (!chosen || chosen->isEmpty()) {
         return std::nullopt;
     }
-    return ShellText(*chosen);
+    return chosen->toStdU16String();
 }
 
 void ShowFailure(std::u16string_view caption, QWidget* owner) {
@@ -240,7 +236,7 @@ void ShowFailure(std::u16string_view caption, QWidget* owner) {
     constexpr unsigned GenericFailure = 0x80004005u;
     char text[32];
     std::snprintf(text, sizeof text, "Err : 0x%08X", GenericFailure);
-    platform::CurrentShell().MessageBox(ShellOwner(owner), ShellText(QString::fromLatin1(text)),
-                                        std::u16string(caption), platform::Icon::Stop,
-                                        platform::Buttons::Ok);
+    platform::CurrentShell().MessageBox(
+        ShellOwner(owner), QString::fromLatin1(text).toStdU16String(), std::u16string(caption),
+        platform::Icon::Stop, platform::Buttons::Ok);
 }

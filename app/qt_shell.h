@@ -16,31 +16,32 @@
 
 class QWidget;
 
-class QtShell final : public platform::Shell {
+class QtShell final : public pawnlet::platform::Shell {
 public:
-    platform::Answer MessageBox(platform::Window owner, const std::u16string& text,
-                                const std::u16string& caption, platform::Icon icon,
-                                platform::Buttons buttons) override;
+    pawnlet::platform::Answer MessageBox(pawnlet::platform::Window owner,
+                                         const std::u16string& text, const std::u16string& caption,
+                                         pawnlet::platform::Icon icon,
+                                         pawnlet::platform::Buttons buttons) override;
     int ChoosePromotionPiece() override;
-    int ShowGameList(platform::Window owner, platform::File& file, std::uint64_t& offset,
-                     std::int32_t& gamesInFile) override;
-    int EditProperties(platform::Window owner, Partie& partie) override;
-    int EditOtherTags(platform::Window owner, Partie& partie) override;
+    int ShowGameList(pawnlet::platform::Window owner, pawnlet::platform::File& file,
+                     std::uint64_t& offset, std::int32_t& gamesInFile) override;
+    int EditProperties(pawnlet::platform::Window owner, pawnlet::Partie& partie) override;
+    int EditOtherTags(pawnlet::platform::Window owner, pawnlet::Partie& partie) override;
     std::optional<std::u16string>
-    SaveFileName(platform::Window owner, const std::u16string& initialPath,
-                 const std::vector<platform::FileFilter>& filters) override;
+    SaveFileName(pawnlet::platform::Window owner, const std::u16string& initialPath,
+                 const std::vector<pawnlet::platform::FileFilter>& filters) override;
 };
 
 // The owner window a Shell call carries, as a widget (null for none).
-inline QWidget* OwnerWidget(platform::Window owner) {
+inline QWidget* OwnerWidget(pawnlet::platform::Window owner) {
     return static_cast<QWidget*>(owner);
 }
-inline platform::Window ShellOwner(QWidget* widget) {
-    return static_cast<platform::Window>(widget);
+inline pawnlet::platform::Window ShellOwner(QWidget* widget) {
+    return static_cast<pawnlet::platform::Window>(widget);
 }
 
 // The filters of the program's file dialogs: "PGN files" (*.pgn) and "All files" (*.*).
-std::vector<platform::FileFilter> PgnFileFilters();
+std::vector<pawnlet::platform::FileFilter> PgnFileFilters();
 
 // The platform's open-file dialog over the user's documents folder with the PGN filters: the
 // chosen path, or none when the user cancelled.
@@ -51,10 +52,10 @@ std::optional<std::u16string> AskOpenFileName(QWidget* owner);
 struct MessageBoxRequest {
     std::u16string text;
     std::u16string caption;
-    platform::Icon icon;
-    platform::Buttons buttons;
+    pawnlet::platform::Icon icon;
+    pawnlet::platform::Buttons buttons;
 };
-using MessageBoxHook = std::function<platform::Answer(const MessageBoxRequest&)>;
+using MessageBoxHook = std::function<pawnlet::platform::Answer(const MessageBoxRequest&)>;
 // Installs `hook` (an empty function removes it).
 void SetMessageBoxHook(MessageBoxHook hook);
 
@@ -66,9 +67,6 @@ struct FileDialogRequest {
 };
 using FileDialogHook = std::function<std::optional<QString>(const FileDialogRequest&)>;
 void SetFileDialogHook(FileDialogHook hook);
-
-QString QtText(const std::u16string& text);
-std::u16string ShellText(const QString& text);
 
 // Reports that a step of setting up the window failed: a stop box whose caption names the step
 // ("AddBitmap", "AddButtons", ...). The program goes on.

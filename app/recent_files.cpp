@@ -86,5 +86,5 @@ void OpenRecentFile(int index) {
     if (index < 0 || index >= files.size()) {
         return;
     }
-    (void)OpenPath(ShellText(files[index]));
+    (void)OpenPath(files[index].toStdU16String());
 }

@@ -5,6 +5,8 @@
 #include "chess/position.h"
 #include "pgn/partie.h"
 
+using namespace pawnlet;
+
 Session::Session() {
     connect(&history, &QUndoStack::indexChanged, this, [this] { FollowHistory(); });
 }
@@ -39,7 +41,7 @@ void Session::InstallGame(std::unique_ptr<Partie> partie) {
     if (MoveList) {
         MoveList->RebuildList(*game);
     }
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
     emit GameChanged();
     emit PositionChanged();
 }
@@ -73,7 +75,7 @@ void Session::TellViews(ListUpdate update) {
     if (Board) {
         Board->ClearSelection();
     }
-    InvalidateMainWindow(false);
+    InvalidateMainWindow();
 }
 
 void Session::MarkChanged() {

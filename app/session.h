@@ -20,20 +20,22 @@
 #include <cstddef>
 #include <memory>
 
+namespace pawnlet {
 class Partie;
 class Position;
+} // namespace pawnlet
 
 class Session : public QObject {
     Q_OBJECT
 public:
     static Session& Instance();
 
-    Partie* Game() const { return game.get(); }
-    Position* Shown() const { return shown; }
+    pawnlet::Partie* Game() const { return game.get(); }
+    pawnlet::Position* Shown() const { return shown; }
 
     // Makes `partie` the current game (a new empty game when null) at its start position and
     // rebuilds the move list. Never asks to save the game it replaces: callers ask ConfirmSave.
-    void InstallGame(std::unique_ptr<Partie> partie);
+    void InstallGame(std::unique_ptr<pawnlet::Partie> partie);
 
     // How the move list learns of a new position.
     enum class ListUpdate {
@@ -44,7 +46,7 @@ public:
     };
     // Shows `position`, a node of the current game's tree. At the start position the list keeps
     // the row it had selected, as the list has no row for it.
-    void SetPosition(Position* position, ListUpdate update = ListUpdate::SelectRow);
+    void SetPosition(pawnlet::Position* position, ListUpdate update = ListUpdate::SelectRow);
 
     // Sets the game's changed flag after an edit that kept the position, and says so.
     void MarkChanged();
@@ -73,27 +75,27 @@ private:
     void TellViews(ListUpdate update);
     void FollowHistory();
 
-    std::unique_ptr<Partie> game;
-    Position* shown = nullptr;
+    std::unique_ptr<pawnlet::Partie> game;
+    pawnlet::Position* shown = nullptr;
     QUndoStack history;
 };
 
 // Read-only views of the session's state under the names the rest of the program has always
 // used. Only the session assigns them.
 struct CurrentPartieView {
-    Partie* get() const { return Session::Instance().Game(); }
-    Partie* operator->() const { return get(); }
-    Partie& operator*() const { return *get(); }
+    pawnlet::Partie* get() const { return Session::Instance().Game(); }
+    pawnlet::Partie* operator->() const { return get(); }
+    pawnlet::Partie& operator*() const { return *get(); }
     explicit operator bool() const { return get() != nullptr; }
     friend bool operator==(const CurrentPartieView& view, std::nullptr_t) {
         return view.get() == nullptr;
     }
 };
 struct CurrentPositionView {
-    Position* get() const { return Session::Instance().Shown(); }
-    operator Position*() const { return get(); }
-    Position* operator->() const { return get(); }
-    Position& operator*() const { return *get(); }
+    pawnlet::Position* get() const { return Session::Instance().Shown(); }
+    operator pawnlet::Position*() const { return get(); }
+    pawnlet::Position* operator->() const { return get(); }
+    pawnlet::Position& operator*() const { return *get(); }
 };
 inline constexpr CurrentPartieView CurrentPartie;
 inline constexpr CurrentPositionView CurrentPosition;

@@ -9,10 +9,12 @@
 
 #include <QWidget>
 
+using namespace pawnlet;
+
 namespace {
 
 void Deselect() {
-    Board->RedrawSelection(false, *CurrentPosition);
+    Board->RedrawSelection();
     Board->ClearSelection();
 }
 
@@ -42,7 +44,7 @@ void TapBoard(int x, int y) {
             return;
         }
         Board->SetSelection(file, rank);
-        Board->RedrawSelection(true, position);
+        Board->RedrawSelection();
         return;
     }
 

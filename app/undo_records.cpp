@@ -7,6 +7,8 @@
 #include "pgn/partie.h"
 #include "pgn/pgn_header.h"
 
+using namespace pawnlet;
+
 namespace {
 
 // The edit is already done when its record is pushed: the first redo, which QUndoStack::push
@@ -175,21 +177,21 @@ private:
 
 class HeaderChanged final : public EditRecord {
 public:
-    HeaderChanged(GameHeader before, GameHeader after, Position& shown)
+    HeaderChanged(GameTags before, GameTags after, Position& shown)
         : before(std::move(before)), after(std::move(after)), shown(shown) {}
 
 private:
     void Revert() override { Put(before); }
     void Apply() override { Put(after); }
-    void Put(const GameHeader& header) {
+    void Put(const GameTags& header) {
         if (Partie* partie = Session::Instance().Game()) {
-            header.ApplyTo(*partie);
+            partie->SetTags(header);
         }
         Show(shown);
     }
 
-    GameHeader before;
-    GameHeader after;
+    GameTags before;
+    GameTags after;
     Position& shown;
 };
 
@@ -226,37 +228,6 @@ std::unique_ptr<QUndoCommand> CommentRecord(Position& position,
     return std::make_unique<CommentChanged>(position, std::move(oldComment));
 }
 
-GameHeader GameHeader::Of(const Partie& partie) {
-    GameHeader header;
-    header.white = partie.white;
-    header.black = partie.black;
-    header.event = partie.event;
-    header.date = partie.date;
-    header.round = partie.round;
-    header.site = partie.site;
-    header.result = partie.result;
-    header.encoding = partie.encoding;
-    for (const PGNHeader* tag = partie.extraTags.get(); tag; tag = tag->next.get()) {
-        header.extraTags.emplace_back(tag->tag, tag->value);
-    }
-    return header;
-}
-
-void GameHeader::ApplyTo(Partie& partie) const {
-    partie.white = white;
-    partie.black = black;
-    partie.event = event;
-    partie.date = date;
-    partie.round = round;
-    partie.site = site;
-    partie.result = result;
-    partie.encoding = encoding;
-    partie.ClearExtraTags();
-    for (const auto& [tag, value] : extraTags) {
-        partie.AppendExtraTag(std::make_unique<PGNHeader>(tag, value));
-    }
-}
-
-std::unique_ptr<QUndoCommand> HeaderRecord(GameHeader before, GameHeader after, Position& shown) {
+std::unique_ptr<QUndoCommand> HeaderRecord(GameTags before, GameTags after, Position& shown) {
     return std::make_unique<HeaderChanged>(std::move(before), std::move(after), shown);
 }

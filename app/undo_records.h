@@ -22,39 +22,35 @@
 
 #include "platform/text.h"
 
+namespace pawnlet {
 class Coup;
+struct GameTags;
 class Partie;
 class Position;
+} // namespace pawnlet
 
 // A move played that added a move to its position's list (as main move or as alternative).
-std::unique_ptr<QUndoCommand> MoveAddedRecord(Coup& added);
+std::unique_ptr<QUndoCommand> MoveAddedRecord(pawnlet::Coup& added);
 // "New line" Replace: `added` stands where `replaced` (held by the record from now on) stood.
-std::unique_ptr<QUndoCommand> MoveReplacedRecord(Coup& added, std::unique_ptr<Coup> replaced);
+std::unique_ptr<QUndoCommand> MoveReplacedRecord(pawnlet::Coup& added,
+                                                 std::unique_ptr<pawnlet::Coup> replaced);
 // Line → Delete after: `removed` was taken out of the list of `before` behind `previous` (null
 // when it was the main move, which took its whole list with it); `shown` is where it was done.
-std::unique_ptr<QUndoCommand> LineDeletedRecord(Position& before, Coup* previous,
-                                                std::unique_ptr<Coup> removed, Position& shown);
+std::unique_ptr<QUndoCommand> LineDeletedRecord(pawnlet::Position& before, pawnlet::Coup* previous,
+                                                std::unique_ptr<pawnlet::Coup> removed,
+                                                pawnlet::Position& shown);
 // Line → Promote: `alternative` was brought to the front of its list from behind `previous`.
-std::unique_ptr<QUndoCommand> LinePromotedRecord(Coup& alternative, Coup& previous,
-                                                 Position& shown);
+std::unique_ptr<QUndoCommand> LinePromotedRecord(pawnlet::Coup& alternative,
+                                                 pawnlet::Coup& previous, pawnlet::Position& shown);
 // A move annotation changed from `oldNag` (the move's new one is read when the record is made).
-std::unique_ptr<QUndoCommand> AnnotationRecord(Coup& move, std::uint8_t oldNag);
+std::unique_ptr<QUndoCommand> AnnotationRecord(pawnlet::Coup& move, std::uint8_t oldNag);
 // A position assessment changed from `oldEvaluation`.
-std::unique_ptr<QUndoCommand> AssessmentRecord(Position& position, std::uint8_t oldEvaluation);
+std::unique_ptr<QUndoCommand> AssessmentRecord(pawnlet::Position& position,
+                                               std::uint8_t oldEvaluation);
 // A comment set, changed or cleared; the position holds the new one.
-std::unique_ptr<QUndoCommand> CommentRecord(Position& position,
+std::unique_ptr<QUndoCommand> CommentRecord(pawnlet::Position& position,
                                             std::optional<std::u16string> oldComment);
 
-// The header of a game as the properties and other-tags dialogs edit it.
-struct GameHeader {
-    std::optional<std::u16string> white, black, event, date, round, site;
-    std::int32_t result = 0;
-    platform::TextEncoding encoding = platform::TextEncoding::Ascii;
-    std::vector<std::pair<std::u16string, std::u16string>> extraTags;
-
-    static GameHeader Of(const Partie& partie);
-    void ApplyTo(Partie& partie) const;
-    bool operator==(const GameHeader&) const = default;
-};
-// The properties or other tags changed from `before` to `after`.
-std::unique_ptr<QUndoCommand> HeaderRecord(GameHeader before, GameHeader after, Position& shown);
+// The properties or other tags changed from `before` to `after` (Partie::Tags of each).
+std::unique_ptr<QUndoCommand> HeaderRecord(pawnlet::GameTags before, pawnlet::GameTags after,
+                                           pawnlet::Position& shown);

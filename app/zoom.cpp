@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QSettings>
 
+using namespace pawnlet;
+
 namespace {
 
 const QString ZoomKey = QStringLiteral("Display/Zoom");

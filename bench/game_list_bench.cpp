@@ -24,6 +24,8 @@
 #include <fstream>
 #include <string>
 
+using namespace pawnlet;
+
 namespace {
 
 // Resident memory now, in MB.

@@ -2,6 +2,8 @@
 
 #include <cassert>
 
+namespace pawnlet {
+
 // One per thread, so that positions on different threads never share it.
 thread_local constinit RememberedBoard rememberedBoard;
 
@@ -23,3 +25,5 @@ void RememberMasks(const PieceCode* board, const BoardMasks& masks) {
     last.moversCode = 0;
     last.movers = 0;
 }
+
+} // namespace pawnlet

@@ -10,6 +10,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+namespace pawnlet {
+
 #endif
 
 // The squares holding `code`, computed eight bytes at a time.
@@ -204,3 +207,5 @@ void RememberMasks(const PieceCode* board, const BoardMasks& masks);
 // Is the king of `colour` (the first one from a1 up) attacked on the board of `masks`; false
 // without such a king, and for a colour other than White and Black.
 bool KingAttackedOn(const BoardMasks& masks, Colour colour);
+
+} // namespace pawnlet

@@ -4,6 +4,8 @@
 
 #include "chess/position.h"
 
+namespace pawnlet {
+
 namespace {
 
 constexpr char16_t fenLetters[] = u"PRNBQKprnbqk";
@@ -197,3 +199,5 @@ int ReadFen(Position& position, std::u16string_view text) {
     position.setUp = 1;
     return 1;
 }
+
+} // namespace pawnlet

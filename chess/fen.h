@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace pawnlet {
+
 class Position;
 
 // The six-field FEN text of the position ("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -
@@ -17,3 +19,5 @@ std::u16string WriteFen(const Position& position);
 // unchanged. Missing trailing fields read as White to move, no rights, no en-passant square,
 // full-move number 1.
 [[nodiscard]] int ReadFen(Position& position, std::u16string_view text);
+
+} // namespace pawnlet

@@ -10,6 +10,8 @@
 #include "chess/move_effects.h"
 #include "chess/position.h"
 
+namespace pawnlet {
+
 namespace {
 
 struct Offset {
@@ -481,3 +483,5 @@ SquareList Position::ListMovers(PieceCode code, Square excluded, Square target) 
     }
     return list;
 }
+
+} // namespace pawnlet

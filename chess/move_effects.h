@@ -6,6 +6,8 @@
 
 #include "chess/types.h"
 
+namespace pawnlet {
+
 struct BoardMasks;
 
 struct MoveEffects {
@@ -24,3 +26,5 @@ MoveEffects ApplyMoveToBoard(PieceCode* board, Square from, Square to, Square en
 // masks afterwards are exactly those of the board ApplyMoveToBoard leaves.
 void ApplyMoveToMasks(BoardMasks& masks, const PieceCode* board, Square from, Square to,
                       Square enPassantBefore);
+
+} // namespace pawnlet

@@ -8,6 +8,8 @@
 #include "gametree/tree_ops.h"
 #include "platform/shell.h"
 
+namespace pawnlet {
+
 namespace {
 
 bool IsPromotionPiece(int piece) {
@@ -139,3 +141,5 @@ Position* Position::PlayMove(Square from, Square to, Coup* replaced, int promoti
     assert(IsConsistent() && after->IsConsistent());
     return after;
 }
+
+} // namespace pawnlet

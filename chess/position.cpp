@@ -5,6 +5,8 @@
 #include "chess/move_effects.h"
 #include "gametree/node_pool.h"
 
+namespace pawnlet {
+
 using PositionPool = NodePool<sizeof(Position)>;
 
 void* Position::operator new(std::size_t size) {
@@ -154,3 +156,5 @@ bool Position::IsConsistent() const {
     }
     return true;
 }
+
+} // namespace pawnlet

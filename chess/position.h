@@ -41,6 +41,8 @@
 #include "gametree/coup.h"
 #include "platform/live_count.h"
 
+namespace pawnlet {
+
 struct BoardMasks;
 
 // The squares ListMovers finds, in square order a1..h8.
@@ -171,3 +173,5 @@ private:
 
     LiveCount<Position> counter;
 };
+
+} // namespace pawnlet

@@ -4,6 +4,8 @@
 
 #include "chess/position.h"
 
+namespace pawnlet {
+
 namespace {
 
 bool IsFileLetter(char16_t c) {
@@ -182,3 +184,5 @@ Position* ReadSan(Position& position, std::u16string_view text) {
     }
     return ReadPieceMove(position, san);
 }
+
+} // namespace pawnlet

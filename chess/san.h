@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+namespace pawnlet {
+
 class Position;
 
 // Reads one SAN move ("e4", "exd5", "e8=Q", "Nbd2", "R1xa3", "Qa1b2", "O-O-O", "0-0"; check
@@ -11,3 +13,5 @@ class Position;
 // main move). Returns the position after the move, or null when the text cannot be read or the
 // move is not legal; the tree is then unchanged. Never asks for a promotion piece.
 [[nodiscard]] Position* ReadSan(Position& position, std::u16string_view text);
+
+} // namespace pawnlet

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace pawnlet {
+
 using PieceCode = std::uint8_t;
 using Square = std::uint8_t;
 // A side: White or Black. The other side is always Black - side.
@@ -54,3 +56,5 @@ constexpr char16_t FileLetter(Square square) {
 constexpr char16_t RankDigit(Square square) {
     return static_cast<char16_t>(u'1' + RankOf(square));
 }
+
+} // namespace pawnlet

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+using namespace pawnlet;
+
 QImage DefaultPieceStrip;
 QBrush LightSquareBrush(Qt::white);
 QBrush DarkSquareBrush;
@@ -115,15 +117,13 @@ void Echiquier::ClearSelection() {
     selectedRank = 255;
 }
 
-void Echiquier::RedrawSelection(bool highlighted, const Position& position) {
+void Echiquier::RedrawSelection() {
     if (!owner || !HasSelection()) {
         return;
     }
     // The owner paints from the board's state, so the square comes out highlighted exactly when
     // it is still selected at paint time; callers clear the selection right after asking for the
     // plain square. Only that square is invalidated.
-    (void)highlighted;
-    (void)position;
     owner->update(SquareRect(selectedFile, selectedRank));
 }
 

@@ -19,7 +19,9 @@
 
 #include <cstdint>
 
+namespace pawnlet {
 class Position;
+} // namespace pawnlet
 class QPainter;
 class QWidget;
 
@@ -66,19 +68,19 @@ public:
     bool HasSelection() const { return selectedFile < 8 && selectedRank < 8; }
     std::uint8_t SelectedFile() const { return selectedFile; }
     std::uint8_t SelectedRank() const { return selectedRank; }
-    // Redraws the selected square on the owner: in the selection colour when highlighted,
-    // otherwise in its own colour. Nothing else of the owner is repainted.
-    void RedrawSelection(bool highlighted, const Position& position);
+    // Redraws the selected square on the owner: in the selection colour while it is selected,
+    // otherwise (after ClearSelection) in its own colour. Nothing else of the owner is repainted.
+    void RedrawSelection();
 
     // --- Drawing
 
     // Draws the square (file, rank) of `position` with the brush currently set on `surface`.
     // `surface` must paint on a QImage (the raster operations need one).
-    void DrawSquare(QPainter& surface, const Position& position, int file, int rank) const;
+    void DrawSquare(QPainter& surface, const pawnlet::Position& position, int file, int rank) const;
     // The whole board, with the frame around it when asked; any painter will do. On a surface
     // with more than one device pixel to a pixel the squares are drawn at the device's own
     // resolution, from a strip made for that square size.
-    void PaintBoard(QPainter& surface, const Position& position, bool withFrame) const;
+    void PaintBoard(QPainter& surface, const pawnlet::Position& position, bool withFrame) const;
 
     // The pixels of square (file, rank) in the owner's client coordinates.
     QRect SquareRect(int file, int rank) const;
@@ -112,5 +114,5 @@ private:
     mutable QImage boardImage;
     mutable QImage deviceStrip; // for deviceCell-pixel squares
     mutable int deviceCell = 0;
-    LiveCount<Echiquier> counter;
+    pawnlet::LiveCount<Echiquier> counter;
 };

@@ -17,6 +17,8 @@
 
 #include <algorithm>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int ListId = 1000;

@@ -16,7 +16,7 @@
 #include <cstdint>
 
 class QWidget;
-namespace platform {
+namespace pawnlet::platform {
 class File;
 }
 
@@ -24,8 +24,8 @@ class File;
 // 1: a game was chosen; `offset` is its start offset and `gamesInFile` the number of games found.
 // 2: cancelled; the outputs are untouched. -1: the dialog could not be shown (a message box
 // "Unable to display dialog box" has said so); the outputs are untouched.
-[[nodiscard]] int ShowGameListDialog(QWidget* parent, platform::File& file, std::uint64_t& offset,
-                                     std::int32_t& gamesInFile);
+[[nodiscard]] int ShowGameListDialog(QWidget* parent, pawnlet::platform::File& file,
+                                     std::uint64_t& offset, std::int32_t& gamesInFile);
 
 // The program-long sort state: the last sorted column (-1 none) and its direction (0 or 1).
 struct GameListSortState {

@@ -13,6 +13,8 @@
 #include <numeric>
 #include <unordered_map>
 
+using namespace pawnlet;
+
 namespace {
 
 // Tag values longer than a row can record are cut; no real tag comes near.
@@ -22,7 +24,7 @@ QString Text(const std::optional<std::u16string>& text) {
     if (!text) {
         return {};
     }
-    return QString::fromUtf16(text->data(), qsizetype(text->size()));
+    return QString::fromStdU16String(*text);
 }
 
 QString Text(std::string_view utf8) {

@@ -20,7 +20,9 @@
 #include <string_view>
 #include <vector>
 
+namespace pawnlet {
 struct ScannedGame;
+} // namespace pawnlet
 
 // Columns of the list.
 enum GameListColumn : int {
@@ -38,7 +40,8 @@ enum GameListColumn : int {
 // Orders two entries for sort key column * 2 + direction: negative, 0 or positive. Texts compare
 // locale-aware and case-insensitive (a text that is none as an empty one), Result by its code
 // ("*" first in direction 0), Round by its leading number ("?" and empty as 0), Start by Date.
-[[nodiscard]] int CompareGameEntries(const GameListEntry& a, const GameListEntry& b, int key);
+[[nodiscard]] int CompareGameEntries(const pawnlet::GameListEntry& a,
+                                     const pawnlet::GameListEntry& b, int key);
 
 // The number a Round text starts with: leading white space and a sign allowed, digits up to the
 // first other character; 0 for none, an empty text, a text starting with "?" or without digits.
@@ -53,8 +56,8 @@ public:
 
     // Appends a game (the entry's texts are copied; a null entry is ignored). Call EndAppend once
     // a batch is in, to show the new rows.
-    void Append(std::unique_ptr<GameListEntry> entry);
-    void Append(const ScannedGame& game);
+    void Append(std::unique_ptr<pawnlet::GameListEntry> entry);
+    void Append(const pawnlet::ScannedGame& game);
     void EndAppend();
 
     // Sorts every game by column * 2 + direction; games that compare equal keep their order.
@@ -70,7 +73,7 @@ public:
     QString CountText() const;
 
     // The game shown in `row`, rebuilt from the list's texts; null for no such row.
-    std::unique_ptr<GameListEntry> EntryAt(int row) const;
+    std::unique_ptr<pawnlet::GameListEntry> EntryAt(int row) const;
     // The start offset of the game shown in `row`; none for no such row.
     std::optional<std::uint64_t> StartOffsetAt(int row) const;
     // Every game of the list, shown or not.
@@ -82,7 +85,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     // The text of a cell, as the list shows it.
-    static QString CellText(const GameListEntry& entry, int column);
+    static QString CellText(const pawnlet::GameListEntry& entry, int column);
 
 private:
     // The texts a row keeps, in the order they are stored.
@@ -94,7 +97,7 @@ private:
         std::uint16_t length[SlotCount] = {};
         std::uint16_t foldedLength = 0;
         std::uint8_t none = 0; // one bit per slot: the text is none, not just empty
-        std::int8_t result = NoResult;
+        std::int8_t result = pawnlet::NoResult;
     };
 
     // Byte blocks that never move once written, so that a growing list never copies its texts.

@@ -10,6 +10,8 @@
 #include <array>
 #include <memory>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int DarkRedEdit = 1045;

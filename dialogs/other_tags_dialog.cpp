@@ -8,13 +8,11 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int TagList = 1000;
-
-QString ToQString(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
 
 void FillTagList(TemplateDialog& dialog, const Partie& partie) {
     auto* view = dialog.ControlAs<QTreeView>(TagList);
@@ -25,8 +23,8 @@ void FillTagList(TemplateDialog& dialog, const Partie& partie) {
     model->setHorizontalHeaderLabels(
         {QString::fromUtf16(OtherTagsTagColumn), QString::fromUtf16(OtherTagsValueColumn)});
     for (const PGNHeader* header = partie.extraTags.get(); header; header = header->next.get()) {
-        auto* tag = new QStandardItem(ToQString(header->tag));
-        auto* value = new QStandardItem(ToQString(header->value));
+        auto* tag = new QStandardItem(QString::fromStdU16String(header->tag));
+        auto* value = new QStandardItem(QString::fromStdU16String(header->value));
         tag->setEditable(false);
         value->setEditable(false);
         model->appendRow({tag, value});

@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdio>
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace PropertiesControl;
@@ -57,20 +59,13 @@ struct PropertiesState {
 
 constexpr std::array<int, 5> TagEdits{WhiteEdit, BlackEdit, SiteEdit, EventEdit, RoundEdit};
 
-QString ToQString(const std::optional<std::u16string>& text) {
-    if (!text) {
-        return QString();
-    }
-    return QString::fromUtf16(text->data(), qsizetype(text->size()));
-}
-
 // The whole text of an edit, or none when it is empty.
 std::optional<std::u16string> EditText(const TemplateDialog& dialog, int id) {
     const QString text = dialog.Text(id);
     if (text.isEmpty()) {
         return std::nullopt;
     }
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+    return text.toStdU16String();
 }
 
 void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
@@ -85,7 +80,7 @@ void InitProperties(TemplateDialog& dialog, PropertiesState& state) {
     }};
     for (std::size_t i = 0; i < edits.size(); ++i) {
         const auto& [id, text] = edits[i];
-        state.shownTexts[i] = ToQString(*text);
+        state.shownTexts[i] = *text ? QString::fromStdU16String(**text) : QString();
         auto* edit = dialog.ControlAs<QLineEdit>(id);
         if (!edit) {
             continue;

@@ -19,7 +19,9 @@
 #include <optional>
 #include <string>
 
+namespace pawnlet {
 class Partie;
+} // namespace pawnlet
 class QWidget;
 
 // Control identifiers of template 138.
@@ -48,4 +50,4 @@ inline constexpr int MoreButton = 1012;
 
 // Runs the dialog over `owner` for `partie`. Returns 1 (OK) or 2 (Cancel); -1 when the dialog
 // could not be shown.
-int ShowGamePropertiesDialog(QWidget* owner, Partie& partie);
+int ShowGamePropertiesDialog(QWidget* owner, pawnlet::Partie& partie);

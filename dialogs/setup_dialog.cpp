@@ -14,6 +14,8 @@
 
 #include <cmath>
 
+using namespace pawnlet;
+
 PieceCode SelectedSetupPiece = Empty;
 
 namespace {
@@ -90,10 +92,6 @@ std::optional<int> ReadMoveNumber(const std::u16string& text) {
     return int(value);
 }
 
-std::u16string ToU16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
-}
-
 // A copied board that the user then edited may keep state that no longer fits it: the legality
 // test cached for the copied board, and an en-passant square whose pawn is gone or that belongs
 // to the other side. Either would let a wrong move through (an en-passant capture removes the
@@ -135,7 +133,7 @@ SetupChoices ReadChoices(const TemplateDialog& dialog) {
         choices.castling[i] = dialog.IsChecked(CastlingBoxes[i]);
     }
     choices.whiteToPlay = dialog.IsChecked(WhiteToPlayRadio);
-    choices.moveNumber = ToU16(dialog.Text(MoveNumberEdit));
+    choices.moveNumber = dialog.Text(MoveNumberEdit).toStdU16String();
     return choices;
 }
 
@@ -428,7 +426,7 @@ SetupVerdict ValidateSetup(Position& position, SetupChoices& choices) {
     const std::optional<int> moveNumber = ReadMoveNumber(choices.moveNumber);
     if (!moveNumber) {
         verdict.failure = u"The move number must be a whole number from 1 to " +
-                          ToU16(QString::number(MaxSetupMoveNumber));
+                          QString::number(MaxSetupMoveNumber).toStdU16String();
         return verdict;
     }
 

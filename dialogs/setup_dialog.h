@@ -16,24 +16,27 @@
 #include <optional>
 #include <string>
 
+namespace pawnlet {
 class Partie;
 class Position;
+} // namespace pawnlet
 class QWidget;
 
 // The piece the next tap on the setup board puts down (0: a tap empties the square). Kept from one
 // showing of the dialog to the next.
-extern PieceCode SelectedSetupPiece;
+extern pawnlet::PieceCode SelectedSetupPiece;
 
 // The piece code of a piece button (1029, 1031 .. 1041), 0 for any other control.
-[[nodiscard]] PieceCode SetupButtonPiece(int controlId);
+[[nodiscard]] pawnlet::PieceCode SetupButtonPiece(int controlId);
 
 // What a tap on a square holding `onSquare` leaves there when `selected` is the chosen piece.
-[[nodiscard]] constexpr PieceCode TappedSquarePiece(PieceCode onSquare, PieceCode selected) {
-    return onSquare == selected ? Empty : selected;
+[[nodiscard]] constexpr pawnlet::PieceCode TappedSquarePiece(pawnlet::PieceCode onSquare,
+                                                             pawnlet::PieceCode selected) {
+    return onSquare == selected ? pawnlet::Empty : selected;
 }
 
 // The number of the next move to play in `position`, as the move edit shows it.
-[[nodiscard]] int NextMoveNumber(const Position& position);
+[[nodiscard]] int NextMoveNumber(const pawnlet::Position& position);
 
 // The highest move number the setup accepts.
 inline constexpr int MaxSetupMoveNumber = 9999;
@@ -62,9 +65,9 @@ struct SetupVerdict {
 // the move number a whole number from 1 to MaxSetupMoveNumber. An accepted position also loses
 // the legality test cached for a copied board and an en-passant square that no longer fits (the
 // pawn that made the double step is not there, or the side to move changed).
-[[nodiscard]] SetupVerdict ValidateSetup(Position& position, SetupChoices& choices);
+[[nodiscard]] SetupVerdict ValidateSetup(pawnlet::Position& position, SetupChoices& choices);
 
 // Runs the dialog over the main window; "Copy board" copies `shown` (null: it does nothing).
 // Returns the new game on OK, null otherwise (after saying so when the dialog could not be shown).
-[[nodiscard]] std::unique_ptr<Partie> ShowSetupPositionDialog(QWidget* mainWindow,
-                                                              const Position* shown);
+[[nodiscard]] std::unique_ptr<pawnlet::Partie>
+ShowSetupPositionDialog(QWidget* mainWindow, const pawnlet::Position* shown);

@@ -1,5 +1,7 @@
 #include "gametree/annotations.h"
 
+namespace pawnlet {
+
 namespace {
 
 // Indexed by nag - 1.
@@ -68,3 +70,5 @@ bool GlyphToNag(std::u16string& token) {
     }
     return false;
 }
+
+} // namespace pawnlet

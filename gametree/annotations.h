@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+namespace pawnlet {
+
 // One menu item: its command identifier, its text, and the value it stores.
 struct AnnotationItem {
     int command;
@@ -36,3 +38,5 @@ int AssessmentImageIndex(int evaluation);
 // Rewrites a glyph token ("!", "?", "!!", "??", "!?", "?!") as its numeric annotation ("$1" ..
 // "$6"); returns whether it did. Other tokens are left alone.
 bool GlyphToNag(std::u16string& token);
+
+} // namespace pawnlet

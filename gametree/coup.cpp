@@ -3,6 +3,8 @@
 #include "chess/position.h"
 #include "gametree/node_pool.h"
 
+namespace pawnlet {
+
 using CoupPool = NodePool<sizeof(Coup)>;
 
 void* Coup::operator new(std::size_t size) {
@@ -86,3 +88,5 @@ void Coup::SetCapture(PieceCode piece, Square enPassantSquare) {
     capturedPiece = piece;
     this->enPassantSquare = enPassantSquare;
 }
+
+} // namespace pawnlet

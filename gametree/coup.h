@@ -15,6 +15,8 @@
 #include "chess/types.h"
 #include "platform/live_count.h"
 
+namespace pawnlet {
+
 class Position;
 
 class Coup {
@@ -72,3 +74,5 @@ public:
 private:
     LiveCount<Coup> counter;
 };
+
+} // namespace pawnlet

@@ -4,6 +4,8 @@
 #include "gametree/annotations.h"
 #include "gametree/coup.h"
 
+namespace pawnlet {
+
 namespace {
 
 constexpr char16_t pieceLetters[7] = {0, 0, u'R', u'N', u'B', u'Q', u'K'};
@@ -98,3 +100,5 @@ std::u16string MoveText(const Coup& move, bool withNumber, bool numericAnnotatio
     const int length = MoveText(move, buffer, withNumber, numericAnnotation);
     return std::u16string(buffer, static_cast<std::size_t>(length));
 }
+
+} // namespace pawnlet

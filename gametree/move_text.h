@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace pawnlet {
+
 class Coup;
 
 // Enough for any move text (move numbers included), with its terminating zero.
@@ -17,3 +19,5 @@ std::u16string MoveText(const Coup& move, bool withNumber, bool numericAnnotatio
 
 // Copies a zero-terminated text with its terminator; returns the length copied.
 int CopyWide(char16_t* destination, const char16_t* source);
+
+} // namespace pawnlet

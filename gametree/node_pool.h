@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <new>
 
+namespace pawnlet {
+
 #if defined(__SANITIZE_ADDRESS__)
 #define PAWNLET_NODE_POOL_BYPASSED 1
 #elif defined(__has_feature)
@@ -73,3 +75,5 @@ private:
 
     static inline thread_local FreeBlock* freeList = nullptr;
 };
+
+} // namespace pawnlet

@@ -2,6 +2,8 @@
 
 #include "chess/position.h"
 
+namespace pawnlet {
+
 Coup* FirstAlternative(const Coup& move) {
     return move.prev == nullptr ? move.next.get() : nullptr;
 }
@@ -188,3 +190,5 @@ void DiscardTrial(Coup* move) {
         (void)trial->after.release();
     }
 }
+
+} // namespace pawnlet

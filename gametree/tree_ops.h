@@ -7,6 +7,8 @@
 
 #include "gametree/coup.h"
 
+namespace pawnlet {
+
 class Position;
 
 // `next` of a main move, null for an alternative.
@@ -60,3 +62,5 @@ Coup* PreviousInListOrder(Coup& move);
 
 // Destroys the Coup of a trial position built on the stack, leaving the position alive.
 void DiscardTrial(Coup* move);
+
+} // namespace pawnlet

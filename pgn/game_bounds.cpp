@@ -5,6 +5,8 @@
 #include "pgn/line_reader.h"
 #include "platform/file.h"
 
+namespace pawnlet {
+
 namespace {
 
 bool IsLetter(char c) {
@@ -166,3 +168,5 @@ bool RangeHoldsAnotherGame(platform::File& file, std::uint64_t start, std::uint6
     readFailed = reader.Failed();
     return false;
 }
+
+} // namespace pawnlet

@@ -24,6 +24,8 @@
 
 #include "pgn/infos_partie.h"
 
+namespace pawnlet {
+
 namespace platform {
 class File;
 }
@@ -214,3 +216,5 @@ GameResult ResultOfTag(std::string_view value);
 // set then).
 bool RangeHoldsAnotherGame(platform::File& file, std::uint64_t start, std::uint64_t end,
                            bool& readFailed);
+
+} // namespace pawnlet

@@ -5,6 +5,8 @@
 #include "pgn/scan_games.h"
 #include "platform/byte_source.h"
 
+namespace pawnlet {
+
 namespace {
 
 // Counts the bytes that the scanner reads, and keeps them when asked to, so that a piece's
@@ -81,3 +83,5 @@ bool CutIntoPieces(platform::ByteSource& source, std::size_t pieceSize, bool kee
     }
     return read;
 }
+
+} // namespace pawnlet

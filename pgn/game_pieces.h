@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace pawnlet {
+
 namespace platform {
 class ByteSource;
 }
@@ -39,3 +41,5 @@ struct GamePiece {
 // it happened: false then. An empty source gives no piece.
 [[nodiscard]] bool CutIntoPieces(platform::ByteSource& source, std::size_t pieceSize,
                                  bool keepBytes, const std::function<void(GamePiece&&)>& take);
+
+} // namespace pawnlet

@@ -1,5 +1,7 @@
 #include "pgn/infos_partie.h"
 
+namespace pawnlet {
+
 InfosPartie::InfosPartie() : white(u"White"), black(u"Black"), round(u"?") {}
 
 InfosPartie::~InfosPartie() = default;
@@ -28,3 +30,5 @@ void GameListEntry::SetFirstMoves(std::optional<std::u16string_view> text) {
     }
     firstMoves = std::u16string(text->substr(0, FirstMovesLength));
 }
+
+} // namespace pawnlet

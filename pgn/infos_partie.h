@@ -12,6 +12,8 @@
 
 #include "platform/live_count.h"
 
+namespace pawnlet {
+
 enum GameResult : std::int32_t {
     NoResult = -1, // no result set: the writer writes neither a Result tag nor a marker
     WhiteWins = 0,
@@ -72,3 +74,5 @@ public:
     // The first movetext line cut to 30 characters, or "(Position)" for a set-up game.
     std::optional<std::u16string> firstMoves;
 };
+
+} // namespace pawnlet

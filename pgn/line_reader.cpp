@@ -8,6 +8,8 @@
 #include "platform/byte_source.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 // The first CR or LF among the first `n` bytes at `p`, or null. `readable` (at least `n`) is
@@ -269,3 +271,5 @@ std::u16string ExtractQuotedWide(std::string_view source) {
     }
     return platform::AnsiToWide(ExtractQuoted(source));
 }
+
+} // namespace pawnlet

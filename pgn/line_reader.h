@@ -24,6 +24,8 @@
 // A File is the source most callers pass.
 #include "platform/file.h"
 
+namespace pawnlet {
+
 class LineReader {
 public:
     static constexpr std::size_t MaxLine = 255;
@@ -97,3 +99,5 @@ std::string ExtractQuoted(std::string_view source);
 void ExtractQuotedTo(std::string_view source, std::string& value);
 // The same, from the bytes of a line in the ANSI code page.
 std::u16string ExtractQuotedWide(std::string_view source);
+
+} // namespace pawnlet

@@ -6,12 +6,11 @@
 #include "platform/debug.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
-// Per thread, so that games read on several threads each name their own token.
-thread_local std::u16string rememberedToken;
-
-ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int depth) {
+ParseResult ParseLevel(Parser& parser, Position& start, bool inVariation, int depth) {
     Position* current = &start;
     std::u16string token;
     for (;;) {
@@ -19,10 +18,10 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
         switch (kind) {
         case TokenKind::GameEnd:
         case TokenKind::VariationEnd:
-            return NoError;
+            return ParseError::NoError;
         case TokenKind::CommentStart:
             if (!ReadComment(parser, *current)) {
-                return CommentTooLong;
+                return ParseError::CommentTooLong;
             }
             break;
         case TokenKind::LineComment: {
@@ -36,10 +35,10 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
         case TokenKind::VariationStart: {
             if (depth + 1 > MaxVariationDepth) {
                 platform::DebugOutput(std::string_view("Variantes trop profondes\n"));
-                return BadVariation;
+                return ParseError::BadVariation;
             }
-            ParseError nested = ParseLevel(parser, *current, true, depth + 1);
-            if (nested != NoError) {
+            ParseResult nested = ParseLevel(parser, *current, true, depth + 1);
+            if (nested.code != ParseError::NoError) {
                 return nested;
             }
             break;
@@ -52,8 +51,7 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
                 Position* after = ReadSan(*current, token);
                 if (after == nullptr) {
                     platform::DebugOutput(std::u16string_view(u"Token refusé (2)\n"));
-                    RememberToken(token);
-                    return IllegalMove;
+                    return {ParseError::IllegalMove, token};
                 }
                 current = after;
             } else {
@@ -61,15 +59,14 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
                 if (previous == nullptr) {
                     platform::DebugOutput(
                         std::u16string_view(u"Pas normal d'être dans une variante\n"));
-                    return BadVariation;
+                    return ParseError::BadVariation;
                 }
                 // Played where the enclosing line's last move was played, the new move becomes
                 // a further alternative to it.
                 Position* after = ReadSan(*previous, token);
                 if (after == nullptr) {
                     platform::DebugOutput(std::u16string_view(u"Coup refusé\n"));
-                    RememberToken(token);
-                    return IllegalVariationMove;
+                    return ParseError::IllegalVariationMove;
                 }
                 current = after;
                 inVariation = false;
@@ -77,8 +74,7 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
             break;
         case TokenKind::BadToken:
             platform::DebugOutput(std::string_view("Token Erreur\n"));
-            RememberToken(token);
-            return UnknownToken;
+            return {ParseError::UnknownToken, token};
         case TokenKind::Nag: {
             // The leading digits after the "$"; none gives 0. An annotation has 8 bits: a
             // larger number is no annotation, and reading it as another one would change the
@@ -88,8 +84,7 @@ ParseError ParseLevel(Parser& parser, Position& start, bool inVariation, int dep
                 value = value * 10 + static_cast<std::uint32_t>(token[i] - u'0');
                 if (value > 0xFF) {
                     platform::DebugOutput(std::string_view("Token Erreur\n"));
-                    RememberToken(token);
-                    return UnknownToken;
+                    return {ParseError::UnknownToken, token};
                 }
             }
             auto n = static_cast<std::uint8_t>(value);
@@ -112,15 +107,15 @@ std::u16string Format(std::u16string_view pattern, std::u16string_view token) {
 
 } // namespace
 
-ParseError ParseMoves(Parser& parser, Position& position, bool inVariation) {
+ParseResult::ParseResult(ParseError code, std::u16string_view token)
+    : code(code), token(token.substr(0, 511)) {}
+
+ParseResult ParseMoves(Parser& parser, Position& position, bool inVariation) {
     return ParseLevel(parser, position, inVariation, 0);
 }
 
-void RememberToken(std::u16string_view token) {
-    rememberedToken.assign(token.substr(0, 511));
-}
-
 LoadOutcome OutcomeOf(ParseError code) {
+    using enum ParseError;
     switch (code) {
     case NoError:
         return LoadOutcome::Loaded;
@@ -142,11 +137,15 @@ LoadOutcome OutcomeOf(ParseError code) {
     return LoadOutcome::Refused;
 }
 
-std::u16string ErrorText(int code) {
-    switch (code) {
+std::u16string ErrorText(const ParseResult& result) {
+    using enum ParseError;
+    switch (result.code) {
     case NoError:
     case Cancelled:
         return u"No error";
+    case NoGame:
+        // Callers say "No games" or "No more games" themselves.
+        return u"Unexpected error";
     case OpenFailed:
         return u"Unable to open file";
     case BadStartPosition:
@@ -154,22 +153,23 @@ std::u16string ErrorText(int code) {
     case BadHeaders:
         return u"Incorrect PGN headers";
     case UnknownToken:
-        return Format(u"Unknown token : ", rememberedToken);
+        return Format(u"Unknown token : ", result.token);
     case BadVariation:
         return u"Error in alternate line";
     case IllegalMove:
-        return Format(u"Illegal move : ", rememberedToken);
+        return Format(u"Illegal move : ", result.token);
     case IllegalVariationMove:
         return u"Illegal move starting line";
     case CommentTooLong:
         return u"Comment too long";
-    default:
-        return u"Unexpected error";
     }
+    // A number that names no code, such as one read back from an exit status.
+    return u"Unexpected error";
 }
 
-void ShowLoadError(int code, const std::u16string& caption, platform::Window owner) {
-    platform::CurrentShell().MessageBox(owner, ErrorText(code), caption, platform::Icon::Stop,
+void ShowLoadError(const ParseResult& result, const std::u16string& caption,
+                   platform::Window owner) {
+    platform::CurrentShell().MessageBox(owner, ErrorText(result), caption, platform::Icon::Stop,
                                         platform::Buttons::Ok);
 }
 
@@ -177,3 +177,5 @@ void ShowSystemError(int systemCode, const std::u16string& caption, platform::Wi
     platform::CurrentShell().MessageBox(owner, platform::SystemErrorText(systemCode), caption,
                                         platform::Icon::Stop, platform::Buttons::Ok);
 }
+
+} // namespace pawnlet

@@ -8,6 +8,8 @@
 #include "platform/debug.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 constexpr int BadTokenLength = 20;
@@ -357,3 +359,5 @@ bool ReadComment(Parser& parser, Position& position) {
         parser.SetPos(-1);
     }
 }
+
+} // namespace pawnlet

@@ -18,6 +18,8 @@
 #include "platform/live_count.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 class LineReader;
 class Position;
 
@@ -100,3 +102,5 @@ private:
 // Gives `position` one more comment: a position that already has one keeps both, joined by a
 // blank, so that consecutive comments all survive a save.
 void AddComment(Position& position, std::u16string text);
+
+} // namespace pawnlet

@@ -14,6 +14,8 @@
 #include "platform/replace_range.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 Partie::Partie() = default;
 
 Partie::~Partie() = default;
@@ -38,6 +40,29 @@ void Partie::AppendExtraTag(std::unique_ptr<PGNHeader> header) {
 void Partie::ClearExtraTags() {
     extraTags.reset();
     lastExtraTag = nullptr;
+}
+
+GameTags Partie::Tags() const {
+    GameTags tags{white, black, event, date, round, site, result, encoding, {}};
+    for (const PGNHeader* tag = extraTags.get(); tag; tag = tag->next.get()) {
+        tags.extraTags.emplace_back(tag->tag, tag->value);
+    }
+    return tags;
+}
+
+void Partie::SetTags(const GameTags& tags) {
+    white = tags.white;
+    black = tags.black;
+    event = tags.event;
+    date = tags.date;
+    round = tags.round;
+    site = tags.site;
+    result = tags.result;
+    encoding = tags.encoding;
+    ClearExtraTags();
+    for (const auto& [tag, value] : tags.extraTags) {
+        AppendExtraTag(std::make_unique<PGNHeader>(tag, value));
+    }
 }
 
 namespace {
@@ -176,7 +201,7 @@ void RecodeTexts(Partie& partie) {
 
 } // namespace
 
-ParseError ReadGame(Partie& partie, LineReader& reader) {
+ParseResult ReadGame(Partie& partie, LineReader& reader) {
     std::string_view line;
     bool whiteSeen = false;
     bool setUpPending = false;
@@ -227,7 +252,7 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
             case TagOutcome::SetUp:
                 if (fenPending) {
                     if (ReadFen(partie.startPosition, *fenPending) == 0) {
-                        return BadStartPosition;
+                        return ParseError::BadStartPosition;
                     }
                     fenPending.reset();
                 } else {
@@ -237,14 +262,14 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
             case TagOutcome::Fen:
                 if (!setUpPending) {
                     if (fenPending) {
-                        return BadHeaders;
+                        return ParseError::BadHeaders;
                     }
                     fenPending = Quoted(tag.substr(5));
                     break;
                 }
                 setUpPending = false;
                 if (ReadFen(partie.startPosition, Quoted(tag.substr(5))) == 0) {
-                    return BadStartPosition;
+                    return ParseError::BadStartPosition;
                 }
                 break;
             case TagOutcome::Other:
@@ -260,25 +285,25 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
         // without a White tag, belong to no game read here.
     }
     if (reader.Failed()) {
-        return OpenFailed;
+        return ParseError::OpenFailed;
     }
     if (!whiteSeen) {
-        return NoGame;
+        return ParseError::NoGame;
     }
     if (setUpPending || fenPending) {
-        return BadHeaders;
+        return ParseError::BadHeaders;
     }
 
     std::uint64_t end = reader.Offset();
     platform::TextEncoding encoding = tagText.Encoding();
     if (haveMovetext) {
         Parser parser(reader, line, bounds);
-        ParseError error = ParseMoves(parser, partie.startPosition, false);
-        if (error != NoError) {
+        ParseResult error = ParseMoves(parser, partie.startPosition, false);
+        if (error.code != ParseError::NoError) {
             return error;
         }
         if (reader.Failed()) {
-            return OpenFailed;
+            return ParseError::OpenFailed;
         }
         // A game ended by the next game's first tag line stops where that line begins.
         if (parser.StoppedAtTagLine()) {
@@ -307,16 +332,16 @@ ParseError ReadGame(Partie& partie, LineReader& reader) {
     if (encoding == platform::TextEncoding::Utf8) {
         RecodeTexts(partie);
     }
-    return NoError;
+    return ParseError::NoError;
 }
 
-ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string& path,
-                    std::uint64_t offset, std::int32_t count) {
+ParseResult LoadGame(Partie& partie, platform::Window owner, const std::u16string& path,
+                     std::uint64_t offset, std::int32_t count) {
     // A file that a killed save left half rewritten is put back before anything reads it.
     RestoreInterruptedSave(path, owner);
     platform::File file;
     if (!file.Open(path, platform::OpenMode::Read)) {
-        return OpenFailed;
+        return ParseError::OpenFailed;
     }
     if (offset == 0) {
         std::int32_t games = partie.gamesInFile;
@@ -324,7 +349,7 @@ ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string
         // A list that could not be shown has already said why; loading from offset 0 with no
         // count would let a later save rewrite a file of many games with this one.
         if (shown != platform::DialogOk) {
-            return Cancelled;
+            return ParseError::Cancelled;
         }
         partie.gamesInFile = games;
     } else {
@@ -338,16 +363,18 @@ ParseError LoadGame(Partie& partie, platform::Window owner, const std::u16string
     }
     std::optional<platform::FileStamp> stamp = file.Stamp();
     if (!stamp || !file.Seek(offset)) {
-        return OpenFailed;
+        return ParseError::OpenFailed;
     }
     LineReader reader(file, offset, 1 << 16);
-    ParseError result = ReadGame(partie, reader);
-    if (result != NoError) {
+    ParseResult result = ReadGame(partie, reader);
+    if (result.code != ParseError::NoError) {
         return result;
     }
     partie.path = path;
     partie.changed = false;
     partie.hasFile = true;
     partie.fileStamp = stamp;
-    return NoError;
+    return ParseError::NoError;
 }
+
+} // namespace pawnlet

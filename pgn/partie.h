@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "chess/position.h"
 #include "pgn/infos_partie.h"
@@ -22,10 +24,25 @@
 #include "platform/shell.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 class LineReader;
 
 // The failure code of the save operations (the platform's generic failure).
 inline constexpr std::int32_t SaveFailed = static_cast<std::int32_t>(0x80004005u);
+
+// The tag part of a game as one value: the roster texts, the result, the extra tags in file
+// order and how the game's text is encoded. Partie::Tags and Partie::SetTags copy it whole, so
+// that what keeps a game's tags aside (the undo of the properties dialogs) keeps a tag field
+// added later without being told.
+struct GameTags {
+    std::optional<std::u16string> white, black, event, date, round, site;
+    std::int32_t result = NoResult;
+    platform::TextEncoding encoding = platform::TextEncoding::Ascii;
+    std::vector<std::pair<std::u16string, std::u16string>> extraTags;
+
+    bool operator==(const GameTags&) const = default;
+};
 
 class Partie : public InfosPartie {
 public:
@@ -38,6 +55,10 @@ public:
     void AppendExtraTag(std::unique_ptr<PGNHeader> header);
     // Removes every extra tag.
     void ClearExtraTags();
+
+    // The tag part of the game, and its replacement by another.
+    [[nodiscard]] GameTags Tags() const;
+    void SetTags(const GameTags& tags);
 
     // --- Fields
 
@@ -71,14 +92,14 @@ private:
 // and counts the games; another offset takes `count` as gamesInFile. A save of the file that was
 // interrupted is undone first (RestoreInterruptedSave). On any result but NoError the caller
 // destroys the Partie.
-[[nodiscard]] ParseError LoadGame(Partie& partie, platform::Window owner,
-                                  const std::u16string& path, std::uint64_t offset,
-                                  std::int32_t count);
+[[nodiscard]] ParseResult LoadGame(Partie& partie, platform::Window owner,
+                                   const std::u16string& path, std::uint64_t offset,
+                                   std::int32_t count);
 
 // Reads into `partie` (freshly constructed) the game whose tag section begins at or after the
 // reader's position, and sets its startOffset and endOffset. The file binding is not touched:
 // LoadGame does that. Used by LoadGame and to go through every game of a file in one pass.
-[[nodiscard]] ParseError ReadGame(Partie& partie, LineReader& reader);
+[[nodiscard]] ParseResult ReadGame(Partie& partie, LineReader& reader);
 
 // Writes the game to its file, in place of its own byte range (a game never saved to a file gets
 // a new one), after checking that no other program changed the file since it was loaded or
@@ -102,3 +123,5 @@ bool ConfirmSave(Partie& partie, platform::Window owner);
 int EditProperties(Partie& partie, platform::Window owner);
 // The other-tags dialog; its result.
 int EditOtherTags(Partie& partie, platform::Window owner);
+
+} // namespace pawnlet

@@ -3,6 +3,8 @@
 #include "pgn/line_reader.h"
 #include "pgn/partie.h"
 
+namespace pawnlet {
+
 PGNHeader::PGNHeader(std::u16string tagName, std::u16string tagValue)
     : value(std::move(tagValue)), tag(std::move(tagName)) {}
 
@@ -23,3 +25,5 @@ void AddExtraTag(Partie& partie, std::u16string_view line) {
     }
     partie.AppendExtraTag(std::make_unique<PGNHeader>(std::move(name), std::move(value)));
 }
+
+} // namespace pawnlet

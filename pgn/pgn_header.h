@@ -10,6 +10,8 @@
 
 #include "platform/live_count.h"
 
+namespace pawnlet {
+
 class Partie;
 
 class PGNHeader {
@@ -32,3 +34,5 @@ private:
 // to the first blank or the end, the value what ExtractQuoted finds in the rest (empty when it
 // holds no double quote).
 void AddExtraTag(Partie& partie, std::u16string_view line);
+
+} // namespace pawnlet

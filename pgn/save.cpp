@@ -9,6 +9,8 @@
 #include "platform/save_journal.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 const std::u16string SaveCaption = u"Unable to save game";
@@ -257,3 +259,5 @@ int EditProperties(Partie& partie, platform::Window owner) {
 int EditOtherTags(Partie& partie, platform::Window owner) {
     return platform::CurrentShell().EditOtherTags(owner, partie);
 }
+
+} // namespace pawnlet

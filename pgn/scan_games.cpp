@@ -7,6 +7,8 @@
 #include "platform/byte_source.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 // Tag names are ASCII, so the prefixes compare on the file's bytes.
@@ -215,3 +217,5 @@ bool ScanGames(platform::ByteSource& file, std::int32_t& gameCount,
         found(std::move(entry), next);
     });
 }
+
+} // namespace pawnlet

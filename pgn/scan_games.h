@@ -12,6 +12,8 @@
 #include "platform/file.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 // Called once per game, in file order, with the new entry (the callee owns it from then on) and
 // the file offset just after the game's first movetext line. A game is delivered once its text
 // has been read to its end (where the next game's tags begin, or the end of the file), which
@@ -54,3 +56,5 @@ struct ScannedGame {
 using GameScannedCallback = std::function<void(const ScannedGame&, std::uint64_t)>;
 bool ScanGameBytes(platform::ByteSource& file, std::int32_t& gameCount,
                    const GameScannedCallback& found);
+
+} // namespace pawnlet

@@ -16,6 +16,8 @@
 #include "platform/shell.h"
 #include "platform/text.h"
 
+namespace pawnlet {
+
 namespace {
 
 constexpr int LineLimit = 80; // a line holds fewer bytes than this before its CR LF
@@ -467,3 +469,5 @@ bool WriteGame(const Partie& partie, platform::File& file) {
     std::string text = WriteGameText(partie);
     return file.Write(text.data(), text.size());
 }
+
+} // namespace pawnlet

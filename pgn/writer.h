@@ -14,6 +14,8 @@
 
 #include "platform/text.h"
 
+namespace pawnlet {
+
 class Coup;
 class Partie;
 
@@ -91,3 +93,5 @@ std::u16string CharacterNotHeldText(char32_t character, platform::TextEncoding e
 
 // A tag value as written between the quotes: `"` and `\` escaped, line breaks as blanks.
 std::u16string EscapeTagValue(std::u16string_view value);
+
+} // namespace pawnlet

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace platform {
+namespace pawnlet::platform {
 
 void SetLastError(int code);
 
@@ -55,4 +55,4 @@ private:
     std::size_t at = 0;
 };
 
-} // namespace platform
+} // namespace pawnlet::platform

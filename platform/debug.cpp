@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 thread_local DebugSink* threadSink = nullptr;
@@ -54,4 +54,4 @@ void DebugOutput(std::u16string_view text) {
     DebugOutput(std::string_view(out));
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

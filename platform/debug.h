@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace platform {
+namespace pawnlet::platform {
 
 // Takes the diagnostic lines of one thread: the command-line tool drops them, or keeps those of
 // each piece of a file checked on another thread to print them in the file's order.
@@ -22,4 +22,4 @@ DebugSink* SetDebugSink(DebugSink* sink);
 void DebugOutput(std::string_view text);
 void DebugOutput(std::u16string_view text);
 
-} // namespace platform
+} // namespace pawnlet::platform

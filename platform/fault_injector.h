@@ -14,7 +14,7 @@
 
 #include <cstddef>
 
-namespace platform {
+namespace pawnlet::platform {
 
 enum class FileOp {
     Open,
@@ -59,4 +59,4 @@ int Injected(FileOp op, std::size_t& bytes);
 int Injected(FileOp op);
 [[noreturn]] void Die();
 
-} // namespace platform
+} // namespace pawnlet::platform

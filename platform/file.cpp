@@ -1,6 +1,7 @@
 #include "platform/file.h"
 
 #include "platform/fault_injector.h"
+#include "platform/retry.h"
 #include "platform/text.h"
 
 #include <cerrno>
@@ -18,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 // Per thread, as errno is.
@@ -61,15 +62,6 @@ bool StatusOfHandle(int fd, const std::string& path, FileStatus& status) {
     status.group = sx.stx_gid;
     status.links = sx.stx_nlink;
     return true;
-}
-
-// Repeats a system call that a signal interrupted before it did anything.
-template <typename Call> auto RetryInterrupted(Call call) {
-    decltype(call()) result;
-    do {
-        result = call();
-    } while (result < 0 && errno == EINTR);
-    return result;
 }
 
 void Pause(int ms) {
@@ -388,10 +380,8 @@ bool File::Reserve(std::uint64_t size) {
         lastError = EFBIG;
         return false;
     }
-    int result;
-    do {
-        result = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
-    } while (result != 0 && errno == EINTR);
+    const int result = RetryInterrupted(
+        [&] { return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)); });
     if (result != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
         return Fail();
     }
@@ -531,4 +521,4 @@ std::optional<FileStatus> StatusOf(const std::u16string& path) {
     return status;
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -17,7 +17,7 @@
 
 #include "platform/byte_source.h"
 
-namespace platform {
+namespace pawnlet::platform {
 
 enum class OpenMode {
     Read,      // existing file only, read access
@@ -132,4 +132,4 @@ bool FileExists(const std::u16string& path);
 int LastError();
 void SetLastError(int code);
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -7,6 +7,8 @@
 // counters are plain integers.
 #pragma once
 
+namespace pawnlet {
+
 template <class Counted> class LiveCount {
 public:
     LiveCount() noexcept { ++live; }
@@ -19,3 +21,5 @@ public:
 private:
     static inline thread_local int live = 0;
 };
+
+} // namespace pawnlet

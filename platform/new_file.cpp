@@ -9,9 +9,10 @@
 
 #include "platform/debug.h"
 #include "platform/fault_injector.h"
+#include "platform/retry.h"
 #include "platform/text.h"
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 // A name beside `destination` that no one else is likely to use; creating it exclusively is
@@ -103,10 +104,9 @@ bool NewFile::Create(const std::u16string& destinationPath, std::uint32_t mode) 
         return false;
     }
     const mode_t permissions = static_cast<mode_t>(mode & 07777);
-    int fd;
-    do {
-        fd = ::open(FolderPart(destination).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, permissions);
-    } while (fd < 0 && errno == EINTR);
+    int fd = RetryInterrupted([&] {
+        return ::open(FolderPart(destination).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, permissions);
+    });
     if (fd >= 0) {
         handle = File::Adopt(fd);
         return true;
@@ -118,10 +118,10 @@ bool NewFile::Create(const std::u16string& destinationPath, std::uint32_t mode) 
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = HiddenName(destination);
-        do {
-            fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        permissions);
-        } while (fd < 0 && errno == EINTR);
+        fd = RetryInterrupted([&] {
+            return ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          permissions);
+        });
         if (fd >= 0) {
             handle = File::Adopt(fd);
             hiddenName = std::move(name);
@@ -183,4 +183,4 @@ void NewFile::Discard() {
     hiddenName.clear();
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

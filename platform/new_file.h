@@ -14,7 +14,7 @@
 
 #include "platform/file.h"
 
-namespace platform {
+namespace pawnlet::platform {
 
 class NewFile {
 public:
@@ -43,4 +43,4 @@ private:
     bool placed = false;
 };
 
-} // namespace platform
+} // namespace pawnlet::platform

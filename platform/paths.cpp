@@ -10,9 +10,10 @@
 
 #include "platform/fault_injector.h"
 #include "platform/file.h"
+#include "platform/retry.h"
 #include "platform/text.h"
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 bool Fail() {
@@ -86,10 +87,8 @@ bool FlushFolder(const std::u16string& folder) {
     if (Injected(FileOp::FlushFolder) != 0) {
         return false;
     }
-    int handle;
-    do {
-        handle = ::open(NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    } while (handle < 0 && errno == EINTR);
+    const int handle = RetryInterrupted(
+        [&] { return ::open(NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
     if (handle < 0) {
         return Fail();
     }
@@ -138,4 +137,4 @@ std::u16string CanonicalPath(const std::u16string& path) {
     return result;
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace platform {
+namespace pawnlet::platform {
 
 // The path of the file that `path` finally names: symbolic links are followed (relative ones
 // from the folder of the link), so that a save replaces the file and the link stays a link. A
@@ -27,4 +27,4 @@ std::u16string FolderOf(const std::u16string& path);
 // when that cannot be found.
 std::u16string CanonicalPath(const std::u16string& path);
 
-} // namespace platform
+} // namespace pawnlet::platform

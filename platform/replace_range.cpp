@@ -7,7 +7,7 @@
 #include "platform/paths.h"
 #include "platform/save_journal.h"
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 ReplaceResult Outcome(ReplaceStatus status, int error = 0) {
@@ -274,4 +274,4 @@ ReplaceResult ReplaceRange(const RangeReplacement& request) {
     return WriteBeside(plan, file, status, fresh);
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -23,7 +23,7 @@
 
 #include "platform/file.h"
 
-namespace platform {
+namespace pawnlet::platform {
 
 struct RangeReplacement {
     std::u16string path;
@@ -77,4 +77,4 @@ struct ReplaceResult {
 // How long a save waits for another process to release the file's lock.
 inline constexpr int LockWaitMs = 5000;
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -10,7 +10,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 // The journal's first bytes: a mark and the identity of the file and of the save.
@@ -223,4 +223,4 @@ RecoveryResult RecoverInterruptedSave(const std::u16string& path) {
     return RestoreFromJournal(file, *status, CanonicalPath(path));
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

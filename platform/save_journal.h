@@ -19,7 +19,7 @@
 #include "platform/file.h"
 #include "platform/new_file.h"
 
-namespace platform {
+namespace pawnlet::platform {
 
 // The folder of the journals; none when neither XDG_STATE_HOME nor HOME is set.
 std::optional<std::u16string> JournalFolder();
@@ -68,4 +68,4 @@ struct RecoveryResult {
 // a file is read; costs two status queries when there is nothing to do.
 [[nodiscard]] RecoveryResult RecoverInterruptedSave(const std::u16string& path);
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -2,7 +2,7 @@
 
 #include "platform/debug.h"
 
-namespace platform {
+namespace pawnlet::platform {
 namespace {
 
 // Answers every question with "cancel" and writes messages to the debug output, so that code
@@ -42,4 +42,4 @@ Shell* SetShell(Shell* shell) {
     return previous;
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace pawnlet {
+
 class Partie;
 
 namespace platform {
@@ -67,3 +69,5 @@ Shell& CurrentShell();
 Shell* SetShell(Shell* shell);
 
 } // namespace platform
+
+} // namespace pawnlet

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iterator>
 
-namespace platform {
+namespace pawnlet::platform {
 
 void AppendAnsiToWide(std::string_view bytes, std::u16string& out) {
     const std::size_t base = out.size();
@@ -271,4 +271,4 @@ std::u16string SystemErrorText(int code) {
     return FromUtf8(text);
 }
 
-} // namespace platform
+} // namespace pawnlet::platform

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace pawnlet::platform {
 
 // Windows-1252 bytes 0x80..0x9F; the five undefined bytes keep their own value.
 inline constexpr char16_t AnsiHighControls[32] = {
@@ -143,4 +143,4 @@ std::optional<char32_t> FirstCharacterNotHeld(std::u16string_view text, TextEnco
 // The system's message for an error code, or "Err : 0x%08X" with the code when it has none.
 std::u16string SystemErrorText(int code);
 
-} // namespace platform
+} // namespace pawnlet::platform

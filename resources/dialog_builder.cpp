@@ -35,10 +35,6 @@
 
 namespace {
 
-QString ToQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
 // Rounds a * b / c to the nearest integer, as dialog-unit conversion always has.
 int MulDiv(int a, int b, int c) {
     const long long product = static_cast<long long>(a) * b;
@@ -83,7 +79,7 @@ private:
 // dialogs laid out for the handheld's fonts still fit its 240-pixel screen. The size is the
 // handheld's: points at 96 pixels per inch, whatever the desktop's resolution.
 QFont DialogFont(const DialogTemplate& tmpl) {
-    const QString face = ToQString(tmpl.font);
+    const QString face = QStringView(tmpl.font).toString();
     QFont font;
     font.setFamilies({face, QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
                       QStringLiteral("Liberation Sans Narrow")});
@@ -182,7 +178,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
     std::vector<QWidget*> groupBoxes;
     std::vector<QLabel*> pendingBuddies;
     for (const DialogControl& control : tmpl.controls) {
-        const QString text = ToQString(control.text);
+        const QString text = QStringView(control.text).toString();
         const QRect rect = MapDialogRect(control.x, control.y, control.width, control.height);
         if (control.style & ControlStyle::GroupStart) {
             radios = nullptr;
@@ -398,7 +394,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& tmpl, QWidget* owner,
         setFixedSize(size.size());
     }
     LayoutFrame();
-    SetCaption(ToQString(tmpl.caption));
+    SetCaption(QStringView(tmpl.caption).toString());
 
     if (d.procedure.onInit) {
         d.procedure.onInit(*this);

@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QPixmap>
 
+using namespace pawnlet;
+
 namespace {
 
 MenuItem Item(int command, std::u16string_view text, bool ownerDrawn = false) {
@@ -94,10 +96,6 @@ const std::vector<MenuResource>& Menus() {
     return menus;
 }
 
-QString ToQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
 void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& glyphs,
               const CommandActionLookup& lookup) {
     for (const MenuItem& item : items) {
@@ -106,7 +104,7 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
             menu->addSeparator();
             break;
         case MenuItem::Kind::Popup: {
-            QMenu* sub = menu->addMenu(ToQString(item.text));
+            QMenu* sub = menu->addMenu(QStringView(item.text).toString());
             AddItems(sub, item.items, glyphs, lookup);
             break;
         }
@@ -115,7 +113,7 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
             if (action) {
                 menu->addAction(action);
             } else {
-                action = menu->addAction(ToQString(item.text));
+                action = menu->addAction(QStringView(item.text).toString());
                 action->setData(item.command);
                 action->setObjectName(QStringLiteral("command-%1").arg(item.command));
             }
@@ -127,7 +125,7 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const QImage& gly
                         GlyphStripBitmap,
                         QRect(cell * GlyphCellWidth, 0, GlyphCellWidth, GlyphCellHeight), false));
                 }
-                action->setToolTip(ToQString(item.text));
+                action->setToolTip(QStringView(item.text).toString());
                 action->setText(QString());
             }
             break;
@@ -177,7 +175,7 @@ QMenu* BuildPopupMenu(int menuId, int popupIndex, QWidget* parent,
         return nullptr;
     }
     const MenuItem& popup = resource->popups[std::size_t(popupIndex)];
-    auto* menu = new QMenu(ToQString(popup.text), parent);
+    auto* menu = new QMenu(QStringView(popup.text).toString(), parent);
     menu->setObjectName(QStringLiteral("menu-%1-%2").arg(menuId).arg(popupIndex));
     AddItems(menu, popup.items, LoadBitmap(GlyphStripBitmap), lookup);
     return menu;

@@ -22,6 +22,8 @@
 #include <optional>
 #include <string>
 
+using namespace pawnlet;
+
 namespace {
 
 class CommandsTest : public WindowTest {

@@ -20,6 +20,8 @@
 #include <optional>
 #include <string>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int CommentEdit = 1043;

@@ -29,6 +29,8 @@
 
 #include "pawnlet_version.h"
 
+using namespace pawnlet;
+
 namespace {
 
 class DesktopTest : public WindowTest {
@@ -87,7 +89,8 @@ protected:
         EXPECT_EQ(window->isWindowModified(), CurrentPartie->changed);
         // The status line is painted from the session: its move text must be the list's.
         if (MoveList->SelectedMove() && CurrentPosition->previousMove) {
-            const QString shown = QtText(MoveText(*CurrentPosition->previousMove, true, false));
+            const QString shown =
+                QString::fromStdU16String(MoveText(*CurrentPosition->previousMove, true, false));
             EXPECT_TRUE(MoveList->RowText(SelectedRow()).contains(shown));
         }
     }
@@ -342,7 +345,7 @@ TEST_F(DesktopTest, ClipboardCopiesAndPastesPositionsAndGames) {
     answers = {platform::Answer::No};
     DispatchCommand(Cmd::Paste);
     EXPECT_NE(CurrentPartie.get(), shown);
-    EXPECT_EQ(QtText(WriteFen(*CurrentPosition)), fen);
+    EXPECT_EQ(QString::fromStdU16String(WriteFen(*CurrentPosition)), fen);
     EXPECT_EQ(CurrentPosition, &CurrentPartie->startPosition);
     EXPECT_EQ(CurrentPosition->setUp, 1);
     EXPECT_TRUE(CurrentPartie->changed);
@@ -385,7 +388,7 @@ TEST_F(DesktopTest, DroppedPgnFileOpensThroughTheGameList) {
     EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
     EXPECT_EQ(ShownDialogs(), std::vector<int>{GameListTemplate});
     EXPECT_EQ(CurrentPartie->white, u"Gamma");
-    EXPECT_EQ(QtText(CurrentPartie->path), pgn);
+    EXPECT_EQ(QString::fromStdU16String(CurrentPartie->path), pgn);
     EXPECT_EQ(RecentFiles().value(0), pgn);
 
     // Over a changed game the drop asks first, and Cancel keeps it.
@@ -426,7 +429,7 @@ TEST_F(DesktopTest, RecentFilesSurviveARestartAndLeaveTheSettingsValuesAlone) {
     QueueDialogScript([](TemplateDialog& dialog) { dialog.ActivateRow(1000, 1); });
     window->Actions().For(Cmd::RecentFirst + 1)->trigger();
     EXPECT_EQ(UnfinishedScriptedDialogs(), 0);
-    EXPECT_EQ(QtText(CurrentPartie->path), second);
+    EXPECT_EQ(QString::fromStdU16String(CurrentPartie->path), second);
     EXPECT_EQ(CurrentPartie->white, u"Gamma");
     EXPECT_EQ(shownEntries(), (QStringList{"&1 second && more.pgn", "&2 first.pgn"}));
 

@@ -25,6 +25,8 @@
 
 #include <initializer_list>
 
+using namespace pawnlet;
+
 namespace {
 
 // --- Hit-testing

@@ -27,6 +27,8 @@
 #include <initializer_list>
 #include <string>
 
+using namespace pawnlet;
+
 namespace {
 
 // Plays a line of SAN moves from `position`; returns the last position reached.

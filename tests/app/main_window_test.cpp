@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+using namespace pawnlet;
+
 namespace {
 
 using MainWindowTest = WindowTest;
@@ -294,7 +296,7 @@ TEST_F(MainWindowTest, OpenFileMessageWithoutAPathOnlyShowsTheNotice) {
 TEST_F(MainWindowTest, OpenFileMessageOpensThroughTheGameList) {
     const QString path = WriteFile("two.pgn", TwoGamesPgn);
     QueueDialogScript([](TemplateDialog& dialog) { dialog.ActivateRow(1000, 1); });
-    window->OpenFileMessage(ShellText(path));
+    window->OpenFileMessage(path.toStdU16String());
     ASSERT_TRUE(CurrentPartie->white);
     EXPECT_EQ(*CurrentPartie->white, u"Gamma");
 }
@@ -304,7 +306,7 @@ TEST_F(MainWindowTest, OpenFileMessageDoesNotDropAnEditedGame) {
     CurrentPartie->changed = true;
     const Partie* edited = CurrentPartie.get();
     answers = {platform::Answer::Ok, platform::Answer::Cancel}; // the notice, then the question
-    window->OpenFileMessage(ShellText(path));
+    window->OpenFileMessage(path.toStdU16String());
     EXPECT_EQ(CurrentPartie.get(), edited);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].caption, u"The game has been changed");

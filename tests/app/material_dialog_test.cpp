@@ -17,6 +17,8 @@
 
 #include <vector>
 
+using namespace pawnlet;
+
 namespace {
 
 void EmptyBoard(Position& position) {

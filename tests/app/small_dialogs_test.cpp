@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using namespace pawnlet;
+
 namespace {
 
 class SmallDialogTest : public ::testing::Test {

@@ -14,6 +14,8 @@
 #include <functional>
 #include <random>
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace PropertiesControl;

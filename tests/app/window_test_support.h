@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+using namespace pawnlet;
+
 // Two games with CR LF line ends: the first with a variation that holds a nested one, a
 // comment and moves after it; the second short.
 inline const char* const TwoGamesPgn =

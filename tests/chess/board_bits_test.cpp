@@ -10,6 +10,8 @@
 #include "chess/board_bits.h"
 #include "chess/move_effects.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using Board = std::array<PieceCode, 64>;

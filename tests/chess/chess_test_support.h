@@ -14,6 +14,8 @@
 #include "gametree/tree_ops.h"
 #include "platform/shell.h"
 
+using namespace pawnlet;
+
 inline Square Sq(std::string_view name) {
     return MakeSquare(name[0] - 'a', name[1] - '1');
 }

@@ -3,6 +3,8 @@
 
 #include "chess_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 TEST(FenWrite, StartAndAfterFirstMove) {

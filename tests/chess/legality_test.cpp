@@ -5,6 +5,8 @@
 #include "chess/san.h"
 #include "chess_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 struct LegalityCase {

@@ -8,6 +8,8 @@
 #include "gametree/move_text.h"
 #include "perft_positions.h"
 
+using namespace pawnlet;
+
 namespace {
 
 class PerftTest : public testing::TestWithParam<PerftCase> {};

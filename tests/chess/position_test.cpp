@@ -4,6 +4,8 @@
 
 #include "chess_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 TEST(Encoding, ColourAndType) {

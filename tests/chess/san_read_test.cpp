@@ -4,6 +4,8 @@
 #include "chess/san.h"
 #include "chess_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr const char* startFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

@@ -14,6 +14,8 @@
 #include "platform/text.h"
 #include "tools/cli/check.h"
 
+using namespace pawnlet;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -44,14 +46,15 @@ std::string ReportOfWholeFile(const fs::path& path) {
         EXPECT_TRUE(reader.SeekTo(starts[i]));
         const int before = LiveCount<Coup>::Live();
         Partie partie;
-        const ParseError result = ReadGame(partie, reader);
-        if (result == NoError) {
+        const ParseResult result = ReadGame(partie, reader);
+        if (result == ParseError::NoError) {
             moves += static_cast<std::uint64_t>(LiveCount<Coup>::Live() - before);
             continue;
         }
         ++errors;
         report += std::to_string(i + 1) + "\t" + std::to_string(starts[i]) + "\t" +
-                  std::to_string(result) + "\t" + platform::ToUtf8(ErrorText(result)) + "\n";
+                  std::to_string(static_cast<int>(result.code)) + "\t" +
+                  platform::ToUtf8(ErrorText(result)) + "\n";
     }
     return report + std::to_string(starts.size()) + " games, " + std::to_string(moves) +
            " moves, " + std::to_string(errors) + " errors\n";

@@ -14,6 +14,8 @@
 
 #include "pawnlet_version.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace clitest;
@@ -101,7 +103,7 @@ TEST(CliShow, WritesTheGameAsASaveWould) {
     Partie partie;
     ASSERT_EQ(LoadGame(partie, nullptr, platform::FromUtf8(Data("three_games.pgn")),
                        static_cast<std::uint32_t>(bytes.find("[Event \"Second\"]")), 3),
-              NoError);
+              ParseError::NoError);
     EXPECT_EQ(run.out, WriteGameText(partie));
     EXPECT_NE(run.out.find("\r\n"), std::string::npos);
 
@@ -121,19 +123,25 @@ struct FailureCase {
 
 TEST(CliShow, FailuresGiveTheErrorTextAndCode) {
     const FailureCase cases[] = {
-        {"illegal move", {"show", Data("illegal_move.pgn")}, IllegalMove, "Illegal move : Ke3"},
+        {"illegal move",
+         {"show", Data("illegal_move.pgn")},
+         cli::ExitStatus(ParseError::IllegalMove),
+         "Illegal move : Ke3"},
         {"bad headers",
          {"show", Data("fen_without_setup.pgn")},
-         BadHeaders,
+         cli::ExitStatus(ParseError::BadHeaders),
          "Incorrect PGN headers"},
-        {"missing file", {"show", Data("no_such.pgn")}, OpenFailed, "Unable to open file"},
+        {"missing file",
+         {"show", Data("no_such.pgn")},
+         cli::ExitStatus(ParseError::OpenFailed),
+         "Unable to open file"},
         {"game beyond the last",
          {"show", Data("three_games.pgn"), "--game", "4"},
-         NoGame,
+         cli::ExitStatus(ParseError::NoGame),
          "holds 3 games; there is no game 4"},
         {"offset after the last game",
          {"show", Data("three_games.pgn"), "--offset", "99999"},
-         NoGame,
+         cli::ExitStatus(ParseError::NoGame),
          "no game at offset 99999"},
     };
     for (const auto& c : cases) {

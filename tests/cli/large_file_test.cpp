@@ -16,6 +16,8 @@
 #include "tests/cli/cli_run.h"
 #include "tools/cli/cli.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace clitest;
@@ -98,7 +100,8 @@ TEST(FilesPast4GiB, GamesBeyondAreListedCheckedLoadedAndSavedInPlace) {
     // copies only the bytes from the game on into its journal.
     fs::create_hard_link(path, dir / "other-name.pgn");
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, platform::FromUtf8(path.string()), thirdAt, 3), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, platform::FromUtf8(path.string()), thirdAt, 3),
+              ParseError::NoError);
     EXPECT_EQ(partie.startOffset, thirdAt);
     EXPECT_EQ(partie.endOffset, thirdAt + third.size());
     partie.SetWhite(u"Omega");

@@ -51,6 +51,8 @@
 #include <string>
 #include <utility>
 
+using namespace pawnlet;
+
 namespace {
 
 QString Plain(QString text) {

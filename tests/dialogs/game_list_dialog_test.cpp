@@ -19,6 +19,8 @@
 
 #include <memory>
 
+using namespace pawnlet;
+
 namespace {
 
 std::unique_ptr<GameListEntry> Entry(const char16_t* white, const char16_t* black, int result,

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int DarkRed = 1045;

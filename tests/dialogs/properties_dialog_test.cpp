@@ -27,6 +27,8 @@
 #include <optional>
 #include <string>
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace PropertiesControl;

@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+using namespace pawnlet;
+
 namespace {
 
 constexpr int ClearButton = 1012;

@@ -19,6 +19,8 @@
 #include "platform/file.h"
 #include "platform/text.h"
 
+using namespace pawnlet;
+
 namespace fuzz {
 
 namespace {
@@ -218,9 +220,9 @@ Fault ReadSanBody(Input input) {
     return CheckTree(root);
 }
 
-std::string Describe(ParseError code) {
+std::string Describe(const ParseResult& result) {
     std::ostringstream out;
-    out << "code " << static_cast<int>(code) << " (" << Utf8(ErrorText(code)) << ")";
+    out << "code " << static_cast<int>(result.code) << " (" << Utf8(ErrorText(result)) << ")";
     return out.str();
 }
 
@@ -243,11 +245,11 @@ Fault LoadOne(const std::u16string& path, std::uint64_t size, std::uint32_t offs
               std::int32_t count, std::uint32_t& endOffset) {
     endOffset = 0;
     auto partie = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*partie, nullptr, path, offset, count);
-    if (result < NoError || result > CommentTooLong) {
+    const ParseResult result = LoadGame(*partie, nullptr, path, offset, count);
+    if (result.code < ParseError::NoError || result.code > ParseError::CommentTooLong) {
         return "LoadGame returns an unknown " + Describe(result);
     }
-    if (result != NoError) {
+    if (result != ParseError::NoError) {
         return std::nullopt;
     }
     if (Fault fault = CheckLoaded(*partie, path, size)) {
@@ -411,7 +413,7 @@ Fault RoundTripBody(Input input) {
     WriteAll(first, AsBytes(input));
     RecordingShell shell;
     auto partie = std::make_unique<Partie>();
-    if (LoadGame(*partie, nullptr, WidePath(first), 0, 0) != NoError) {
+    if (LoadGame(*partie, nullptr, WidePath(first), 0, 0) != ParseError::NoError) {
         return std::nullopt;
     }
     const std::vector<std::uint32_t> listed = shell.lastOffsets;
@@ -430,8 +432,8 @@ Fault RoundTripBody(Input input) {
         return std::string("WriteGame and WriteGameText write different bytes");
     }
     auto again = std::make_unique<Partie>();
-    const ParseError result = LoadGame(*again, nullptr, WidePath(second), 0, 0);
-    if (result != NoError) {
+    const ParseResult result = LoadGame(*again, nullptr, WidePath(second), 0, 0);
+    if (result != ParseError::NoError) {
         return "a written game does not load again: " + Describe(result);
     }
     const std::string rewritten = WriteGameText(*again);

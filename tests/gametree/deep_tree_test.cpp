@@ -5,6 +5,8 @@
 #include "chess/chess_test_support.h"
 #include "gametree/move_text.h"
 
+using namespace pawnlet;
+
 namespace {
 
 // The knights go out and back: g1-f3, g8-f6, f3-g1, f6-g8.

@@ -5,6 +5,8 @@
 #include "gametree/annotations.h"
 #include "gametree/move_text.h"
 
+using namespace pawnlet;
+
 namespace {
 
 struct MoveTextCase {

@@ -8,6 +8,8 @@
 #include "chess/san.h"
 #include "gametree/move_text.h"
 
+using namespace pawnlet;
+
 namespace {
 
 // Plays a line of SAN moves from `position`; the first becomes an alternative when the position

@@ -33,6 +33,8 @@
 #include "platform/text.h"
 #include "tools/cli/cli.h"
 
+using namespace pawnlet;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -126,7 +128,8 @@ public:
         const bool alone = layout.saveAs || (layout.before.empty() && layout.after.empty());
         const std::uint32_t offset =
             layout.saveAs ? 0 : static_cast<std::uint32_t>(layout.before.size());
-        loaded = LoadGame(partie, nullptr, WidePath(source), offset, alone ? 1 : 3) == NoError &&
+        loaded = LoadGame(partie, nullptr, WidePath(source), offset, alone ? 1 : 3) ==
+                     ParseError::NoError &&
                  partie.startOffset == offset;
         partie.SetWhite(u"Saved by a process that was killed");
         partie.startPosition.SetComment(u"A comment that makes the game longer than it was");
@@ -324,7 +327,7 @@ TEST(SaveConcurrently, TwoProcessesSavingTwoGamesOfOneFileLoseNothing) {
                     RecordingShell shell;
                     shell.gameIndex = index;
                     Partie partie;
-                    if (LoadGame(partie, nullptr, WidePath(path), 0, 0) != NoError) {
+                    if (LoadGame(partie, nullptr, WidePath(path), 0, 0) != ParseError::NoError) {
                         continue;
                     }
                     partie.SetWhite(partie.white.value_or(u"") + u" " +
@@ -356,7 +359,7 @@ TEST(SaveConcurrently, TwoProcessesSavingTwoGamesOfOneFileLoseNothing) {
         const fs::path alone = dir / "alone.pgn";
         WriteAll(alone, games[index]);
         Partie partie;
-        ASSERT_EQ(LoadGame(partie, nullptr, WidePath(alone), 0, 1), NoError);
+        ASSERT_EQ(LoadGame(partie, nullptr, WidePath(alone), 0, 1), ParseError::NoError);
         std::u16string white = partie.white.value_or(u"");
         for (int i = 0; i < Saves; ++i) {
             white += u" " + platform::FromUtf8(std::to_string(i));

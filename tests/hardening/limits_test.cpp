@@ -23,6 +23,8 @@
 #include "pgn/scan_games.h"
 #include "pgn/writer.h"
 
+using namespace pawnlet;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -115,9 +117,9 @@ int Fail(int code, const char* what) {
 int LoadFirst(const fs::path& path, const std::function<int(Partie&)>& check = {}) {
     RecordingShell shell;
     Partie partie;
-    const ParseError result = LoadGame(partie, nullptr, WidePath(path), 0, 0);
-    if (result != NoError || !check) {
-        return result;
+    const ParseResult result = LoadGame(partie, nullptr, WidePath(path), 0, 0);
+    if (result != ParseError::NoError || !check) {
+        return static_cast<int>(result.code);
     }
     return check(partie);
 }
@@ -148,13 +150,13 @@ void EnormousLines(std::size_t moveBytes, std::size_t bytes) {
         });
     });
     ExpectBounded(child, 64 * 1024 + static_cast<long>(cycles * 4 * 400 / 1024), "long movetext");
-    EXPECT_EQ(child.code, NoError);
+    EXPECT_EQ(child.code, static_cast<int>(ParseError::NoError));
 
     // A line without a single blank or line break: there is no game in it.
     WriteRepeated(dir / "blob.pgn", "", "x", bytes, "");
     child = InChild([&] { return LoadFirst(dir / "blob.pgn"); });
     ExpectBounded(child, 64 * 1024, "a line of one word");
-    EXPECT_EQ(child.code, NoGame);
+    EXPECT_EQ(child.code, static_cast<int>(ParseError::NoGame));
     child = InChild([&] {
         platform::File file;
         std::int32_t count = 0;
@@ -202,7 +204,9 @@ void HugeComment(std::size_t bytes) {
     });
     // The comment itself is two bytes a character in memory; room for it to be built and copied.
     ExpectBounded(child, 64 * 1024 + static_cast<long>(bytes * 8 / 1024), "huge comment");
-    EXPECT_TRUE(child.code == NoError || child.code == CommentTooLong) << child.code;
+    EXPECT_TRUE(child.code == static_cast<int>(ParseError::NoError) ||
+                child.code == static_cast<int>(ParseError::CommentTooLong))
+        << child.code;
 }
 
 #ifdef PAWNLET_SLOW_LIMITS
@@ -268,7 +272,9 @@ TEST(Limits, VariationsNestedTenThousandDeep) {
     WriteAll(dir / "deep.pgn", Nested(10'000));
     const auto child = InChild([&] { return LoadFirst(dir / "deep.pgn"); });
     ExpectBounded(child, 256 * 1024, "variations 10,000 deep");
-    EXPECT_TRUE(child.code == NoError || child.code == BadVariation) << child.code;
+    EXPECT_TRUE(child.code == static_cast<int>(ParseError::NoError) ||
+                child.code == static_cast<int>(ParseError::BadVariation))
+        << child.code;
 }
 
 TEST(Limits, VariationsAsDeepAsAllowedReadAndWriteBack) {
@@ -346,13 +352,14 @@ void ManyEmptyGames(std::size_t games) {
         }
         RecordingShell shell;
         Partie partie;
-        if (LoadGame(partie, nullptr, WidePath(dir / "many.pgn"), last, count) != NoError ||
+        if (LoadGame(partie, nullptr, WidePath(dir / "many.pgn"), last, count) !=
+                ParseError::NoError ||
             partie.endOffset != games * game.size()) {
             return Fail(WrongContent, "the last game does not load");
         }
         Partie next;
         return LoadGame(next, nullptr, WidePath(dir / "many.pgn"), partie.endOffset, count) ==
-                       NoGame
+                       ParseError::NoGame
                    ? 0
                    : Fail(WrongContent, "a game was found after the last one");
     });

@@ -2,6 +2,8 @@
 
 #include "pgn/scan_games.h"
 
+using namespace pawnlet;
+
 RecordingShell::RecordingShell() : previous(platform::SetShell(this)) {}
 
 RecordingShell::~RecordingShell() {

@@ -8,6 +8,8 @@
 
 #include "platform/shell.h"
 
+using namespace pawnlet;
+
 class RecordingShell : public platform::Shell {
 public:
     struct Message {

@@ -24,6 +24,8 @@
 #include "platform/fault_injector.h"
 #include "platform/file.h"
 
+using namespace pawnlet;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -286,7 +288,7 @@ public:
     fs::path target;
     RecordingShell shell;
     Partie partie;
-    ParseError loaded = NoError;
+    ParseResult loaded;
     std::string text;
     std::string former;
     std::string expected;
@@ -307,7 +309,7 @@ std::vector<std::string> FailEverywhere(const Scenario& scenario, Failure kind,
     int total = 0;
     {
         Run clean(scenario);
-        if (clean.loaded != NoError) {
+        if (clean.loaded != ParseError::NoError) {
             return {"the scenario's game does not load"};
         }
         Injector counter(kind, -1);

@@ -17,6 +17,8 @@
 #include "pgn/pgn_header.h"
 #include "platform/text.h"
 
+using namespace pawnlet;
+
 LiveCounts LiveCounts::Now() {
     return {LiveCount<Position>::Live(), LiveCount<Coup>::Live(),
             LiveCount<Partie>::Live(),   LiveCount<InfosPartie>::Live(),

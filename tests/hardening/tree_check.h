@@ -11,7 +11,11 @@
 
 #include "support/temp_dir.h"
 
+namespace pawnlet {
 class Position;
+} // namespace pawnlet
+
+using namespace pawnlet;
 
 // The live-instance counters of the core's model classes at one moment.
 struct LiveCounts {

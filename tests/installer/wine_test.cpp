@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -20,6 +21,8 @@
 
 #include <sys/wait.h>
 #include <vector>
+
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -66,7 +69,7 @@ struct CommandResult {
 // The one prefix of the run and the commands that use it.
 class WinePrefix {
 public:
-    fs::path root;     // temporary folder holding everything
+    fs::path root;     // temporary folder holding everything (folder's, links resolved)
     fs::path recorder; // the recorder's copy inside the root
     std::string failure;
 
@@ -77,15 +80,9 @@ public:
                       "scripts/install-deps.sh and configure again";
             return;
         }
-        std::string pattern = (fs::temp_directory_path() / "lumbrak-wine-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) == nullptr) {
-            failure = "cannot create a temporary folder";
-            return;
-        }
+        folder.emplace("lumbrak-wine");
         // Wine sees the physical path: resolve links now so that expected paths match.
-        root = fs::canonical(buffer.data());
+        root = fs::canonical(folder->Path());
 
         // Everything Wine writes stays in the temporary folder; no window, no Mono or Gecko
         // prompts, no desktop menu entries.
@@ -138,8 +135,8 @@ public:
             pclose(keepAlive_);
             keepAlive_ = nullptr;
         }
-        std::error_code error;
-        fs::remove_all(root, error);
+        // Only now that nothing runs in it any more.
+        folder.reset();
     }
 
     CommandResult Wine(const std::string& arguments, const fs::path& folder,
@@ -160,6 +157,7 @@ public:
     }
 
 private:
+    std::optional<testsupport::TempDir> folder;
     FILE* keepAlive_ = nullptr;
 };
 

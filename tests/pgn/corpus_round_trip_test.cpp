@@ -5,6 +5,8 @@
 #include "pgn_test_support.h"
 #include "tools/cli/cli.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;
@@ -53,7 +55,7 @@ TEST(CorpusRoundTrip, EveryLoadedGameWritesBackStably) {
         for (std::size_t i = 0; i < starts.size(); ++i) {
             ASSERT_TRUE(reader.SeekTo(starts[i]));
             Partie partie;
-            if (ReadGame(partie, reader) != NoError) {
+            if (ReadGame(partie, reader) != ParseError::NoError) {
                 continue;
             }
             ++loaded;
@@ -82,7 +84,7 @@ TEST(CorpusSaves, StrayBraceKeepsTheLaterGamesOfARealFile) {
     FakeShell shell;
     shell.pick = 4;
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
     EXPECT_EQ(partie.endOffset, starts[5] + 1);
     // The unterminated comment keeps the text it swallowed.
     ASSERT_TRUE(partie.startPosition.comment.has_value());
@@ -150,7 +152,7 @@ TEST(CorpusEncodings, EachGameIsListedLoadedAndWrittenInItsOwnEncoding) {
         ASSERT_TRUE(file.Seek(0));
         LineReader reader(file, 0);
         Partie partie;
-        ASSERT_EQ(ReadGame(partie, reader), NoError);
+        ASSERT_EQ(ReadGame(partie, reader), ParseError::NoError);
         EXPECT_EQ(partie.white, row.white);
         EXPECT_EQ(partie.encoding, row.encoding);
         EXPECT_NE(WriteGameText(partie).find(row.whiteLine), std::string::npos);
@@ -190,7 +192,7 @@ TEST(CorpusEncodings, MixedFileKeepsEachGamesEncoding) {
     {
         FakeShell shell;
         Partie partie;
-        ASSERT_EQ(load(0, partie), NoError);
+        ASSERT_EQ(load(0, partie), ParseError::NoError);
         ASSERT_EQ(partie.encoding, platform::TextEncoding::Ansi);
         partie.SetWhite(u"Łódź");
         partie.changed = true;
@@ -202,7 +204,7 @@ TEST(CorpusEncodings, MixedFileKeepsEachGamesEncoding) {
     }
     {
         Partie partie;
-        ASSERT_EQ(load(1, partie), NoError);
+        ASSERT_EQ(load(1, partie), ParseError::NoError);
         ASSERT_EQ(partie.encoding, platform::TextEncoding::Utf8);
         partie.SetWhite(u"Łódź, Müller");
         partie.changed = true;
@@ -213,11 +215,11 @@ TEST(CorpusEncodings, MixedFileKeepsEachGamesEncoding) {
     EXPECT_EQ(now.substr(0, starts[1]), bytes.substr(0, starts[1]));
     EXPECT_NE(now.find("[White \"Łódź, Müller\"]"), std::string::npos);
     Partie edited;
-    ASSERT_EQ(load(1, edited), NoError);
+    ASSERT_EQ(load(1, edited), ParseError::NoError);
     EXPECT_EQ(edited.white, u"Łódź, Müller");
     EXPECT_EQ(edited.black, u"Topalov, Veselin (Весели́н Александров Топа́лов)");
     Partie first;
-    ASSERT_EQ(load(0, first), NoError);
+    ASSERT_EQ(load(0, first), ParseError::NoError);
     EXPECT_EQ(first.white, u"Kràmnìk, VlãÚdimir");
     EXPECT_EQ(first.encoding, platform::TextEncoding::Ansi);
 }

@@ -6,6 +6,8 @@
 
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;
@@ -52,7 +54,7 @@ TEST(GameBounds, UnterminatedCommentEndsAtTheNextGamesTags) {
     FakeShell shell;
     shell.pick = 2;
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
     ASSERT_TRUE(partie.startPosition.firstMove);
     EXPECT_EQ(partie.startPosition.firstMove->after->comment, u"never closed");
 }
@@ -65,7 +67,7 @@ TEST(GameBounds, TextAfterTheResultMarkerOutlivesASave) {
     const fs::path path = dir.File("g.pgn", bytes);
     FakeShell shell;
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
     partie.changed = true;
     ASSERT_EQ(SaveGame(partie), 0);
     const std::string now = ReadBytes(path);
@@ -85,7 +87,7 @@ TEST(GameBounds, OwnResaveNeverMovesTheNextGame) {
         for (int round = 0; round < 2; ++round) {
             FakeShell shell;
             Partie partie;
-            ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+            ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
             partie.startPosition.firstMove->after->SetComment(
                 std::u16string(static_cast<std::size_t>(column), u'x') +
                 u" [%clk 0:02:47] [Note \"here\"] [%eval 0.3] %rest [x]");

@@ -6,6 +6,8 @@
 #include "pgn/pgn_header.h"
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;

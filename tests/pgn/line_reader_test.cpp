@@ -4,6 +4,8 @@
 #include "pgn/line_reader.h"
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;

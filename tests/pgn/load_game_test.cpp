@@ -4,6 +4,8 @@
 #include "gametree/move_text.h"
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;
@@ -15,7 +17,7 @@ struct Loaded {
 
 Loaded Load(const std::filesystem::path& path, std::uint32_t offset, std::int32_t count = 3) {
     auto partie = std::make_unique<Partie>();
-    ParseError code = LoadGame(*partie, nullptr, U16(path), offset, count);
+    ParseError code = LoadGame(*partie, nullptr, U16(path), offset, count).code;
     return {code, std::move(partie)};
 }
 
@@ -34,7 +36,7 @@ TEST(LoadGame, ByOffsetThenNextGameByEndOffset) {
     auto path = DataFile("three_games.pgn");
 
     Loaded game = Load(path, second, 3);
-    ASSERT_EQ(game.code, NoError);
+    ASSERT_EQ(game.code, ParseError::NoError);
     const Partie& p = *game.partie;
     EXPECT_EQ(p.white, u"Gamma");
     EXPECT_EQ(p.result, BlackWins);
@@ -47,27 +49,28 @@ TEST(LoadGame, ByOffsetThenNextGameByEndOffset) {
     EXPECT_EQ(MainLineLength(p), 5);
 
     Loaded next = Load(path, p.endOffset, p.gamesInFile);
-    ASSERT_EQ(next.code, NoError);
+    ASSERT_EQ(next.code, ParseError::NoError);
     EXPECT_EQ(next.partie->white, u"Epsilon");
     EXPECT_EQ(next.partie->endOffset, bytes.size());
-    EXPECT_EQ(Load(path, next.partie->endOffset).code, NoGame) << "no game after the last";
+    EXPECT_EQ(Load(path, next.partie->endOffset).code, ParseError::NoGame)
+        << "no game after the last";
 }
 
 TEST(LoadGame, OffsetZeroAsksTheGameList) {
     FakeShell shell;
     shell.pick = 2;
     Loaded game = Load(DataFile("three_games.pgn"), 0, 0);
-    ASSERT_EQ(game.code, NoError);
+    ASSERT_EQ(game.code, ParseError::NoError);
     EXPECT_EQ(shell.listShown, 1);
     EXPECT_EQ(game.partie->white, u"Epsilon");
     EXPECT_EQ(game.partie->gamesInFile, 3);
 
     shell.listResult = platform::DialogCancel;
-    EXPECT_EQ(Load(DataFile("three_games.pgn"), 0, 0).code, Cancelled);
+    EXPECT_EQ(Load(DataFile("three_games.pgn"), 0, 0).code, ParseError::Cancelled);
     // A list that cannot be shown ends the load too, rather than loading from offset 0 with
     // no count of the games (a later save would rewrite the whole file with one game).
     shell.listResult = platform::DialogFailed;
-    EXPECT_EQ(Load(DataFile("three_games.pgn"), 0, 0).code, Cancelled);
+    EXPECT_EQ(Load(DataFile("three_games.pgn"), 0, 0).code, ParseError::Cancelled);
 }
 
 struct RefusalCase {
@@ -78,10 +81,10 @@ struct RefusalCase {
 TEST(LoadGame, RefusalsReturnTheirCode) {
     FakeShell shell;
     const RefusalCase cases[] = {
-        {"fen_without_setup.pgn", BadHeaders},
-        {"invalid_fen.pgn", BadStartPosition},
-        {"illegal_move.pgn", IllegalMove},
-        {"no_such_file.pgn", OpenFailed},
+        {"fen_without_setup.pgn", ParseError::BadHeaders},
+        {"invalid_fen.pgn", ParseError::BadStartPosition},
+        {"illegal_move.pgn", ParseError::IllegalMove},
+        {"no_such_file.pgn", ParseError::OpenFailed},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Load(DataFile(c.file), 0, 0).code, c.code) << c.file;
@@ -90,19 +93,19 @@ TEST(LoadGame, RefusalsReturnTheirCode) {
     auto noFen =
         dir.File("setup_without_fen.pgn",
                  "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n[SetUp \"1\"]\n\n1. e4 *\n");
-    EXPECT_EQ(Load(noFen, 0, 0).code, BadHeaders);
+    EXPECT_EQ(Load(noFen, 0, 0).code, ParseError::BadHeaders);
     EXPECT_TRUE(shell.messages.empty()) << "the caller shows load errors, not LoadGame";
 }
 
 TEST(LoadGame, SetUpGamesAndTheSetUpZeroTag) {
     FakeShell shell;
     Loaded setUp = Load(DataFile("setup_position.pgn"), 0, 0);
-    ASSERT_EQ(setUp.code, NoError);
+    ASSERT_EQ(setUp.code, ParseError::NoError);
     EXPECT_EQ(setUp.partie->startPosition.setUp, 1);
     EXPECT_EQ(MainLineLength(*setUp.partie), 2);
 
     Loaded zero = Load(DataFile("setup_zero.pgn"), 0, 0);
-    ASSERT_EQ(zero.code, NoError);
+    ASSERT_EQ(zero.code, ParseError::NoError);
     EXPECT_EQ(zero.partie->startPosition.setUp, 0);
     ASSERT_NE(zero.partie->extraTags, nullptr);
     EXPECT_EQ(zero.partie->extraTags->tag, u"SetUp");
@@ -121,22 +124,23 @@ struct NotationCase {
 TEST(LoadGame, NotationOfOtherProgramsReadsAndWritesBack) {
     FakeShell shell;
     const NotationCase cases[] = {
-        {"assessments apart", "", "1. e4 += e5 -+ 2. Nf3 = *", NoError,
+        {"assessments apart", "", "1. e4 += e5 -+ 2. Nf3 = *", ParseError::NoError,
          "1. e4 $14 e5 $19 2. Nf3 $10 *"},
-        {"assessments glued", "", "1. e4+- e5\u2213 2. Nf3\xB1 *", NoError,
+        {"assessments glued", "", "1. e4+- e5\u2213 2. Nf3\xB1 *", ParseError::NoError,
          "1. e4 $18 e5 $17 2. Nf3 $16 *"},
         {"FEN before SetUp", "[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 40\"]\n[SetUp \"1\"]\n",
-         "40. e4 *", NoError, "[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 40\"]\r\n\r\n40. e4 *"},
+         "40. e4 *", ParseError::NoError,
+         "[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 40\"]\r\n\r\n40. e4 *"},
         {"full-move number past a million clamped",
-         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 12345678901\"]\n", "e4 *", NoError,
-         "1000000. e4 *"},
+         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 12345678901\"]\n", "e4 *",
+         ParseError::NoError, "1000000. e4 *"},
         {"impossible en-passant square dropped",
-         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/2PP4/4K3 w - d3 0 1\"]\n", "1. cxd3 *", IllegalMove,
-         ""},
-        {"escaped brace in a comment", "", "1. e4 {a \\} b} e5 *", NoError,
+         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/2PP4/4K3 w - d3 0 1\"]\n", "1. cxd3 *",
+         ParseError::IllegalMove, ""},
+        {"escaped brace in a comment", "", "1. e4 {a \\} b} e5 *", ParseError::NoError,
          "1. e4 {a \\} b} 1... e5 *"},
-        {"null move refused", "", "1. e4 -- 2. d4 *", UnknownToken, ""},
-        {"long algebraic refused", "", "1. e2-e4 *", IllegalMove, ""},
+        {"null move refused", "", "1. e4 -- 2. d4 *", ParseError::UnknownToken, ""},
+        {"long algebraic refused", "", "1. e2-e4 *", ParseError::IllegalMove, ""},
     };
     TempDir dir;
     for (const auto& c : cases) {
@@ -146,7 +150,7 @@ TEST(LoadGame, NotationOfOtherProgramsReadsAndWritesBack) {
         Loaded loaded = Load(path, 0, 1);
         ASSERT_EQ(loaded.code, c.code)
             << c.name << ": " << platform::ToUtf8(ErrorText(loaded.code));
-        if (c.code == NoError) {
+        if (c.code == ParseError::NoError) {
             const std::string text = WriteGameText(*loaded.partie);
             EXPECT_NE(text.find(c.written), std::string::npos) << c.name << ":\n" << text;
         }
@@ -156,7 +160,7 @@ TEST(LoadGame, NotationOfOtherProgramsReadsAndWritesBack) {
 TEST(LoadGame, TheDrawSignReadsAsADraw) {
     FakeShell shell;
     Loaded game = Load(DataFile("half_symbol_draw_result.pgn"), 0, 0);
-    ASSERT_EQ(game.code, NoError);
+    ASSERT_EQ(game.code, ParseError::NoError);
     EXPECT_EQ(game.partie->result, Draw);
 }
 
@@ -164,11 +168,11 @@ TEST(LoadGame, MovetextEndedByTheNextTagLineStopsBeforeIt) {
     FakeShell shell;
     std::string bytes = ReadBytes(DataFile("movetext_ended_by_next_tag.pgn"));
     Loaded first = Load(DataFile("movetext_ended_by_next_tag.pgn"), 0, 0);
-    ASSERT_EQ(first.code, NoError);
+    ASSERT_EQ(first.code, ParseError::NoError);
     EXPECT_EQ(first.partie->endOffset, bytes.find("[White \"C\"]"));
     EXPECT_EQ(MainLineLength(*first.partie), 2);
     Loaded next = Load(DataFile("movetext_ended_by_next_tag.pgn"), first.partie->endOffset, 2);
-    ASSERT_EQ(next.code, NoError);
+    ASSERT_EQ(next.code, ParseError::NoError);
     EXPECT_EQ(next.partie->white, u"C");
     EXPECT_EQ(MainLineLength(*next.partie), 1);
 }
@@ -180,7 +184,7 @@ TEST(LoadGame, AGameWithoutWhiteTagIsPassedOverAndTheNextLoadsAlone) {
     auto path = dir.File("skip.pgn", bytes);
     // Offset 1 lies inside the first line: loading begins with the tags that follow it.
     Loaded game = Load(path, 1, 2);
-    ASSERT_EQ(game.code, NoError);
+    ASSERT_EQ(game.code, ParseError::NoError);
     const Partie& p = *game.partie;
     EXPECT_EQ(p.startOffset, bytes.find("[Event \"Wanted\"]"));
     EXPECT_EQ(p.event, u"Wanted");
@@ -198,9 +202,9 @@ TEST(LoadGame, TextBetweenGamesStaysOutsideTheGame) {
                         "[White \"B\"]\n[Black \"b\"]\n[Result \"*\"]\n\n1. d4 *\n";
     auto path = dir.File("notes.pgn", bytes);
     Loaded first = Load(path, 0, 0);
-    ASSERT_EQ(first.code, NoError);
+    ASSERT_EQ(first.code, ParseError::NoError);
     Loaded second = Load(path, first.partie->endOffset, 2);
-    ASSERT_EQ(second.code, NoError);
+    ASSERT_EQ(second.code, ParseError::NoError);
     EXPECT_EQ(second.partie->startOffset, bytes.find("[White \"B\"]"));
 }
 
@@ -209,7 +213,7 @@ TEST(LoadGame, AFileEndingAfterItsTagsGivesAGameWithoutMoves) {
     TempDir dir;
     auto path = dir.File("tags_only.pgn", bytes);
     Loaded game = Load(path, 1, 1);
-    ASSERT_EQ(game.code, NoError);
+    ASSERT_EQ(game.code, ParseError::NoError);
     EXPECT_EQ(game.partie->white, u"Only");
     EXPECT_EQ(game.partie->startPosition.firstMove, nullptr);
     EXPECT_EQ(game.partie->endOffset, bytes.size());
@@ -219,7 +223,7 @@ TEST(LoadGame, AReadFailureIsNoHalfLoadedGame) {
     Injector injector;
     injector.only = platform::FileOp::Read;
     injector.failAt = 1;
-    EXPECT_EQ(Load(DataFile("three_games.pgn"), 1, 3).code, OpenFailed);
+    EXPECT_EQ(Load(DataFile("three_games.pgn"), 1, 3).code, ParseError::OpenFailed);
 }
 
 TEST(LoadGame, ATagRightAfterTheResultMarkerIsLeftToTheNextGame) {
@@ -228,7 +232,7 @@ TEST(LoadGame, ATagRightAfterTheResultMarkerIsLeftToTheNextGame) {
                         "[Result \"*\"]\n\n1. d4 *\n";
     auto path = dir.File("same_line.pgn", bytes);
     Loaded game = Load(path, 1, 2);
-    ASSERT_EQ(game.code, NoError);
+    ASSERT_EQ(game.code, ParseError::NoError);
     EXPECT_EQ(game.partie->endOffset, bytes.find("[White \"B\"]"));
 }
 
@@ -258,7 +262,7 @@ TEST(LoadGame, LongTagLinesAreReadWhole) {
         TempDir dir;
         auto path = dir.File("long_tag.pgn", bytes);
         Loaded game = Load(path, 1, 2);
-        ASSERT_EQ(game.code, NoError) << c.name;
+        ASSERT_EQ(game.code, ParseError::NoError) << c.name;
         EXPECT_EQ(game.partie->black, u"B") << c.name;
         ASSERT_NE(game.partie->extraTags, nullptr) << c.name;
         EXPECT_EQ(game.partie->extraTags->value, c.value) << c.name;
@@ -292,7 +296,7 @@ TEST(LoadGame, ByteOrderMarkAndEscapeLinesArePassedOver) {
     EXPECT_EQ(entries[0]->startOffset, 3u);
 
     Loaded first = Load(path, 3, 2);
-    ASSERT_EQ(first.code, NoError);
+    ASSERT_EQ(first.code, ParseError::NoError);
     EXPECT_EQ(first.partie->event, u"First");
     EXPECT_EQ(first.partie->white, u"W");
     EXPECT_EQ(MainLineLength(*first.partie), 1);

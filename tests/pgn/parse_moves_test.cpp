@@ -6,6 +6,8 @@
 #include "pgn/parse_moves.h"
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;
@@ -35,39 +37,41 @@ struct ParseCase {
     const char* name;
     std::string movetext;
     ParseError code;
-    std::string tree; // for NoError
+    std::string tree; // for ParseError::NoError
     std::u16string text;
 };
 
 TEST(ParseMoves, BuildsTheTreeOrReturnsTheExactError) {
     const ParseCase cases[] = {
-        {"marker not compared with the tag", "1. e4 e5 2. Nf3 1-0", NoError, "e4 e5 Nf3",
-         u"No error"},
-        {"variation replaces the last move", "1. e4 (1. d4 d5) 1... e5 *", NoError, "e4 (d4 d5) e5",
-         u"No error"},
-        {"nested variations", "1. e4 e5 (1... c5 2. Nf3 (2. c3) 2... d6) 2. Nf3 *", NoError,
-         "e4 e5 (c5 Nf3 (c3) d6) Nf3", u"No error"},
-        {"two alternatives in order", "1. e4 (1. d4) (1. c4) e5 *", NoError, "e4 (d4) (c4) e5",
-         u"No error"},
-        {"variation before any move", "( 1. d4 ) 1. e4 *", BadVariation, "",
+        {"marker not compared with the tag", "1. e4 e5 2. Nf3 1-0", ParseError::NoError,
+         "e4 e5 Nf3", u"No error"},
+        {"variation replaces the last move", "1. e4 (1. d4 d5) 1... e5 *", ParseError::NoError,
+         "e4 (d4 d5) e5", u"No error"},
+        {"nested variations", "1. e4 e5 (1... c5 2. Nf3 (2. c3) 2... d6) 2. Nf3 *",
+         ParseError::NoError, "e4 e5 (c5 Nf3 (c3) d6) Nf3", u"No error"},
+        {"two alternatives in order", "1. e4 (1. d4) (1. c4) e5 *", ParseError::NoError,
+         "e4 (d4) (c4) e5", u"No error"},
+        {"variation before any move", "( 1. d4 ) 1. e4 *", ParseError::BadVariation, "",
          u"Error in alternate line"},
-        {"illegal first move of a variation", "1. e4 (1. e5) *", IllegalVariationMove, "",
-         u"Illegal move starting line"},
-        {"illegal move", "1. e4 Ke2 *", IllegalMove, "", u"Illegal move : Ke2"},
-        {"unknown token", "1. e4 % e5", UnknownToken, "", u"Unknown token : % e5"},
-        {"closing bracket ends the game", "1. e4 ) e5 *", NoError, "e4", u"No error"},
-        {"open variation closed by the end", "1. e4 (1. d4 d5", NoError, "e4 (d4 d5)", u"No error"},
-        {"line comment read to the line's end", "1. e4 e5 ; a remark 2. Nf3\r\n2. Nc3 *", NoError,
-         "e4 e5 Nc3", u"No error"},
-        {"annotation above 255", "1. e4 $300 e5 *", UnknownToken, "", u"Unknown token : $300"},
-        {"numbers need not match", "7. e4 e5 *", NoError, "e4 e5", u"No error"},
+        {"illegal first move of a variation", "1. e4 (1. e5) *", ParseError::IllegalVariationMove,
+         "", u"Illegal move starting line"},
+        {"illegal move", "1. e4 Ke2 *", ParseError::IllegalMove, "", u"Illegal move : Ke2"},
+        {"unknown token", "1. e4 % e5", ParseError::UnknownToken, "", u"Unknown token : % e5"},
+        {"closing bracket ends the game", "1. e4 ) e5 *", ParseError::NoError, "e4", u"No error"},
+        {"open variation closed by the end", "1. e4 (1. d4 d5", ParseError::NoError, "e4 (d4 d5)",
+         u"No error"},
+        {"line comment read to the line's end", "1. e4 e5 ; a remark 2. Nf3\r\n2. Nc3 *",
+         ParseError::NoError, "e4 e5 Nc3", u"No error"},
+        {"annotation above 255", "1. e4 $300 e5 *", ParseError::UnknownToken, "",
+         u"Unknown token : $300"},
+        {"numbers need not match", "7. e4 e5 *", ParseError::NoError, "e4 e5", u"No error"},
     };
     for (const auto& c : cases) {
         Partie partie;
-        ParseError code = ParseText(Heading() + c.movetext + "\r\n", partie);
-        EXPECT_EQ(code, c.code) << c.name;
-        EXPECT_EQ(ErrorText(code), c.text) << c.name;
-        if (code == NoError) {
+        ParseResult result = ParseText(Heading() + c.movetext + "\r\n", partie);
+        EXPECT_EQ(result.code, c.code) << c.name;
+        EXPECT_EQ(ErrorText(result), c.text) << c.name;
+        if (result.code == ParseError::NoError) {
             EXPECT_EQ(Tree(partie.startPosition.firstMove.get()), c.tree) << c.name;
         }
     }
@@ -75,7 +79,8 @@ TEST(ParseMoves, BuildsTheTreeOrReturnsTheExactError) {
 
 TEST(ParseMoves, AnnotationsGoToTheMoveOrThePosition) {
     Partie partie;
-    ASSERT_EQ(ParseText(Heading() + "1. e4 $1 $14 e5 $255 2. Nf3 ! $0 *\r\n", partie), NoError);
+    ASSERT_EQ(ParseText(Heading() + "1. e4 $1 $14 e5 $255 2. Nf3 ! $0 *\r\n", partie),
+              ParseError::NoError);
     Coup* e4 = partie.startPosition.firstMove.get();
     ASSERT_NE(e4, nullptr);
     EXPECT_EQ(e4->nag, 1);
@@ -91,7 +96,7 @@ TEST(ParseMoves, CommentsAttachWhereTheyStand) {
     Partie partie;
     ASSERT_EQ(
         ParseText(Heading() + "{ opening } 1. e4 {after e4} ({inside} 1. d4) e5 *\r\n", partie),
-        NoError);
+        ParseError::NoError);
     EXPECT_EQ(partie.startPosition.comment, u"opening ");
     Coup* e4 = partie.startPosition.firstMove.get();
     // A comment after "(" and before the variation's first move goes to the enclosing line,
@@ -107,7 +112,7 @@ TEST(ParseMoves, NoCommentIsDropped) {
     ASSERT_EQ(ParseText(Heading() + "{Intro one} {Intro two} 1. e4 {first} {} {second} ; third\r\n"
                                     "e5 ;\r\n*\r\n",
                         partie),
-              NoError);
+              ParseError::NoError);
     EXPECT_EQ(partie.startPosition.comment, u"Intro one Intro two");
     Coup* e4 = partie.startPosition.firstMove.get();
     EXPECT_EQ(e4->after->comment, u"first second third");
@@ -120,18 +125,18 @@ TEST(ParseMoves, EveryTruncationEndsWithACodeAndNeverACrash) {
                            "3. Bb5 a6 $2 4. Ba4 Nf6 5. O-O Be7 1-0\r\n";
     for (std::size_t cut = 0; cut <= movetext.size(); ++cut) {
         Partie partie;
-        ParseError code = ParseText(Heading() + movetext.substr(0, cut), partie);
-        EXPECT_TRUE(code == NoError || code == IllegalMove || code == IllegalVariationMove ||
-                    code == UnknownToken)
+        ParseResult code = ParseText(Heading() + movetext.substr(0, cut), partie);
+        EXPECT_TRUE(code == ParseError::NoError || code == ParseError::IllegalMove ||
+                    code == ParseError::IllegalVariationMove || code == ParseError::UnknownToken)
             << cut;
     }
     for (std::size_t at = 0; at < movetext.size(); ++at) {
         std::string corrupt = movetext;
         corrupt[at] = '%';
         Partie partie;
-        ParseError code = ParseText(Heading() + corrupt, partie);
-        EXPECT_NE(code, Cancelled) << at;
-        EXPECT_NE(code, NoGame) << at;
+        ParseResult code = ParseText(Heading() + corrupt, partie);
+        EXPECT_NE(code, ParseError::Cancelled) << at;
+        EXPECT_NE(code, ParseError::NoGame) << at;
     }
 }
 
@@ -141,41 +146,39 @@ TEST(ParseMoves, DeepNestingIsRefusedRatherThanExhaustingTheStack) {
         deep += "(";
     }
     Partie partie;
-    EXPECT_EQ(ParseText(Heading() + deep + "\r\n", partie), BadVariation);
+    EXPECT_EQ(ParseText(Heading() + deep + "\r\n", partie), ParseError::BadVariation);
     std::string fine = "1. e4 ";
     for (int i = 0; i < 50; ++i) {
         fine += "(1. d4 ";
     }
     Partie ok;
-    EXPECT_EQ(ParseText(Heading() + fine + "\r\n", ok), NoError);
+    EXPECT_EQ(ParseText(Heading() + fine + "\r\n", ok), ParseError::NoError);
 }
 
 TEST(ErrorText, EveryCodeHasItsText) {
-    RememberToken(u"Qxz9");
-    const std::pair<int, std::u16string> texts[] = {
-        {NoError, u"No error"},
-        {Cancelled, u"No error"},
-        {NoGame, u"Unexpected error"},
-        {OpenFailed, u"Unable to open file"},
-        {BadStartPosition, u"Invalid initial position"},
-        {BadHeaders, u"Incorrect PGN headers"},
-        {UnknownToken, u"Unknown token : Qxz9"},
-        {BadVariation, u"Error in alternate line"},
-        {IllegalMove, u"Illegal move : Qxz9"},
-        {IllegalVariationMove, u"Illegal move starting line"},
-        {CommentTooLong, u"Comment too long"},
-        {11, u"Unexpected error"},
-        {-1, u"Unexpected error"},
+    const std::pair<ParseError, std::u16string> texts[] = {
+        {ParseError::NoError, u"No error"},
+        {ParseError::Cancelled, u"No error"},
+        {ParseError::NoGame, u"Unexpected error"},
+        {ParseError::OpenFailed, u"Unable to open file"},
+        {ParseError::BadStartPosition, u"Invalid initial position"},
+        {ParseError::BadHeaders, u"Incorrect PGN headers"},
+        {ParseError::UnknownToken, u"Unknown token : Qxz9"},
+        {ParseError::BadVariation, u"Error in alternate line"},
+        {ParseError::IllegalMove, u"Illegal move : Qxz9"},
+        {ParseError::IllegalVariationMove, u"Illegal move starting line"},
+        {ParseError::CommentTooLong, u"Comment too long"},
+        {ParseError{11}, u"Unexpected error"},
+        {ParseError{-1}, u"Unexpected error"},
     };
     for (const auto& [code, text] : texts) {
-        EXPECT_EQ(ErrorText(code), text) << code;
+        EXPECT_EQ(ErrorText({code, u"Qxz9"}), text) << static_cast<int>(code);
     }
 }
 
 TEST(ErrorBoxes, ShowTheTextWithTheStopIcon) {
     FakeShell shell;
-    RememberToken(u"Ke2");
-    ShowLoadError(IllegalMove, u"Unable to load game", nullptr);
+    ShowLoadError({ParseError::IllegalMove, u"Ke2"}, u"Unable to load game", nullptr);
     ShowSystemError(ENOENT, u"DialogBoxParam", nullptr);
     ShowSystemError(0x7ABCDEF, u"DialogBoxParam", nullptr);
     ASSERT_EQ(shell.messages.size(), 3u);

@@ -25,6 +25,8 @@
 #include "platform/text.h"
 #include "support/temp_dir.h"
 
+using namespace pawnlet;
+
 namespace pgntest {
 
 inline std::string DataFile(const std::string& name) {
@@ -175,12 +177,12 @@ private:
 };
 
 // Reads the first game of `text` through a temporary file.
-inline ParseError ParseText(const std::string& text, Partie& partie) {
+inline ParseResult ParseText(const std::string& text, Partie& partie) {
     TempDir dir;
     auto path = dir.File("game.pgn", text);
     platform::File file;
     if (!file.Open(U16(path), platform::OpenMode::Read)) {
-        return OpenFailed;
+        return ParseError::OpenFailed;
     }
     LineReader reader(file, 0);
     return ReadGame(partie, reader);
@@ -189,7 +191,7 @@ inline ParseError ParseText(const std::string& text, Partie& partie) {
 // The game written back after reading `text`; empty when it did not load.
 inline std::string Rewrite(const std::string& text) {
     Partie partie;
-    if (ParseText(text, partie) != NoError) {
+    if (ParseText(text, partie) != ParseError::NoError) {
         return {};
     }
     return WriteGameText(partie);
@@ -223,7 +225,7 @@ inline int SaveEachGameAndCompare(const std::string& name, const std::string& by
         FakeShell shell;
         shell.pick = static_cast<int>(i);
         Partie partie;
-        if (LoadGame(partie, nullptr, U16(path), 0, 0) != NoError) {
+        if (LoadGame(partie, nullptr, U16(path), 0, 0) != ParseError::NoError) {
             continue;
         }
         const std::uint32_t start = partie.startOffset;

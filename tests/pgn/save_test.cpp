@@ -17,6 +17,8 @@
 #include "platform/save_journal.h"
 #include "tests/unprivileged_user.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;
@@ -98,7 +100,7 @@ void LoadSecondGame(Fixture& f) {
     f.path = f.dir.File("games.pgn", f.original);
     f.second = static_cast<std::uint32_t>(f.original.find("[Event \"Second\"]"));
     f.third = static_cast<std::uint32_t>(f.original.find("[Event \"Third\"]"));
-    ASSERT_EQ(LoadGame(f.partie, nullptr, U16(f.path), f.second, 3), NoError);
+    ASSERT_EQ(LoadGame(f.partie, nullptr, U16(f.path), f.second, 3), ParseError::NoError);
     f.partie.SetWhite(u"Gamma, edited");
     f.partie.changed = true;
 }
@@ -128,7 +130,7 @@ TEST(SaveInPlace, KeepsEveryOtherGameByteForByte) {
     EXPECT_EQ(now.substr(f.partie.endOffset), f.original.substr(f.third));
     // And the file reads back: the next game starts at the new end offset.
     Partie next;
-    ASSERT_EQ(LoadGame(next, nullptr, U16(f.path), f.partie.endOffset, 3), NoError);
+    ASSERT_EQ(LoadGame(next, nullptr, U16(f.path), f.partie.endOffset, 3), ParseError::NoError);
     EXPECT_EQ(next.white, u"Epsilon");
 }
 
@@ -167,7 +169,7 @@ TEST(SaveWhole, SingleGameFileEndsRightAfterTheNewText) {
                            "1. e4 {a very long comment that will go away} e5 *\r\n\r\n";
     auto path = dir.File("one.pgn", original);
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
     EXPECT_EQ(partie.gamesInFile, 1);
     partie.startPosition.firstMove->after->SetComment(std::nullopt);
     partie.changed = true;
@@ -184,7 +186,7 @@ TEST(SaveWhole, TextTheListDidNotCountIsKept) {
     std::string original = ReadBytes(DataFile("game_without_result_tag.pgn"));
     auto path = dir.File("partly.pgn", original);
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
     EXPECT_EQ(partie.gamesInFile, 1);
     partie.SetBlack(u"Edited");
     ASSERT_EQ(SaveGame(partie), 0);
@@ -199,7 +201,7 @@ TEST(SaveWhole, AReadOnlyFileIsNotReplaced) {
     std::string original = "[White \"A\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n1. e4 *\r\n";
     auto path = dir.File("locked.pgn", original);
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
     partie.changed = true;
     EXPECT_EQ(SaveGame(partie), SaveFailed);
@@ -215,7 +217,7 @@ TEST(SaveWhole, TheNewFileKeepsThePermissionsOfTheOldOne) {
     std::filesystem::permissions(path, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::owner_write);
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
     ASSERT_EQ(SaveGame(partie), 0);
     EXPECT_EQ(std::filesystem::status(path).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -272,7 +274,7 @@ TEST(ConfirmSave, AsksOnlyWhenChanged) {
     TempDir dir;
     auto path = dir.File("one.pgn", "[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n\n1. e4 *\n");
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(partie, nullptr, U16(path), 0, 0), ParseError::NoError);
     EXPECT_TRUE(ConfirmSave(partie, nullptr));
     EXPECT_TRUE(shell.messages.empty());
 
@@ -364,7 +366,7 @@ TEST(SaveFailures, InPlaceSaveOnAFullDiskLosesNothing) {
 void LoadSingleGame(Fixture& f) {
     f.original = "[White \"A\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n1. e4 e5 *\r\n\r\n";
     f.path = f.dir.File("one.pgn", f.original);
-    ASSERT_EQ(LoadGame(f.partie, nullptr, U16(f.path), 0, 0), NoError);
+    ASSERT_EQ(LoadGame(f.partie, nullptr, U16(f.path), 0, 0), ParseError::NoError);
     f.partie.SetBlack(u"Changed");
     f.partie.changed = true;
 }
@@ -569,7 +571,8 @@ TEST(SaveKeeps, LinksModeOwnerOtherNamesAndEveryFileBeside) {
             const std::uint32_t offset =
                 inPlace ? static_cast<std::uint32_t>(original.find("[Event \"Second\"]")) : 0;
             Partie partie;
-            ASSERT_EQ(LoadGame(partie, nullptr, U16(s.opened), offset, inPlace ? 3 : 0), NoError);
+            ASSERT_EQ(LoadGame(partie, nullptr, U16(s.opened), offset, inPlace ? 3 : 0),
+                      ParseError::NoError);
             partie.SetWhite(u"Saved");
             const std::string expected = original.substr(0, partie.startOffset) +
                                          WriteGameText(partie) + original.substr(partie.endOffset);
@@ -704,7 +707,7 @@ TEST(SaveRefuses, SaveAsOntoAPipeOrAFolder) {
         EXPECT_EQ(SaveGameTo(partie, U16(target)), SaveFailed) << target;
         EXPECT_EQ(partie.path, u"Game1.pgn");
         Partie loaded;
-        EXPECT_EQ(LoadGame(loaded, nullptr, U16(target), 1, 1), OpenFailed) << target;
+        EXPECT_EQ(LoadGame(loaded, nullptr, U16(target), 1, 1), ParseError::OpenFailed) << target;
     }
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder.pgn", "pipe.pgn"}));
     EXPECT_TRUE(fs::is_fifo(pipe));

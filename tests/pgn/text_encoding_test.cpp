@@ -4,6 +4,8 @@
 
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;
@@ -59,12 +61,12 @@ TEST(GameEncoding, IndexAndLoaderDecideAlikeAndTextsReadBack) {
         ASSERT_TRUE(file.Seek(games[1].startOffset));
         LineReader reader(file, games[1].startOffset);
         Partie partie;
-        ASSERT_EQ(ReadGame(partie, reader), NoError);
+        ASSERT_EQ(ReadGame(partie, reader), ParseError::NoError);
         EXPECT_EQ(partie.encoding, row.encoding);
         EXPECT_EQ(partie.startPosition.comment, row.comment);
         // Written and read again, the game keeps its encoding and its text.
         Partie again;
-        ASSERT_EQ(ParseText(WriteGameText(partie), again), NoError);
+        ASSERT_EQ(ParseText(WriteGameText(partie), again), ParseError::NoError);
         EXPECT_EQ(again.encoding, row.encoding);
         EXPECT_EQ(again.white, partie.white);
         EXPECT_EQ(again.startPosition.comment, row.comment);

@@ -5,6 +5,8 @@
 #include "pgn/writer.h"
 #include "pgn_test_support.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using namespace pgntest;
@@ -39,7 +41,7 @@ TEST(WriteGame, NewGameWritesSixTagsAndNoResult) {
 
 TEST(WriteGame, TagsFenAndExtraTagsInOrder) {
     Partie partie;
-    ASSERT_EQ(ParseText(ReadBytes(DataFile("setup_position.pgn")), partie), NoError);
+    ASSERT_EQ(ParseText(ReadBytes(DataFile("setup_position.pgn")), partie), ParseError::NoError);
     AddExtraTag(partie, u"Annotator \"Me\"]");
     AddExtraTag(partie, u"ECO \"B00\"]");
     partie.SetResult(Draw);
@@ -85,14 +87,14 @@ TEST(WriteGame, TagValuesKeepTheirValueFromSaveToSave) {
         const std::string text = "[White \"W\"]\r\n[Black \"B\"]\r\n[Site " + c.quoted +
                                  "\r\n[Annotator " + c.quoted + "\r\n\r\n1. e4 *\r\n";
         Partie partie;
-        ASSERT_EQ(ParseText(text, partie), NoError) << c.name;
+        ASSERT_EQ(ParseText(text, partie), ParseError::NoError) << c.name;
         ASSERT_TRUE(partie.site.has_value() && partie.extraTags) << c.name;
         EXPECT_EQ(*partie.site, c.value) << c.name;
         EXPECT_EQ(partie.extraTags->value, c.value) << c.name;
 
         const std::string written = WriteGameText(partie);
         Partie back;
-        ASSERT_EQ(ParseText(written, back), NoError) << c.name << "\n" << written;
+        ASSERT_EQ(ParseText(written, back), ParseError::NoError) << c.name << "\n" << written;
         ASSERT_TRUE(back.site.has_value() && back.extraTags) << c.name;
         EXPECT_EQ(*back.site, c.value) << c.name << "\n" << written;
         EXPECT_EQ(back.extraTags->value, c.value) << c.name << "\n" << written;
@@ -234,17 +236,17 @@ TEST(EmitComment, LineBreaksOfTheTextAreKeptWhereTheyAreSafe) {
     };
     for (const auto& c : cases) {
         Partie partie;
-        ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
+        ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), ParseError::NoError);
         partie.startPosition.firstMove->after->SetComment(c.comment);
         const std::string written = WriteGameText(partie);
         EXPECT_NE(written.find(c.written), std::string::npos) << c.name << "\n" << written;
         Partie back;
-        ASSERT_EQ(ParseText(written, back), NoError) << c.name;
+        ASSERT_EQ(ParseText(written, back), ParseError::NoError) << c.name;
         EXPECT_EQ(back.startPosition.firstMove->after->comment, c.readBack) << c.name;
     }
     // The columns count from the line break: the second line is filled up to 79 bytes.
     Partie partie;
-    ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
+    ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), ParseError::NoError);
     std::u16string words;
     while (words.size() < 100) {
         words += u" word";
@@ -332,14 +334,14 @@ TEST(EmitComment, EveryCommentReadsBackExactlyOnLinesThatReadAsMovetext) {
         const auto path = dir.File("game" + std::to_string(++loads) + ".pgn", text);
         platform::File file;
         if (!file.Open(U16(path), platform::OpenMode::Read)) {
-            return OpenFailed;
+            return ParseResult(ParseError::OpenFailed);
         }
         LineReader reader(file, 0);
         return ReadGame(partie, reader);
     };
     for (const auto& c : cases) {
         Partie partie;
-        ASSERT_EQ(load(Header() + "1. e4 e5 2. Nf3", partie), NoError);
+        ASSERT_EQ(load(Header() + "1. e4 e5 2. Nf3", partie), ParseError::NoError);
         Position& afterE4 = *partie.startPosition.firstMove->after;
         Position& afterE5 = *afterE4.firstMove->after;
         afterE5.SetComment(c.comment);
@@ -351,7 +353,7 @@ TEST(EmitComment, EveryCommentReadsBackExactlyOnLinesThatReadAsMovetext) {
                 std::string(c.name) + ", after " + std::to_string(shift) + " bytes\n" + written;
             EXPECT_EQ(LineFault(written), "") << where;
             Partie back;
-            ASSERT_EQ(load(written, back), NoError) << where;
+            ASSERT_EQ(load(written, back), ParseError::NoError) << where;
             const Position& backE4 = *back.startPosition.firstMove->after;
             ASSERT_TRUE(backE4.firstMove && backE4.firstMove->after->comment) << where;
             EXPECT_EQ(*backE4.firstMove->after->comment, c.comment) << where;
@@ -363,12 +365,12 @@ TEST(EmitComment, EveryCommentReadsBackExactlyOnLinesThatReadAsMovetext) {
 
 TEST(EmitComment, AClosingBraceInTheTextCannotEndTheComment) {
     Partie partie;
-    ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), NoError);
+    ASSERT_EQ(ParseText(Header() + "1. e4 e5", partie), ParseError::NoError);
     partie.startPosition.firstMove->after->SetComment(u"a {nested} remark");
     const std::string written = WriteGameText(partie);
     EXPECT_NE(written.find("1. e4 {a {nested\\} remark} 1... e5 *"), std::string::npos) << written;
     Partie back;
-    ASSERT_EQ(ParseText(written, back), NoError) << written;
+    ASSERT_EQ(ParseText(written, back), ParseError::NoError) << written;
     EXPECT_EQ(back.startPosition.firstMove->after->comment, u"a {nested} remark");
     EXPECT_EQ(back.startPosition.firstMove->after->firstMove->to,
               partie.startPosition.firstMove->after->firstMove->to);
@@ -381,7 +383,7 @@ TEST(WriteGame, ExtraTagsNamedLikeOwnTagsAreLeftOut) {
     ASSERT_EQ(ParseText("[White \"Real\"]\r\n[Black \"B\"]\r\n[White\r\n[FEN\r\n"
                         "[SetUp  \"1\"]\r\n[SetUp \"0\"]\r\n[Site]\r\n\r\n1. e4 *\r\n",
                         partie),
-              NoError);
+              ParseError::NoError);
     const std::string written = WriteGameText(partie);
     EXPECT_EQ(written.find("[White \"\"]"), std::string::npos) << written;
     EXPECT_EQ(written.find("[FEN"), std::string::npos) << written;
@@ -389,7 +391,7 @@ TEST(WriteGame, ExtraTagsNamedLikeOwnTagsAreLeftOut) {
     // What does not collide is kept: SetUp with another value, and "Site]" as a name.
     EXPECT_NE(written.find("[SetUp \"0\"]\r\n[Site] \"\"]\r\n"), std::string::npos) << written;
     Partie back;
-    ASSERT_EQ(ParseText(written, back), NoError) << written;
+    ASSERT_EQ(ParseText(written, back), ParseError::NoError) << written;
     EXPECT_EQ(back.white, u"Real");
     EXPECT_EQ(back.startPosition.setUp, 0);
     EXPECT_EQ(WriteGameText(back), written);

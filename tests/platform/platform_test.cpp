@@ -15,6 +15,8 @@
 #include "platform/text.h"
 #include "support/temp_dir.h"
 
+using namespace pawnlet;
+
 namespace {
 
 using platform::File;

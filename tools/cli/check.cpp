@@ -17,7 +17,10 @@
 #include "pgn/partie.h"
 #include "platform/byte_source.h"
 #include "platform/debug.h"
+#include "platform/retry.h"
 #include "platform/text.h"
+
+using namespace pawnlet;
 
 namespace cli {
 namespace {
@@ -59,10 +62,8 @@ public:
         char* out = static_cast<char*>(buffer);
         size = static_cast<std::size_t>(std::min<std::uint64_t>(size, end - at));
         while (got < size) {
-            const ssize_t n = ::pread(fd, out + got, size - got, static_cast<off_t>(at));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
+            const ssize_t n = platform::RetryInterrupted(
+                [&] { return ::pread(fd, out + got, size - got, static_cast<off_t>(at)); });
             if (n < 0) {
                 platform::SetLastError(errno);
                 return false;
@@ -103,21 +104,21 @@ PieceReport CheckPiece(const GamePiece& piece, int fd, bool verbose) {
     LineReader reader(source, piece.offset, std::size_t{1} << 16);
     for (std::size_t i = 0; i < piece.starts.size(); ++i) {
         const std::uint64_t start = piece.starts[i];
-        int result = OpenFailed;
+        ParseResult result = ParseError::OpenFailed;
         if (reader.SeekTo(start)) {
             // Every move in the tree, variations included; a game that fails counts none.
             const int before = LiveCount<Coup>::Live();
             Partie partie;
             result = ReadGame(partie, reader);
-            if (result == NoError) {
+            if (result.code == ParseError::NoError) {
                 report.moves += static_cast<std::uint64_t>(LiveCount<Coup>::Live() - before);
             }
         }
-        if (result != NoError) {
+        if (result.code != ParseError::NoError) {
             ++report.errors;
             report.lines += std::to_string(piece.gamesBefore + i + 1) + "\t" +
-                            std::to_string(start) + "\t" + std::to_string(result) + "\t" +
-                            platform::ToUtf8(ErrorText(static_cast<ParseError>(result))) + "\n";
+                            std::to_string(start) + "\t" + std::to_string(ExitStatus(result.code)) +
+                            "\t" + platform::ToUtf8(ErrorText(result)) + "\n";
         }
     }
     report.games = piece.starts.size();
@@ -286,7 +287,7 @@ int CheckGames(const std::string& name, Input& input, const CheckOptions& option
     }
     if (!read) {
         err += "pawnlet-cli: " + name + ": " + ReadFailureText(input) + "\n";
-        return OpenFailed;
+        return ExitStatus(ParseError::OpenFailed);
     }
     out += std::to_string(games) + " games, " + std::to_string(moves) + " moves, " +
            std::to_string(errors) + " errors\n";

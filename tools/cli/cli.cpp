@@ -30,6 +30,8 @@
 
 #include "pawnlet_version.h"
 
+using namespace pawnlet;
+
 namespace cli {
 
 const char* const HelpText =
@@ -228,7 +230,7 @@ bool Open(const Options& options, Input& input, std::string& err) {
 int List(const Options& options, std::string& out, std::string& err, const OutputSink& sink) {
     Input input;
     if (!Open(options, input, err)) {
-        return OpenFailed;
+        return ExitStatus(ParseError::OpenFailed);
     }
     // Rows go to the sink in pieces of about this size; without a sink, a row is a small
     // fraction of its game's text: reserve once rather than grow by copies.
@@ -280,35 +282,35 @@ int List(const Options& options, std::string& out, std::string& err, const Outpu
     });
     if (!read) {
         err += CannotRead(options.file, ReadFailureText(input));
-        return OpenFailed;
+        return ExitStatus(ParseError::OpenFailed);
     }
     return 0;
 }
 
 // Says why a game could not be loaded; the load error code.
-int LoadFailure(const Options& options, ParseError result, std::int64_t gamesFound,
+int LoadFailure(const Options& options, const ParseResult& result, std::int64_t gamesFound,
                 std::string& err) {
-    switch (OutcomeOf(result)) {
+    switch (OutcomeOf(result.code)) {
     case LoadOutcome::Loaded:
         return 0;
     case LoadOutcome::Cancelled:
         // The list found fewer games than the number asked for.
         err += "pawnlet-cli: " + options.file + " holds " + std::to_string(gamesFound) +
                " games; there is no game " + std::to_string(options.game.value_or(1)) + "\n";
-        return NoGame;
+        return ExitStatus(ParseError::NoGame);
     case LoadOutcome::NoGame:
         err += "pawnlet-cli: " + options.file + ": no game at offset " +
                std::to_string(options.offset.value_or(0)) + "\n";
-        return NoGame;
+        return ExitStatus(ParseError::NoGame);
     case LoadOutcome::OpenFailed:
         err += "pawnlet-cli: " + options.file + ": " + platform::ToUtf8(ErrorText(result)) + ": " +
                platform::ToUtf8(platform::FileErrorText(platform::LastError())) + "\n";
-        return result;
+        return ExitStatus(result.code);
     case LoadOutcome::Refused:
         err += platform::ToUtf8(ErrorText(result)) + "\n";
-        return result;
+        return ExitStatus(result.code);
     }
-    return result;
+    return ExitStatus(result.code);
 }
 
 // Reads the game the options name from a stream, which is read once: up to the game's offset,
@@ -323,23 +325,23 @@ int LoadFromStream(const Options& options, Input& input, Partie& partie, std::st
                     skipped.data(),
                     static_cast<std::size_t>(std::min<std::uint64_t>(left, skipped.size())), got)) {
                 err += CannotRead(options.file, ReadFailureText(input));
-                return OpenFailed;
+                return ExitStatus(ParseError::OpenFailed);
             }
             if (got == 0) {
-                return LoadFailure(options, NoGame, 0, err);
+                return LoadFailure(options, ParseError::NoGame, 0, err);
             }
             left -= got;
         }
         LineReader reader(source, *options.offset, std::size_t{1} << 16);
-        const ParseError result = ReadGame(partie, reader);
-        if (result == OpenFailed) {
+        const ParseResult result = ReadGame(partie, reader);
+        if (result.code == ParseError::OpenFailed) {
             err += CannotRead(options.file, ReadFailureText(input));
-            return OpenFailed;
+            return ExitStatus(ParseError::OpenFailed);
         }
         return LoadFailure(options, result, 0, err);
     }
     const std::uint64_t wanted = static_cast<std::uint64_t>(options.game.value_or(1));
-    std::optional<ParseError> result;
+    std::optional<ParseResult> result;
     std::uint64_t found = 0;
     const bool read = CutIntoPieces(source, std::size_t{1} << 20, true, [&](GamePiece&& piece) {
         found = piece.gamesBefore + piece.starts.size();
@@ -349,21 +351,24 @@ int LoadFromStream(const Options& options, Input& input, Partie& partie, std::st
         platform::MemorySource bytes(piece.bytes, piece.offset);
         LineReader reader(bytes, piece.offset, std::size_t{1} << 16);
         const std::uint64_t start = piece.starts[wanted - piece.gamesBefore - 1];
-        result = reader.SeekTo(start) ? ReadGame(partie, reader) : OpenFailed;
+        result =
+            reader.SeekTo(start) ? ReadGame(partie, reader) : ParseResult(ParseError::OpenFailed);
     });
     if (!read) {
         err += CannotRead(options.file, ReadFailureText(input));
-        return OpenFailed;
+        return ExitStatus(ParseError::OpenFailed);
     }
-    return LoadFailure(options, result.value_or(Cancelled), static_cast<std::int64_t>(found), err);
+    return LoadFailure(options, result.value_or(ParseError::Cancelled),
+                       static_cast<std::int64_t>(found), err);
 }
 
 // Loads the game the options name into `partie`; 0, or the load error code after saying why.
 int Load(const Options& options, Partie& partie, std::string& err) {
     Input input;
     if (std::string problem; !OpenInput(options.file, input, problem)) {
-        err += CannotRead(options.file, platform::ToUtf8(ErrorText(OpenFailed)) + ": " + problem);
-        return OpenFailed;
+        err += CannotRead(options.file,
+                          platform::ToUtf8(ErrorText(ParseError::OpenFailed)) + ": " + problem);
+        return ExitStatus(ParseError::OpenFailed);
     }
     if (input.kind != InputKind::File) {
         return LoadFromStream(options, input, partie, err);
@@ -371,8 +376,8 @@ int Load(const Options& options, Partie& partie, std::string& err) {
     input.file = platform::File();
     CliShell shell(options.game.value_or(1));
     platform::Shell* previous = platform::SetShell(&shell);
-    ParseError result = LoadGame(partie, nullptr, platform::PathFromBytes(options.file),
-                                 options.offset.value_or(0), 0);
+    ParseResult result = LoadGame(partie, nullptr, platform::PathFromBytes(options.file),
+                                  options.offset.value_or(0), 0);
     platform::SetShell(previous);
     return LoadFailure(options, result, shell.GamesFound(), err);
 }
@@ -412,7 +417,7 @@ int Resave(const Options& options, std::string& err) {
     if (options.file == "-" || (::stat(options.file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))) {
         err += CannotRead(options.file, "resave writes the game back to its file, and standard "
                                         "input or a pipe is none");
-        return OpenFailed;
+        return ExitStatus(ParseError::OpenFailed);
     }
     {
         Input input;
@@ -420,7 +425,7 @@ int Resave(const Options& options, std::string& err) {
         if (OpenInput(options.file, input, problem) && input.kind == InputKind::Compressed) {
             err += CannotRead(options.file, "is compressed (" + input.compression +
                                                 "); resave writes only to an uncompressed file");
-            return OpenFailed;
+            return ExitStatus(ParseError::OpenFailed);
         }
     }
     Partie partie;
@@ -447,7 +452,7 @@ int Check(const Options& options, std::string& out, std::string& err, bool progr
           const OutputSink& sink) {
     Input input;
     if (!Open(options, input, err)) {
-        return OpenFailed;
+        return ExitStatus(ParseError::OpenFailed);
     }
     CheckOptions check;
     check.jobs = options.jobs.value_or(std::min(Processors(), MaxJobs));

@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+namespace pawnlet {
+enum class ParseError : int;
+} // namespace pawnlet
+
 namespace cli {
 
 // Exit statuses besides 0 (success) and the load error codes 2..10 of show, fen and resave.
@@ -17,6 +21,11 @@ inline constexpr int ExitCheckFailed = 1; // check: at least one game failed to 
 inline constexpr int ExitSaveFailed = 11; // resave: the game could not be saved
 inline constexpr int ExitNoSuchPly = 12;  // fen: the main line is shorter than --ply
 inline constexpr int ExitUsage = 64;      // the command line is not understood
+
+// The exit status of a load that failed: the load error code itself.
+constexpr int ExitStatus(pawnlet::ParseError code) {
+    return static_cast<int>(code);
+}
 
 extern const char* const HelpText;
 

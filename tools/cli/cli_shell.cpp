@@ -6,6 +6,8 @@
 #include "platform/file.h"
 #include "platform/text.h"
 
+using namespace pawnlet;
+
 namespace cli {
 
 platform::Answer CliShell::MessageBox(platform::Window, const std::u16string& text,

@@ -9,21 +9,26 @@
 
 namespace cli {
 
-class CliShell final : public platform::Shell {
+class CliShell final : public pawnlet::platform::Shell {
 public:
     // The game the list picks: its number, from 1.
     explicit CliShell(int gameNumber) : wanted(gameNumber) {}
 
-    platform::Answer MessageBox(platform::Window, const std::u16string& text,
-                                const std::u16string& caption, platform::Icon,
-                                platform::Buttons buttons) override;
+    pawnlet::platform::Answer MessageBox(pawnlet::platform::Window, const std::u16string& text,
+                                         const std::u16string& caption, pawnlet::platform::Icon,
+                                         pawnlet::platform::Buttons buttons) override;
     int ChoosePromotionPiece() override { return 0; }
-    int ShowGameList(platform::Window, platform::File& file, std::uint64_t& offset,
-                     std::int32_t& gamesInFile) override;
-    int EditProperties(platform::Window, Partie&) override { return platform::DialogCancel; }
-    int EditOtherTags(platform::Window, Partie&) override { return platform::DialogCancel; }
-    std::optional<std::u16string> SaveFileName(platform::Window, const std::u16string&,
-                                               const std::vector<platform::FileFilter>&) override {
+    int ShowGameList(pawnlet::platform::Window, pawnlet::platform::File& file,
+                     std::uint64_t& offset, std::int32_t& gamesInFile) override;
+    int EditProperties(pawnlet::platform::Window, pawnlet::Partie&) override {
+        return pawnlet::platform::DialogCancel;
+    }
+    int EditOtherTags(pawnlet::platform::Window, pawnlet::Partie&) override {
+        return pawnlet::platform::DialogCancel;
+    }
+    std::optional<std::u16string>
+    SaveFileName(pawnlet::platform::Window, const std::u16string&,
+                 const std::vector<pawnlet::platform::FileFilter>&) override {
         return std::nullopt;
     }
 

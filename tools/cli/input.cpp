@@ -10,7 +10,10 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/retry.h"
 #include "platform/text.h"
+
+using namespace pawnlet;
 
 namespace cli {
 namespace {
@@ -65,17 +68,13 @@ public:
     // One read of the descriptor, of up to `size` bytes; 0 at the end.
     [[nodiscard]] bool ReadSome(char* out, std::size_t size, std::size_t& got) {
         got = 0;
-        for (;;) {
-            ssize_t n = ::read(fd, out, size);
-            if (n >= 0) {
-                got = static_cast<std::size_t>(n);
-                return true;
-            }
-            if (errno != EINTR) {
-                platform::SetLastError(errno);
-                return false;
-            }
+        const ssize_t n = platform::RetryInterrupted([&] { return ::read(fd, out, size); });
+        if (n < 0) {
+            platform::SetLastError(errno);
+            return false;
         }
+        got = static_cast<std::size_t>(n);
+        return true;
     }
     // The bytes the descriptor still holds before the end: the head, then the descriptor.
     [[nodiscard]] bool NextBlock(const void*& data, std::size_t& size) {
@@ -179,10 +178,8 @@ bool ReadHead(int fd, std::size_t size, std::string& head) {
     head.resize(size);
     std::size_t got = 0;
     while (got < size) {
-        ssize_t n = ::read(fd, head.data() + got, size - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t n =
+            platform::RetryInterrupted([&] { return ::read(fd, head.data() + got, size - got); });
         if (n < 0) {
             platform::SetLastError(errno);
             return false;
@@ -222,9 +219,8 @@ bool OpenInput(const std::string& path, Input& input, std::string& problem) {
     bool owned = false;
     if (path != "-") {
         // Without O_NONBLOCK, opening a named pipe waits for a writer, for ever if none comes.
-        do {
-            fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        } while (fd < 0 && errno == EINTR);
+        fd = platform::RetryInterrupted(
+            [&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); });
         if (fd < 0) {
             problem = ErrorText(errno);
             return false;
@@ -262,8 +258,7 @@ bool OpenInput(const std::string& path, Input& input, std::string& problem) {
         }
         if (S_ISFIFO(st.st_mode)) {
             pollfd wait{fd, POLLIN, 0};
-            while (::poll(&wait, 1, -1) < 0 && errno == EINTR) {
-            }
+            (void)platform::RetryInterrupted([&] { return ::poll(&wait, 1, -1); });
         }
     }
     std::string head;

@@ -25,11 +25,11 @@ enum class InputKind {
 struct Input {
     InputKind kind = InputKind::File;
     // The regular file; open for a File only.
-    platform::File file;
+    pawnlet::platform::File file;
     // What the readers read: `file`, or the stream.
-    platform::ByteSource* source = nullptr;
+    pawnlet::platform::ByteSource* source = nullptr;
     // The stream and what decompresses it.
-    std::unique_ptr<platform::ByteSource> stream;
+    std::unique_ptr<pawnlet::platform::ByteSource> stream;
     // "zstd", "gzip", "bzip2" or "xz" for a compressed input.
     std::string compression;
 };
