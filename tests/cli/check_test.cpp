@@ -20,13 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The report made the plain way: the game list of the whole file, then each game loaded from
 // its start by one reader over the whole file.
 std::string ReportOfWholeFile(const fs::path& path) {
@@ -105,7 +98,7 @@ TEST(CheckOnThreads, EveryCutAndThreadCountGivesTheWholeFilesReport) {
         for (const auto& item : fs::directory_iterator(real)) {
             if (item.path().extension() == ".pgn") {
                 files.push_back(item.path());
-                joined << Bytes(item.path());
+                joined << ReadBytes(item.path());
             }
         }
     }
@@ -114,7 +107,7 @@ TEST(CheckOnThreads, EveryCutAndThreadCountGivesTheWholeFilesReport) {
     int failing = 0;
     for (const fs::path& path : files) {
         const std::string expected = ReportOfWholeFile(path);
-        const std::string bytes = Bytes(path);
+        const std::string bytes = ReadBytes(path);
         failing += expected.find("\t") != std::string::npos;
         struct Setup {
             bool stream;

@@ -2,11 +2,10 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/files.h"
 #include "tools/cli/cli.h"
 
 namespace clitest {
@@ -23,15 +22,7 @@ inline Outcome Cli(std::vector<std::string> args) {
     return run;
 }
 
-inline std::string Data(const std::string& name) {
-    return std::string(PAWNLET_TEST_DATA_DIR) + "/pgn/" + name;
-}
-
-inline std::string Bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::DataFile;
+using testsupport::ReadBytes;
 
 } // namespace clitest

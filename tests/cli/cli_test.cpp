@@ -29,9 +29,9 @@ struct TempCopy {
 };
 
 TEST(CliList, OneRowPerGameAfterTheHeader) {
-    Outcome run = Cli({"list", Data("three_games.pgn")});
+    Outcome run = Cli({"list", DataFile("three_games.pgn")});
     EXPECT_EQ(run.status, 0);
-    std::string bytes = Bytes(Data("three_games.pgn"));
+    std::string bytes = ReadBytes(DataFile("three_games.pgn"));
     EXPECT_EQ(run.out,
               "#\toffset\twhite\tblack\tresult\tdate\tevent\tround\tsite\teco\tstart\n"
               "1\t0\tAlpha\tBeta\t1-0\t2024.01.01\tFirst\t1\tHere\tC20\t1. e4 e5 2. Nf3 Nc6 3. "
@@ -47,7 +47,7 @@ TEST(CliList, OneRowPerGameAfterTheHeader) {
 }
 
 TEST(CliList, ConvertsTheFileBytesToUtf8AndKeepsRowsWhole) {
-    TempCopy copy(Data("three_games.pgn"));
+    TempCopy copy(DataFile("three_games.pgn"));
     {
         std::ofstream pgn(copy.path, std::ios::binary | std::ios::trunc);
         pgn << "[Event \"O\\\"Kelly \\\\ Memorial\"]\n"
@@ -70,7 +70,7 @@ TEST(CliList, ConvertsTheFileBytesToUtf8AndKeepsRowsWhole) {
 }
 
 TEST(CliList, ALongListGoesToTheSinkInOrderAndLosesNoRow) {
-    TempCopy copy(Data("three_games.pgn"));
+    TempCopy copy(DataFile("three_games.pgn"));
     {
         std::ofstream pgn(copy.path, std::ios::binary | std::ios::trunc);
         for (int i = 0; i < 30000; ++i) {
@@ -97,20 +97,20 @@ TEST(CliList, ALongListGoesToTheSinkInOrderAndLosesNoRow) {
 }
 
 TEST(CliShow, WritesTheGameAsASaveWould) {
-    Outcome run = Cli({"show", Data("three_games.pgn"), "--game", "2"});
+    Outcome run = Cli({"show", DataFile("three_games.pgn"), "--game", "2"});
     ASSERT_EQ(run.status, 0) << run.err;
-    std::string bytes = Bytes(Data("three_games.pgn"));
+    std::string bytes = ReadBytes(DataFile("three_games.pgn"));
     Partie partie;
-    ASSERT_EQ(LoadGame(partie, nullptr, platform::FromUtf8(Data("three_games.pgn")),
+    ASSERT_EQ(LoadGame(partie, nullptr, platform::FromUtf8(DataFile("three_games.pgn")),
                        static_cast<std::uint32_t>(bytes.find("[Event \"Second\"]")), 3),
               ParseError::NoError);
     EXPECT_EQ(run.out, WriteGameText(partie));
     EXPECT_NE(run.out.find("\r\n"), std::string::npos);
 
-    Outcome byOffset = Cli({"show", Data("three_games.pgn"), "--offset",
+    Outcome byOffset = Cli({"show", DataFile("three_games.pgn"), "--offset",
                             std::to_string(bytes.find("[Event \"Second\"]"))});
     EXPECT_EQ(byOffset.out, run.out);
-    Outcome first = Cli({"show", Data("three_games.pgn")});
+    Outcome first = Cli({"show", DataFile("three_games.pgn")});
     EXPECT_NE(first.out.find("[White \"Alpha\"]"), std::string::npos);
 }
 
@@ -124,23 +124,23 @@ struct FailureCase {
 TEST(CliShow, FailuresGiveTheErrorTextAndCode) {
     const FailureCase cases[] = {
         {"illegal move",
-         {"show", Data("illegal_move.pgn")},
+         {"show", DataFile("illegal_move.pgn")},
          cli::ExitStatus(ParseError::IllegalMove),
          "Illegal move : Ke3"},
         {"bad headers",
-         {"show", Data("fen_without_setup.pgn")},
+         {"show", DataFile("fen_without_setup.pgn")},
          cli::ExitStatus(ParseError::BadHeaders),
          "Incorrect PGN headers"},
         {"missing file",
-         {"show", Data("no_such.pgn")},
+         {"show", DataFile("no_such.pgn")},
          cli::ExitStatus(ParseError::OpenFailed),
          "Unable to open file"},
         {"game beyond the last",
-         {"show", Data("three_games.pgn"), "--game", "4"},
+         {"show", DataFile("three_games.pgn"), "--game", "4"},
          cli::ExitStatus(ParseError::NoGame),
          "holds 3 games; there is no game 4"},
         {"offset after the last game",
-         {"show", Data("three_games.pgn"), "--offset", "99999"},
+         {"show", DataFile("three_games.pgn"), "--offset", "99999"},
          cli::ExitStatus(ParseError::NoGame),
          "no game at offset 99999"},
     };
@@ -153,23 +153,23 @@ TEST(CliShow, FailuresGiveTheErrorTextAndCode) {
 }
 
 TEST(CliFen, PositionAfterPliesOfTheMainLine) {
-    Outcome start = Cli({"fen", Data("three_games.pgn"), "--ply", "0"});
+    Outcome start = Cli({"fen", DataFile("three_games.pgn"), "--ply", "0"});
     EXPECT_EQ(start.out, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n");
-    Outcome one = Cli({"fen", Data("three_games.pgn"), "--ply", "1"});
+    Outcome one = Cli({"fen", DataFile("three_games.pgn"), "--ply", "1"});
     EXPECT_EQ(one.out, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1\n");
-    Outcome last = Cli({"fen", Data("three_games.pgn"), "--game", "3"});
+    Outcome last = Cli({"fen", DataFile("three_games.pgn"), "--game", "3"});
     EXPECT_EQ(last.out, "rnbqkbnr/pp1ppppp/8/2p5/2P5/8/PP1PPPPP/RNBQKBNR w KQkq c6 0 2\n");
-    Outcome beyond = Cli({"fen", Data("three_games.pgn"), "--game", "3", "--ply", "9"});
+    Outcome beyond = Cli({"fen", DataFile("three_games.pgn"), "--game", "3", "--ply", "9"});
     EXPECT_EQ(beyond.status, cli::ExitNoSuchPly);
     EXPECT_NE(beyond.err.find("only 2 plies"), std::string::npos);
 }
 
 TEST(CliResave, RewritesOneGameInPlace) {
-    TempCopy copy(Data("three_games.pgn"));
-    std::string before = Bytes(copy.path);
+    TempCopy copy(DataFile("three_games.pgn"));
+    std::string before = ReadBytes(copy.path);
     Outcome run = Cli({"resave", copy.path.string(), "--game", "2"});
     ASSERT_EQ(run.status, 0) << run.err;
-    std::string after = Bytes(copy.path);
+    std::string after = ReadBytes(copy.path);
     std::size_t second = before.find("[Event \"Second\"]");
     std::size_t third = before.find("[Event \"Third\"]");
     EXPECT_EQ(after.substr(0, second), before.substr(0, second));
@@ -179,22 +179,22 @@ TEST(CliResave, RewritesOneGameInPlace) {
     EXPECT_FALSE(std::filesystem::exists(copy.dir / "games.pgn.bak"));
     // A second resave changes nothing: the writer's text reads back to itself.
     ASSERT_EQ(Cli({"resave", copy.path.string(), "--game", "2"}).status, 0);
-    EXPECT_EQ(Bytes(copy.path), after);
+    EXPECT_EQ(ReadBytes(copy.path), after);
 }
 
 TEST(CliCheck, CountsGamesMovesAndErrors) {
-    Outcome good = Cli({"check", Data("three_games.pgn")});
+    Outcome good = Cli({"check", DataFile("three_games.pgn")});
     EXPECT_EQ(good.status, 0);
     // 10 + 5 main-line moves + the 2 of the variation + 2.
     EXPECT_EQ(good.out, "3 games, 19 moves, 0 errors\n");
-    Outcome bad = Cli({"check", Data("illegal_move.pgn")});
+    Outcome bad = Cli({"check", DataFile("illegal_move.pgn")});
     EXPECT_EQ(bad.status, cli::ExitCheckFailed);
     EXPECT_EQ(bad.out, "1\t0\t8\tIllegal move : Ke3\n1 games, 0 moves, 1 errors\n");
     // A file in which nothing could be listed is no success: here UTF-16, whose NUL bytes hide
     // every tag.
-    TempCopy utf16(Data("three_games.pgn"));
+    TempCopy utf16(DataFile("three_games.pgn"));
     std::string wide;
-    for (char c : Bytes(utf16.path)) {
+    for (char c : ReadBytes(utf16.path)) {
         wide += c;
         wide += '\0';
     }
@@ -236,7 +236,7 @@ TEST(CliUsage, HelpAndMistakes) {
 // saved back under the same name, in place and through the new file that a whole-file save
 // writes beside it.
 TEST(CliNames, ANameThatIsNotUtf8OpensAndSaves) {
-    TempCopy copy(Data("three_games.pgn"));
+    TempCopy copy(DataFile("three_games.pgn"));
     const std::filesystem::path latin1 = copy.dir / "caf\xE9.pgn";
     std::filesystem::rename(copy.path, latin1);
     Outcome check = Cli({"check", latin1.string()});
@@ -244,10 +244,10 @@ TEST(CliNames, ANameThatIsNotUtf8OpensAndSaves) {
     EXPECT_NE(check.out.find("3 games"), std::string::npos) << check.out;
     Outcome list = Cli({"list", latin1.string()});
     EXPECT_NE(list.out.find("Alpha"), std::string::npos) << list.err;
-    const std::string before = Bytes(latin1);
+    const std::string before = ReadBytes(latin1);
     Outcome resave = Cli({"resave", latin1.string(), "--game", "2"});
     ASSERT_EQ(resave.status, 0) << resave.err;
-    EXPECT_EQ(Bytes(latin1).substr(0, before.find("[Event \"Second\"]")),
+    EXPECT_EQ(ReadBytes(latin1).substr(0, before.find("[Event \"Second\"]")),
               before.substr(0, before.find("[Event \"Second\"]")));
     EXPECT_NE(Cli({"check", latin1.string()}).out.find("3 games"), std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(copy.dir.Path()),

@@ -82,7 +82,7 @@ Outcome CliCapturingStandardError(std::vector<std::string> args, std::string& wr
     std::fflush(stderr);
     ::dup2(saved, STDERR_FILENO);
     ::close(saved);
-    written = Bytes(capture);
+    written = ReadBytes(capture);
     fs::remove(capture);
     return run;
 }
@@ -91,8 +91,8 @@ class Inputs : public ::testing::Test {
 protected:
     void SetUp() override {
         // Good games, a game that fails, and text between them.
-        plain = Bytes(Data("three_games.pgn")) + "\nsome words between games\n" +
-                Bytes(Data("illegal_move.pgn")) + Bytes(Data("three_games.pgn"));
+        plain = ReadBytes(DataFile("three_games.pgn")) + "\nsome words between games\n" +
+                ReadBytes(DataFile("illegal_move.pgn")) + ReadBytes(DataFile("three_games.pgn"));
         plainPath = dir.Path() / "games.pgn";
         std::ofstream(plainPath, std::ios::binary) << plain;
     }
@@ -191,7 +191,7 @@ TEST_F(Inputs, WhatCannotBeReadOrSavedIsRefusedClearly) {
         EXPECT_NE(run.err.find(c.says), std::string::npos) << c.args[1] << ": " << run.err;
         EXPECT_TRUE(run.out.empty());
     }
-    EXPECT_EQ(Bytes(gz), gzipped);
+    EXPECT_EQ(ReadBytes(gz), gzipped);
 }
 
 TEST_F(Inputs, TheParsersDiagnosticsReachStandardErrorOnlyWhenAskedFor) {

@@ -261,7 +261,7 @@ Fault LoadOne(const std::u16string& path, std::uint64_t size, std::uint32_t offs
 
 Fault LoadBody(Input input) {
     const auto file = Scratch() / "load.pgn";
-    WriteAll(file, AsBytes(input));
+    WriteBytes(file, AsBytes(input));
     const std::u16string path = WidePath(file);
     RecordingShell shell;
     std::uint32_t end = 0;
@@ -288,7 +288,7 @@ Fault LoadBody(Input input) {
 
 Fault ScanBody(Input input) {
     const auto file = Scratch() / "scan.pgn";
-    WriteAll(file, AsBytes(input));
+    WriteBytes(file, AsBytes(input));
     platform::File handle;
     if (!handle.Open(WidePath(file), platform::OpenMode::Read)) {
         return std::string("the scratch file does not open");
@@ -372,7 +372,7 @@ Fault CheckSaveInPlace(Partie& partie, const std::string& original, const std::s
     if (SaveGame(partie) != 0) {
         return std::string("saving a game back into its own file fails");
     }
-    const std::string saved = ReadAll(Scratch() / "roundtrip.pgn");
+    const std::string saved = ReadBytes(Scratch() / "roundtrip.pgn");
     // The game's range is replaced and the rest kept; a game alone in its file may instead be
     // written as the whole file.
     const std::string inPlace = original.substr(0, start) + text + original.substr(end);
@@ -410,7 +410,7 @@ Fault CheckSaveInPlace(Partie& partie, const std::string& original, const std::s
 Fault RoundTripBody(Input input) {
     const auto first = Scratch() / "roundtrip.pgn";
     const auto second = Scratch() / "written.pgn";
-    WriteAll(first, AsBytes(input));
+    WriteBytes(first, AsBytes(input));
     RecordingShell shell;
     auto partie = std::make_unique<Partie>();
     if (LoadGame(*partie, nullptr, WidePath(first), 0, 0) != ParseError::NoError) {
@@ -428,7 +428,7 @@ Fault RoundTripBody(Input input) {
             return std::string("writing the game to a scratch file fails");
         }
     }
-    if (ReadAll(second) != text) {
+    if (ReadBytes(second) != text) {
         return std::string("WriteGame and WriteGameText write different bytes");
     }
     auto again = std::make_unique<Partie>();

@@ -115,16 +115,17 @@ public:
     explicit KilledSave(const Layout& layout) : layout(layout) {
         path = dir / "games.pgn";
         const fs::path source = layout.saveAs ? dir / "source.pgn" : path;
-        WriteAll(source, layout.saveAs ? layout.game : layout.before + layout.game + layout.after);
+        WriteBytes(source,
+                   layout.saveAs ? layout.game : layout.before + layout.game + layout.after);
         if (layout.saveAs) {
-            WriteAll(path, layout.before + layout.after);
+            WriteBytes(path, layout.before + layout.after);
         }
         fs::permissions(path,
                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
         if (layout.hardLinked) {
             fs::create_hard_link(path, dir / "alias.pgn");
         }
-        former = ReadAll(path);
+        former = ReadBytes(path);
         const bool alone = layout.saveAs || (layout.before.empty() && layout.after.empty());
         const std::uint32_t offset =
             layout.saveAs ? 0 : static_cast<std::uint32_t>(layout.before.size());
@@ -182,7 +183,7 @@ public:
         std::fflush(stderr);
         dup2(saved, STDERR_FILENO);
         close(saved);
-        const std::string said = ReadAll(caught) + err;
+        const std::string said = ReadBytes(caught) + err;
         fs::remove(caught);
         return said;
     }
@@ -190,7 +191,7 @@ public:
     // The broken guarantees after a kill and the next open of the file by `opener`.
     std::vector<std::string> Inspect(const std::string& opener) {
         std::vector<std::string> faults;
-        const std::string now = ReadAll(path);
+        const std::string now = ReadBytes(path);
         const bool journaled = !journals.Journals().empty();
         if (now != former && now != fresh && !journaled) {
             faults.push_back("the file is neither as it was nor new, and no journal restores it");
@@ -200,12 +201,12 @@ public:
             if (name == "games.pgn" || name == "source.pgn" || name == "alias.pgn") {
                 continue;
             }
-            if (name.rfind(".games.pgn.pawnlet-", 0) != 0 || ReadAll(item.path()) != fresh) {
+            if (name.rfind(".games.pgn.pawnlet-", 0) != 0 || ReadBytes(item.path()) != fresh) {
                 faults.push_back("a file is left beside the saved one: " + name);
             }
         }
         const std::string said = Open(opener);
-        const std::string after = ReadAll(path);
+        const std::string after = ReadBytes(path);
         const bool told = said.find("A save of this file was interrupted") != std::string::npos;
         if (after != former && after != fresh) {
             faults.push_back("after the next open the file is neither as it was nor new");
@@ -226,7 +227,7 @@ public:
             (fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)) {
             faults.push_back("the file lost its mode");
         }
-        if (layout.hardLinked && ReadAll(dir / "alias.pgn") != after) {
+        if (layout.hardLinked && ReadBytes(dir / "alias.pgn") != after) {
             faults.push_back("the second name of the file holds other bytes");
         }
         return faults;
@@ -255,7 +256,7 @@ TEST_P(SaveKilled, AtEveryOperationLeavesTheFormerOrNewFileOrAJournalTheNextOpen
         const bool saved = clean.Save();
         platform::SetFaultInjector(nullptr);
         ASSERT_TRUE(saved);
-        ASSERT_EQ(ReadAll(clean.path), clean.fresh);
+        ASSERT_EQ(ReadBytes(clean.path), clean.fresh);
         operations = counter.operations;
     }
     for (int at = 0; at < operations; ++at) {
@@ -313,7 +314,7 @@ TEST(SaveConcurrently, TwoProcessesSavingTwoGamesOfOneFileLoseNothing) {
     for (const std::string& game : games) {
         original += game;
     }
-    WriteAll(path, original);
+    WriteBytes(path, original);
     const std::vector<int> savers = {1, 3};
 
     std::fflush(nullptr);
@@ -357,7 +358,7 @@ TEST(SaveConcurrently, TwoProcessesSavingTwoGamesOfOneFileLoseNothing) {
             continue;
         }
         const fs::path alone = dir / "alone.pgn";
-        WriteAll(alone, games[index]);
+        WriteBytes(alone, games[index]);
         Partie partie;
         ASSERT_EQ(LoadGame(partie, nullptr, WidePath(alone), 0, 1), ParseError::NoError);
         std::u16string white = partie.white.value_or(u"");
@@ -368,7 +369,7 @@ TEST(SaveConcurrently, TwoProcessesSavingTwoGamesOfOneFileLoseNothing) {
         expected += WriteGameText(partie);
         fs::remove(alone);
     }
-    EXPECT_EQ(ReadAll(path), expected);
+    EXPECT_EQ(ReadBytes(path), expected);
     std::vector<std::string> names;
     for (const auto& item : fs::directory_iterator(dir.Path())) {
         names.push_back(item.path().filename().string());

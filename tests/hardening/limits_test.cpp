@@ -235,7 +235,7 @@ TEST(Limits, GameOfHundredThousandPlies) {
             moves += "\n";
         }
     }
-    WriteAll(dir / "long.pgn", Tags + moves + "*\n");
+    WriteBytes(dir / "long.pgn", Tags + moves + "*\n");
     const auto child = InChild([&] {
         return LoadFirst(dir / "long.pgn", [&](Partie& partie) {
             if (CountMoves(partie.startPosition) != Plies) {
@@ -243,7 +243,7 @@ TEST(Limits, GameOfHundredThousandPlies) {
             }
             // Written and read back, the game writes the same.
             const std::string text = WriteGameText(partie);
-            WriteAll(dir / "written.pgn", text);
+            WriteBytes(dir / "written.pgn", text);
             return LoadFirst(dir / "written.pgn", [&](Partie& again) {
                 return WriteGameText(again) == text ? 0 : Fail(WrongRoundTrip, "the text changed");
             });
@@ -269,7 +269,7 @@ std::string Nested(int depth) {
 
 TEST(Limits, VariationsNestedTenThousandDeep) {
     TempDir dir;
-    WriteAll(dir / "deep.pgn", Nested(10'000));
+    WriteBytes(dir / "deep.pgn", Nested(10'000));
     const auto child = InChild([&] { return LoadFirst(dir / "deep.pgn"); });
     ExpectBounded(child, 256 * 1024, "variations 10,000 deep");
     EXPECT_TRUE(child.code == static_cast<int>(ParseError::NoError) ||
@@ -279,14 +279,14 @@ TEST(Limits, VariationsNestedTenThousandDeep) {
 
 TEST(Limits, VariationsAsDeepAsAllowedReadAndWriteBack) {
     TempDir dir;
-    WriteAll(dir / "deep.pgn", Nested(MaxVariationDepth - 1));
+    WriteBytes(dir / "deep.pgn", Nested(MaxVariationDepth - 1));
     const auto child = InChild([&] {
         return LoadFirst(dir / "deep.pgn", [&](Partie& partie) {
             if (CountMoves(partie.startPosition) != static_cast<std::size_t>(MaxVariationDepth)) {
                 return Fail(WrongContent, "variations were lost");
             }
             const std::string text = WriteGameText(partie);
-            WriteAll(dir / "written.pgn", text);
+            WriteBytes(dir / "written.pgn", text);
             return LoadFirst(dir / "written.pgn", [&](Partie& again) {
                 return WriteGameText(again) == text ? 0 : Fail(WrongRoundTrip, "the text changed");
             });

@@ -169,12 +169,12 @@ public:
     Run(const Scenario& scenario) : scenario(scenario) {
         path = dir / "games.pgn";
         other = dir / "other.pgn";
-        WriteAll(path, scenario.file);
+        WriteBytes(path, scenario.file);
         if (scenario.hardLinked) {
             fs::create_hard_link(path, dir / "alias.pgn");
         }
         if (scenario.saveAs) {
-            WriteAll(other, scenario.other);
+            WriteBytes(other, scenario.other);
             shell.saveFileName = WidePath(other);
         }
         shell.gameIndex = scenario.game;
@@ -208,7 +208,7 @@ public:
     // The broken promises after a save that returned `saved`; empty when all were kept.
     std::vector<std::string> Check(bool saved) const {
         std::vector<std::string> faults;
-        const std::string now = ReadAll(target);
+        const std::string now = ReadBytes(target);
         if (saved && now != expected) {
             faults.push_back("a save that reported success did not write the new content");
         }
@@ -217,7 +217,7 @@ public:
                                  ? "a save that reported failure wrote the new content"
                                  : "a failed save left the file neither as it was nor new");
         }
-        if (scenario.saveAs && ReadAll(path) != scenario.file) {
+        if (scenario.saveAs && ReadBytes(path) != scenario.file) {
             faults.push_back("saving under another name changed the game's former file");
         }
         for (const auto& item : fs::directory_iterator(dir.Path())) {
@@ -226,7 +226,7 @@ public:
                 faults.push_back("a stray file is left behind: " + name.string());
             }
         }
-        if (scenario.hardLinked && ReadAll(dir / "alias.pgn") != now) {
+        if (scenario.hardLinked && ReadBytes(dir / "alias.pgn") != now) {
             faults.push_back("the second name of the file holds other bytes");
         }
         std::error_code ignored;
@@ -332,7 +332,7 @@ std::vector<std::string> FailEverywhere(const Scenario& scenario, Failure kind,
         // A file that may be incomplete is put back by the next open, and is then as it was.
         if (!saved && broken.empty() && run.Damaged()) {
             RestoreInterruptedSave(WidePath(run.target), nullptr);
-            if (ReadAll(run.target) != run.former || !run.journals.Journals().empty()) {
+            if (ReadBytes(run.target) != run.former || !run.journals.Journals().empty()) {
                 broken.push_back("the next open did not put the file back from its journal");
             }
             // A failed save leaves the game able to be saved once the disk works again.

@@ -1,8 +1,6 @@
 #include "hardening/tree_check.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -91,25 +89,6 @@ std::vector<std::string> JournalHome::Journals() const {
         }
     }
     return names;
-}
-
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return {};
-    }
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteAll(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::abort();
-    }
 }
 
 std::u16string WidePath(const std::filesystem::path& path) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/files.h"
 #include "support/temp_dir.h"
 
 namespace pawnlet {
@@ -37,7 +38,9 @@ std::optional<std::string> CheckTree(const Position& root, std::size_t limit = 5
 // The number of moves in the tree below `root`, variations included.
 std::size_t CountMoves(const Position& root);
 
+using testsupport::ReadBytes;
 using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 // Points XDG_STATE_HOME, where in-place saves keep their journals, at a fresh folder for the
 // object's lifetime, so that tests never touch the user's.
@@ -58,7 +61,4 @@ private:
     std::optional<std::string> previous;
 };
 
-// Whole-file helpers for tests (they abort the test program on failure: only test data).
-std::string ReadAll(const std::filesystem::path& path);
-void WriteAll(const std::filesystem::path& path, std::string_view bytes);
 std::u16string WidePath(const std::filesystem::path& path);

@@ -22,6 +22,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "support/files.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -52,13 +53,6 @@ std::string WindowsPath(const fs::path& path) {
         }
     }
     return text;
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 struct CommandResult {
@@ -152,7 +146,7 @@ public:
         CommandResult run;
         int status = std::system(line.c_str());
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.output = ReadAll(log);
+        run.output = testsupport::ReadBytes(log);
         return run;
     }
 
@@ -237,7 +231,8 @@ protected:
         for (int i = 0; i < 300 && !fs::exists(RecordPath()); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return fs::exists(RecordPath()) ? ReadAll(RecordPath()) : std::string("<nothing>");
+        return fs::exists(RecordPath()) ? testsupport::ReadBytes(RecordPath())
+                                        : std::string("<nothing>");
     }
 
     void ExpectOnlyMessage(const std::string& trace, const std::string& text,

@@ -9,9 +9,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,27 +21,16 @@
 #include "platform/file.h"
 #include "platform/shell.h"
 #include "platform/text.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
 
 using namespace pawnlet;
 
 namespace pgntest {
 
-inline std::string DataFile(const std::string& name) {
-    return std::string(PAWNLET_TEST_DATA_DIR) + "/pgn/" + name;
-}
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+using testsupport::DataFile;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 inline std::u16string U16(const std::filesystem::path& path) {
     return platform::FromUtf8(path.string());

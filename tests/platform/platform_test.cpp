@@ -7,12 +7,11 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/fault_injector.h"
 #include "platform/file.h"
 #include "platform/text.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
 
 using namespace pawnlet;
@@ -30,10 +29,7 @@ struct Dir : testsupport::TempDir {
 };
 
 std::string Bytes(const std::u16string& path) {
-    std::ifstream in(platform::ToUtf8(path), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return testsupport::ReadBytes(platform::ToUtf8(path));
 }
 
 TEST(File, OpenModes) {
